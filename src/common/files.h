@@ -1,0 +1,27 @@
+#pragma once
+// Whole-file reads and atomic replacements. Open, do the work, close before returning; one read
+// is one round trip on a network share.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kagaku {
+
+// UTF-8 text of a path, for messages.
+std::string PathText(const std::filesystem::path& p);
+// A path from UTF-8 text.
+std::filesystem::path PathFromText(std::string_view utf8);
+
+// Reads the whole file. Throws DataFileError when it is missing or cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& p);
+// Reads the whole file and decodes it from code page 932.
+std::string ReadCp932File(const std::filesystem::path& p);
+
+// Replaces the file's contents atomically: the bytes go to a temporary file beside it, which
+// is flushed to the disk and then renamed over the file. A crash or a full disk leaves either
+// the old file or the new one, never a truncated one. Throws DataFileError on failure (the
+// old file is then untouched).
+void WriteFileAtomically(const std::filesystem::path& p, std::string_view bytes);
+
+}  // namespace kagaku
