@@ -37,6 +37,7 @@ private:
     std::string file_;
     std::size_t pos_ = 0;
     std::size_t fieldsRead_ = 0;
+    bool afterComma_ = false;
 };
 
 // A value of a log line: text is written in double quotes, numbers plainly, dates as
