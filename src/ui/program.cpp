@@ -7,7 +7,6 @@
 #include "ui/basefrm.h"
 #include "ui/firstfrm.h"
 #include "ui/frmver.h"
-#include "ui/loaded_screen.h"
 #include "ui/look.h"
 
 namespace kagaku::ui {
@@ -37,9 +36,7 @@ void Program::StartUp() {
         EndWithFileError(error, current_);
         return;
     }
-    auto* screen = new LoadedScreen(*this);
-    current_ = screen;
-    ShowFullScreen(screen);
+    ShowNameScreen();
 }
 
 void Program::ShowBaseScreen() {

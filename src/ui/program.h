@@ -46,6 +46,20 @@ public:
     // status 1.
     void StartUp();
 
+    // ---- sign-in and level menu (program_flow_menu.cpp) ----
+    // The name screen, the first working screen after start-up.
+    void ShowNameScreen();
+    // The level menu, after sign-in and whenever a drill or result returns to it.
+    void ShowLevelMenu();
+    // ---- end of sign-in and level menu ----
+
+    // ---- drill and result (program_flow_drill.cpp) ----
+    // Starts a run of the level: sets CurrentLevel and shows the drill screen.
+    void StartDrill(int level);
+    // The result screen of the run that has just ended.
+    void ShowResultScreen();
+    // ---- end of drill and result ----
+
     // The cover shown between the drill and the result.
     void ShowBaseScreen();
     void CloseBaseScreen();
