@@ -11,6 +11,8 @@ namespace kagaku {
 namespace {
 
 std::string Plain(long long n) { return text::NumberText(n); }
+std::string Plain(int n) { return text::NumberText(static_cast<long long>(n)); }
+std::string Plain(long n) { return text::NumberText(static_cast<long long>(n)); }
 
 int CatalogueLevels(const SharedState& state) {
     return std::clamp<int>(state.LevelCount, 0, kMaxLevel);

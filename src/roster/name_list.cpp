@@ -92,7 +92,7 @@ std::string NameRow(const RosterRecord& record, int gradeNumber, int listMode,
     const long long width = (gradeNumber <= 0 && listMode != 1) ? 11 : 9;
     const long long used = static_cast<long long>(text::Length(label) + 1 + text::Length(name));
 
-    std::string row = text::NumberText(record.BirthYear);
+    std::string row = text::NumberText(static_cast<long long>(record.BirthYear));
     row += label;
     row += ' ';
     row += name;
@@ -114,7 +114,7 @@ std::string NameRow(const RosterRecord& record, int gradeNumber, int listMode,
             break;
     }
     row += '*';
-    row += text::NumberText(record.Number);
+    row += text::NumberText(static_cast<long long>(record.Number));
     return row;
 }
 
