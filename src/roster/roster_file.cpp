@@ -14,7 +14,9 @@ namespace kagaku {
 
 namespace {
 
-constexpr int kFieldsPerPupil = 8;
+constexpr std::size_t kFieldsPerPupil = 8;
+// Number, birth year, two spare numbers, name and status must be present.
+constexpr std::size_t kFieldsWithData = 6;
 
 bool EqualsOne(const Variant& v) {
     if (v.IsEmpty()) {
@@ -83,14 +85,18 @@ void RunRosterPass(const std::filesystem::path& rosterFile, const Variant& roste
     int recordIndex = 0;
     while (!reader.AtEnd()) {
         ++recordIndex;
-        std::vector<std::string> fields;
-        try {
-            fields = reader.Next(kFieldsPerPupil);
-        } catch (const DataFileError&) {
-            throw RosterFileError(fileText,
-                                  RecordPlace(recordIndex) +
-                                      "の途中でファイルが終わっています（1人8項目）",
-                                  62);
+        std::vector<std::string> fields(kFieldsPerPupil);
+        for (std::size_t j = 0; j < fields.size(); ++j) {
+            if (!reader.AtEnd()) {
+                fields[j] = reader.Next();
+            } else if (j < kFieldsWithData) {
+                throw RosterFileError(fileText,
+                                      RecordPlace(recordIndex) +
+                                          "の途中でファイルが終わっています（1人8項目）",
+                                      62);
+            }
+            // The two spare texts may be empty at the very end of the file ("...,0,,"): the
+            // last empty field leaves nothing behind for the reader to find.
         }
         RosterRecord record;
         record.Number = ReadInteger(fields[0], recordIndex, "番号", fileText);
