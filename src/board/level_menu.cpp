@@ -82,7 +82,8 @@ MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock) {
     if (since < 0) {
         since += 86400.0;
     }
-    h.MinutesSinceSignIn = "起動後" + Plain(text::Int(since) / 60) + "分";
+    // The clock's seconds come from a day fraction; a whole second may read a hair below.
+    h.MinutesSinceSignIn = "起動後" + Plain(text::Int(since + 1e-6) / 60) + "分";
 
     long long today = 0;
     for (int level = 1; level <= kMaxLevel; ++level) {
