@@ -19,8 +19,7 @@ int BoardGradeNumber(const RosterTables& roster, int pupil) {
 }
 
 std::string GradeMark(int gradeNumber) {
-    static const std::array<const char*, 9> kMarks = {"①", "②", "③", "④", "⑤",
-                                                      "⑥", "Ⅰ", "Ⅱ", "Ⅲ"};
+    static const std::array<const char*, 9> kMarks = {"①", "②", "③", "④", "⑤", "⑥", "Ⅰ", "Ⅱ", "Ⅲ"};
     if (gradeNumber >= 1 && gradeNumber <= 9) {
         return kMarks[static_cast<std::size_t>(gradeNumber - 1)];
     }
@@ -35,7 +34,9 @@ bool GradeFilterPasses(std::string_view filterText, int gradeNumber) {
     return NameListShows(filterText, gradeNumber);
 }
 
-const std::array<std::string, 12>& BoardGradeChoices() { return NameScreenGradeChoices(); }
+const std::array<std::string, 12>& BoardGradeChoices() {
+    return NameScreenGradeChoices();
+}
 
 std::string RunListNameField(std::string_view rosterName) {
     return text::Left(text::Trim(rosterName) + "　　　　", 5);

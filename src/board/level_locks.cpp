@@ -9,12 +9,18 @@ namespace kagaku {
 
 namespace {
 
-bool ValidLevel(int level) { return level >= 0 && level <= kMaxLevel; }
-bool ValidPupil(int pupil) { return pupil >= 0 && pupil <= kMaxPupil; }
+bool ValidLevel(int level) {
+    return level >= 0 && level <= kMaxLevel;
+}
+bool ValidPupil(int pupil) {
+    return pupil >= 0 && pupil <= kMaxPupil;
+}
 
 }  // namespace
 
-bool IsPracticeLevel(std::string_view levelName) { return text::Contains(levelName, "練"); }
+bool IsPracticeLevel(std::string_view levelName) {
+    return text::Contains(levelName, "練");
+}
 
 bool IsFreeLevel(const LevelSettings& settings, int level) {
     return ValidLevel(level) &&
@@ -39,14 +45,16 @@ bool IsOverPractised(const ScoreAggregates& aggregates, const LevelSettings& set
     const auto i = static_cast<std::size_t>(level);
     const double banCount = settings.BanCount[i].ToDouble();
     const double banPoints = settings.BanPoints[i].ToDouble();
-    const bool byRuns = banCount != 0.0 &&
-                        static_cast<double>(aggregates.BanWindowRunCount.at(level, pupil)) >= banCount;
-    const bool byPoints = banPoints != 0.0 &&
-                          static_cast<double>(aggregates.BanWindowPoints.at(level, pupil)) >= banPoints;
+    const bool byRuns = banCount != 0.0 && static_cast<double>(aggregates.BanWindowRunCount.at(
+                                               level, pupil)) >= banCount;
+    const bool byPoints = banPoints != 0.0 && static_cast<double>(aggregates.BanWindowPoints.at(
+                                                  level, pupil)) >= banPoints;
     return byRuns || byPoints;
 }
 
-bool IsTeacher(std::string_view pupilName) { return text::Trim(pupilName) == "先生"; }
+bool IsTeacher(std::string_view pupilName) {
+    return text::Trim(pupilName) == "先生";
+}
 
 LevelLocks ComputeLevelLocks(const SharedState& state) {
     LevelLocks locks;
@@ -71,8 +79,9 @@ LevelLocks ComputeLevelLocks(const SharedState& state) {
         if (practice) {
             locks.StartEnabled[k] = true;
         }
-        const bool opensNext = (!blocked && practice) || IsCleared(aggregates, settings, i, pupil) ||
-                               teacher || (i < levelCount && IsFreeLevel(settings, i + 1));
+        const bool opensNext = (!blocked && practice) ||
+                               IsCleared(aggregates, settings, i, pupil) || teacher ||
+                               (i < levelCount && IsFreeLevel(settings, i + 1));
         if (opensNext && i < levelCount) {
             locks.StartEnabled[k + 1] = true;
             locks.TooMuchPractice[k + 1] = false;

@@ -10,9 +10,15 @@ namespace kagaku {
 
 namespace {
 
-std::string Plain(long long n) { return text::NumberText(n); }
-std::string Plain(int n) { return text::NumberText(static_cast<long long>(n)); }
-std::string Plain(long n) { return text::NumberText(static_cast<long long>(n)); }
+std::string Plain(long long n) {
+    return text::NumberText(n);
+}
+std::string Plain(int n) {
+    return text::NumberText(static_cast<long long>(n));
+}
+std::string Plain(long n) {
+    return text::NumberText(static_cast<long long>(n));
+}
 
 int CatalogueLevels(const SharedState& state) {
     return std::clamp<int>(state.LevelCount, 0, kMaxLevel);
@@ -23,8 +29,8 @@ int CatalogueLevels(const SharedState& state) {
 std::string RecentWindowLine(const SharedState& state, int level) {
     const auto i = static_cast<std::size_t>(level);
     const int p = state.PupilNumber;
-    return "最近" + state.Settings.PassWindowDays[i].ToText() + "日=" +
-           Plain(state.Aggregates.PassWindowRunCount.at(level, p)) + "回 / " +
+    return "最近" + state.Settings.PassWindowDays[i].ToText() +
+           "日=" + Plain(state.Aggregates.PassWindowRunCount.at(level, p)) + "回 / " +
            Plain(state.Aggregates.PassWindowPoints.at(level, p)) + "点";
 }
 
@@ -48,14 +54,12 @@ LevelColumnTexts LevelColumn(const SharedState& state, int level) {
     c.StartButton = "ｽﾀｰﾄ(&" + Plain(level) + ")";
     c.RecentWindow = RecentWindowLine(state, level);
     c.PassRule = PassRuleLine(state, level);
-    c.Today = a.TodayRunCount.at(level, p) != 0
-                  ? Plain(a.TodayRunCount.at(level, p)) + "回/" + Plain(a.TodayPoints.at(level, p)) +
-                        "点"
-                  : "-----";
-    c.AllTime = a.RunCount.at(level, p) != 0
-                    ? Plain(a.RunCount.at(level, p)) + "回/" + Plain(a.TotalPoints.at(level, p)) +
-                          "点"
-                    : "------";
+    c.Today = a.TodayRunCount.at(level, p) != 0 ? Plain(a.TodayRunCount.at(level, p)) + "回/" +
+                                                      Plain(a.TodayPoints.at(level, p)) + "点"
+                                                : "-----";
+    c.AllTime = a.RunCount.at(level, p) != 0 ? Plain(a.RunCount.at(level, p)) + "回/" +
+                                                   Plain(a.TotalPoints.at(level, p)) + "点"
+                                             : "------";
     c.Practice = IsPracticeLevel(state.LevelNames[i]);
     return c;
 }

@@ -42,14 +42,14 @@ std::string PassRuleLine(const SharedState& state, int level);
 void ApplyPracticeTargets(SharedState& state);
 
 struct MenuHeader {
-    std::string Title;  // Label11: the program name
-    int TitlePointSize = 24;  // 20 when the title is longer than 9 characters
-    std::string GradeAndName;  // Label12
-    std::string SchoolAndNumber;  // Label13
+    std::string Title;               // Label11: the program name
+    int TitlePointSize = 24;         // 20 when the title is longer than 9 characters
+    std::string GradeAndName;        // Label12
+    std::string SchoolAndNumber;     // Label13
     std::string MinutesSinceSignIn;  // Label17: "起動後12分"
-    std::string TodayTotal;  // Label18: "本日総回数＝5回"
-    bool ShowDataButton = false;  // Command8 "データ処理": only for the teacher
-    bool ShowPrintButton = false;  // Command24(1): for a name containing "先生"
+    std::string TodayTotal;          // Label18: "本日総回数＝5回"
+    bool ShowDataButton = false;     // Command8 "データ処理": only for the teacher
+    bool ShowPrintButton = false;    // Command24(1): for a name containing "先生"
 };
 MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock);
 

@@ -34,7 +34,9 @@ std::int64_t RankKey(const ScoreAggregates& a, RankingKind kind, int level, int 
     return 0;
 }
 
-std::string RankColumn(long long rank) { return text::Right(text::Str(rank), 2); }
+std::string RankColumn(long long rank) {
+    return text::Right(text::Str(rank), 2);
+}
 
 RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
     const SharedState& state = in.State;
@@ -67,10 +69,9 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
         bool sameRank = false;
         if (i > 0) {
             const int previous = entries[i - 1].Pupil;
-            sameRank = kind == RankingKind::BestTime
-                           ? k == entries[i - 1].Key
-                           : PrimaryPoints(a, kind, level, p) ==
-                                 PrimaryPoints(a, kind, level, previous);
+            sameRank = kind == RankingKind::BestTime ? k == entries[i - 1].Key
+                                                     : PrimaryPoints(a, kind, level, p) ==
+                                                           PrimaryPoints(a, kind, level, previous);
         }
         if (!sameRank) {
             rank = static_cast<long long>(i) + 1;
@@ -94,13 +95,19 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
             } else if (k == kNoTime) {
                 line = "--" + mark1 + name + "------" + " " + mark2;
             } else {
-                line = RankColumn(rank) + mark1 + name + text::Right("    " + text::Str(static_cast<long long>(k)), 6) +
-                       " " + mark2;
+                line = RankColumn(rank) + mark1 + name +
+                       text::Right("    " + text::Str(static_cast<long long>(k)), 6) + " " + mark2;
             }
         } else {
-            line = RankColumn(rank) + mark1 + name +
-                   text::Right("    " + text::NumberText(static_cast<long long>(a.TodayPoints.at(level, p))), 3) + "/" +
-                   text::Right("    " + text::NumberText(static_cast<long long>(a.TotalPoints.at(level, p))), 5);
+            line =
+                RankColumn(rank) + mark1 + name +
+                text::Right(
+                    "    " + text::NumberText(static_cast<long long>(a.TodayPoints.at(level, p))),
+                    3) +
+                "/" +
+                text::Right(
+                    "    " + text::NumberText(static_cast<long long>(a.TotalPoints.at(level, p))),
+                    5);
         }
         if (own) {
             out.OwnLine = out.Lines.size();

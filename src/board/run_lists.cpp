@@ -60,9 +60,9 @@ std::string MarkOf(const BoardInputs& in, int pupil, int gradeNumber) {
 }  // namespace
 
 std::vector<RunRecord> RunRecordsOf(const ScoreAggregates& a) {
-    const std::size_t n = std::min({a.LoadedRecordCount, a.LoadedDate.size(),
-                                    a.LoadedTimeOfDay.size(), a.LoadedPupil.size(),
-                                    a.LoadedLevel.size(), a.LoadedSeconds.size()});
+    const std::size_t n =
+        std::min({a.LoadedRecordCount, a.LoadedDate.size(), a.LoadedTimeOfDay.size(),
+                  a.LoadedPupil.size(), a.LoadedLevel.size(), a.LoadedSeconds.size()});
     std::vector<RunRecord> out(n);
     for (std::size_t i = 0; i < n; ++i) {
         out[i] = RunRecord{a.LoadedDate[i], a.LoadedTimeOfDay[i], a.LoadedPupil[i],
@@ -135,7 +135,8 @@ LevelLines TodayRunList(const BoardInputs& in, std::span<const RunRecord> record
             return;
         }
         const std::string mark = MarkOf(in, r.Pupil, d);
-        const std::string name = RunListNameField(roster.RosterName[static_cast<std::size_t>(r.Pupil)]);
+        const std::string name =
+            RunListNameField(roster.RosterName[static_cast<std::size_t>(r.Pupil)]);
         std::string line;
         if (r.Seconds < kFailedRunSeconds) {
             const auto target = in.State.Settings.TargetTime[static_cast<std::size_t>(r.Level)];
@@ -164,7 +165,8 @@ LevelLines PeriodRunList(const BoardInputs& in, std::span<const RunRecord> recor
             return;
         }
         const std::string mark = MarkOf(in, r.Pupil, d);
-        const std::string name = RunListNameField(roster.RosterName[static_cast<std::size_t>(r.Pupil)]);
+        const std::string name =
+            RunListNameField(roster.RosterName[static_cast<std::size_t>(r.Pupil)]);
         const std::string day = MonthDayText(r.Date);
         std::string line;
         if (r.Seconds < kFailedRunSeconds) {

@@ -63,8 +63,7 @@ std::string MonthDayText(double date);
 int PeriodWindowDays(int listPeriod, int weekday);
 
 // The lines of today's runs (the last 1000 records).
-LevelLines TodayRunList(const BoardInputs& in, std::span<const RunRecord> records,
-                        double now);
+LevelLines TodayRunList(const BoardInputs& in, std::span<const RunRecord> records, double now);
 // The runs of the period (the last 20000 records); pointsFirst is the points display.
 LevelLines PeriodRunList(const BoardInputs& in, std::span<const RunRecord> records, double now,
                          int listPeriod, bool pointsFirst);

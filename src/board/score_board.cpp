@@ -76,8 +76,8 @@ bool ShowsPeriodBox(BoardList list) {
 
 const std::array<std::string, 5>& PeriodChoices() {
     static const std::array<std::string, 5> kChoices = {
-        "　　　今週の全成績", "　　先週からの全成績", "　　１ヶ月間の全成績",
-        "　　１年間の全成績", "　　今までの全成績\""};
+        "　　　今週の全成績", "　　先週からの全成績", "　　１ヶ月間の全成績", "　　１年間の全成績",
+        "　　今までの全成績\""};
     return kChoices;
 }
 
@@ -125,8 +125,8 @@ BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRe
         case BoardList::PeriodPointsFirst: {
             const double period = state.ListPeriod.ToDouble();
             const int listPeriod = period >= 1 && period <= 5 ? static_cast<int>(period) : 0;
-            fill.Lines = PeriodRunList(in, records, now, listPeriod,
-                                       list == BoardList::PeriodPointsFirst);
+            fill.Lines =
+                PeriodRunList(in, records, now, listPeriod, list == BoardList::PeriodPointsFirst);
             break;
         }
         case BoardList::OwnRuns:

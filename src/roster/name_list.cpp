@@ -129,14 +129,14 @@ bool NameListShows(std::string_view gradeFilter, int g) {
         return g >= 7 && g <= 9;
     }
     static const std::array<std::pair<const char*, int>, 9> kSingle = {{{"小１", 1},
-                                                                         {"小２", 2},
-                                                                         {"小３", 3},
-                                                                         {"小４", 4},
-                                                                         {"小５", 5},
-                                                                         {"小６", 6},
-                                                                         {"中１", 7},
-                                                                         {"中２", 8},
-                                                                         {"中３", 9}}};
+                                                                        {"小２", 2},
+                                                                        {"小３", 3},
+                                                                        {"小４", 4},
+                                                                        {"小５", 5},
+                                                                        {"小６", 6},
+                                                                        {"中１", 7},
+                                                                        {"中２", 8},
+                                                                        {"中３", 9}}};
     for (const auto& [text, grade] : kSingle) {
         if (gradeFilter == text) {
             return g == grade;
@@ -145,7 +145,9 @@ bool NameListShows(std::string_view gradeFilter, int g) {
     return false;
 }
 
-bool SortedListLess(std::string_view a, std::string_view b) { return FoldCase(a) < FoldCase(b); }
+bool SortedListLess(std::string_view a, std::string_view b) {
+    return FoldCase(a) < FoldCase(b);
+}
 
 NameList ArrangeNameList(std::vector<std::string> rows, int schoolYear,
                          std::string_view gradeFilter) {

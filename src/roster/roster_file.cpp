@@ -40,15 +40,13 @@ std::int16_t ReadInteger(const std::string& field, int recordIndex, const char* 
         return 0;
     }
     if (!text::IsNumeric(trimmed)) {
-        throw RosterFileError(file,
-                              RecordPlace(recordIndex) + "の" + what + "「" + trimmed +
-                                  "」が数ではありません",
-                              13);
+        throw RosterFileError(
+            file, RecordPlace(recordIndex) + "の" + what + "「" + trimmed + "」が数ではありません",
+            13);
     }
     const double value = text::Val(trimmed);
-    const long long rounded = std::isfinite(value) && std::fabs(value) < 1e15
-                                  ? text::RoundHalfEven(value)
-                                  : 100000;
+    const long long rounded =
+        std::isfinite(value) && std::fabs(value) < 1e15 ? text::RoundHalfEven(value) : 100000;
     if (rounded < -32768 || rounded > 32767) {
         throw RosterFileError(file,
                               RecordPlace(recordIndex) + "の" + what + "「" + trimmed +
@@ -90,10 +88,9 @@ void RunRosterPass(const std::filesystem::path& rosterFile, const Variant& roste
             if (!reader.AtEnd()) {
                 fields[j] = reader.Next();
             } else if (j < kFieldsWithData) {
-                throw RosterFileError(fileText,
-                                      RecordPlace(recordIndex) +
-                                          "の途中でファイルが終わっています（1人8項目）",
-                                      62);
+                throw RosterFileError(
+                    fileText,
+                    RecordPlace(recordIndex) + "の途中でファイルが終わっています（1人8項目）", 62);
             }
             // The two spare texts may be empty at the very end of the file ("...,0,,"): the
             // last empty field leaves nothing behind for the reader to find.
@@ -131,10 +128,9 @@ void RunRosterPass(const std::filesystem::path& rosterFile, const Variant& roste
             continue;
         }
         if (slot >= kMaxListedPupils) {
-            throw RosterFileError(fileText,
-                                  "載せる生徒が5000人を超えています（" +
-                                      RecordPlace(recordIndex) + "）",
-                                  9);
+            throw RosterFileError(
+                fileText, "載せる生徒が5000人を超えています（" + RecordPlace(recordIndex) + "）",
+                9);
         }
         ++slot;
         const auto k = static_cast<std::size_t>(slot);

@@ -38,8 +38,7 @@ std::filesystem::path RosterFilePath(std::string_view dataRoot);
 std::string FitRosterText(std::string_view text);
 
 // Receives each listed pupil as soon as it is read: the record, its slot and its grade number.
-using ListedPupilSink =
-    std::function<void(const RosterRecord& record, int slot, int gradeNumber)>;
+using ListedPupilSink = std::function<void(const RosterRecord& record, int slot, int gradeNumber)>;
 
 // The roster pass: reads the whole file, fills the tables (RosterCount last) and hands every
 // listed pupil to onListed before the next record is read. tables.SchoolYear must already hold

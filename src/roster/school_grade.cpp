@@ -11,7 +11,9 @@ int SchoolYearOf(const CivilDate& today, const Variant& schoolYearStartMonth) {
     return today.year;
 }
 
-int GradeNumberOf(int schoolYear, int birthYear) { return schoolYear - birthYear - 6; }
+int GradeNumberOf(int schoolYear, int birthYear) {
+    return schoolYear - birthYear - 6;
+}
 
 std::string FullWidthGradeLabel(int gradeNumber) {
     static const std::array<const char*, 11> kLabels = {
@@ -23,9 +25,9 @@ std::string FullWidthGradeLabel(int gradeNumber) {
 }
 
 std::string ShortGradeLabel(int gradeNumber) {
-    static const std::array<const char*, 16> kLabels = {
-        "幼1", "幼2", "幼3", "小1", "小2", "小3", "小4", "小5",
-        "小6", "中1", "中2", "中3", "高1", "高2", "高3", "大+"};
+    static const std::array<const char*, 16> kLabels = {"幼1", "幼2", "幼3", "小1", "小2", "小3",
+                                                        "小4", "小5", "小6", "中1", "中2", "中3",
+                                                        "高1", "高2", "高3", "大+"};
     if (gradeNumber < -2) {
         return "幼-";
     }

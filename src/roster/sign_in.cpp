@@ -74,8 +74,8 @@ NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int li
         std::string description;
         int number = 0;
         try {
-            NameList list = RebuildNameList(state, clock, listMode, gradeFilter, progress,
-                                            aggregateOnce);
+            NameList list =
+                RebuildNameList(state, clock, listMode, gradeFilter, progress, aggregateOnce);
             return list;
         } catch (const RosterFileError& e) {
             description = e.file() + "：" + e.problem();

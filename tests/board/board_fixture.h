@@ -12,9 +12,18 @@ namespace kagaku::testing {
 
 inline std::unique_ptr<SharedState> CatalogueState() {
     auto s = std::make_unique<SharedState>();
-    const char* names[] = {"",       "元素練習",          "元素",           "化学式練習",
-                           "化学式", "化学反応練習",      "化学反応",       "イオン練習",
-                           "イオン", "イオン式など１練習", "イオン式など１", "イオン式など２練習",
+    const char* names[] = {"",
+                           "元素練習",
+                           "元素",
+                           "化学式練習",
+                           "化学式",
+                           "化学反応練習",
+                           "化学反応",
+                           "イオン練習",
+                           "イオン",
+                           "イオン式など１練習",
+                           "イオン式など１",
+                           "イオン式など２練習",
                            "イオン式など２"};
     s->LevelCount = 12;
     s->GoalLevel = Variant(6);

@@ -30,7 +30,7 @@ TEST(Rankings, BestTimeTiesShareARankAndKeepRosterOrder) {
     s->PupilNumber = 2;
     const RankedList r = RankLevel(In(*s), 2, RankingKind::BestTime);
     const std::vector<std::string> expected = {
-        " 1ⅠA　　　　    40 　", " 2●B　　　　    45 ●", " 2ⅠC　　　　    45 　",
+        " 1ⅠA　　　　    40 　", " 2●B　　　　    45 ●",  " 2ⅠC　　　　    45 　",
         " 4ⅠD　　　　    50 　", " 5ⅠF　　　　*失敗* 　", "--ⅠE　　　　------ 　",
     };
     EXPECT_EQ(r.Lines, expected);
@@ -64,8 +64,9 @@ TEST(Rankings, PointsRankings) {
     a.TotalPoints.at(2, 3) = 123456;
     a.TodayPoints.at(2, 3) = 7;
     const RankedList total = RankLevel(In(*s), 2, RankingKind::CumulativePoints);
-    EXPECT_EQ(total.Lines, (std::vector<std::string>{" 1①三　　　　  7/23456", " 2①二　　　　234/  120",
-                                                     " 2①一　　　　  0/  120"}));
+    EXPECT_EQ(total.Lines,
+              (std::vector<std::string>{" 1①三　　　　  7/23456", " 2①二　　　　234/  120",
+                                        " 2①一　　　　  0/  120"}));
     const RankedList today = RankLevel(In(*s), 2, RankingKind::TodayPoints);
     EXPECT_EQ(today.Lines,
               (std::vector<std::string>{" 1①二　　　　234/  120", " 2①三　　　　  7/23456"}));

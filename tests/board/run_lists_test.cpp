@@ -14,7 +14,9 @@ using testing::CatalogueState;
 
 // Monday 5 April 2010, 15:00.
 constexpr CivilDate kMonday{2010, 4, 5};
-double At(const CivilDate& d, int h = 15) { return ToOleDateTime(d, {h, 0, 0}); }
+double At(const CivilDate& d, int h = 15) {
+    return ToOleDateTime(d, {h, 0, 0});
+}
 
 RunRecord Record(const CivilDate& d, int pupil, int level, int seconds) {
     return RunRecord{ToOleDate(d), TimeFraction({9, 5, 3}), pupil, level, seconds};
@@ -39,15 +41,14 @@ protected:
 // five and a time of five digits keeping its last four.
 TEST_F(RunListsTest, TodayListLines) {
     const std::vector<RunRecord> records = {
-        Record(kMonday, 1, 2, 45),   Record(kMonday, 2, 2, 45),    Record(kMonday, 1, 2, 99999),
-        Record(kMonday, 3, 2, 45),   Record(kMonday, 2, 2, 12345), Record({2010, 4, 4}, 2, 2, 45),
-        Record(kMonday, 2, 13, 45),  Record(kMonday, 0, 2, 45),
+        Record(kMonday, 1, 2, 45),  Record(kMonday, 2, 2, 45),    Record(kMonday, 1, 2, 99999),
+        Record(kMonday, 3, 2, 45),  Record(kMonday, 2, 2, 12345), Record({2010, 4, 4}, 2, 2, 45),
+        Record(kMonday, 2, 13, 45), Record(kMonday, 0, 2, 45),
     };
     const LevelLines lines = TodayRunList(In(), records, At(kMonday));
     const std::vector<std::string> expected = {
-        "  45秒 09:05●あいう　　●5", "  45秒 09:05Ⅱえお　　　Ⅱ5",
-        "　　× 09:05●あいう　　●",     "  45秒 09:05　かきくけこ　5",
-        "2345秒 09:05Ⅱえお　　　Ⅱ0",
+        "  45秒 09:05●あいう　　●5",   "  45秒 09:05Ⅱえお　　　Ⅱ5", "　　× 09:05●あいう　　●",
+        "  45秒 09:05　かきくけこ　5", "2345秒 09:05Ⅱえお　　　Ⅱ0",
     };
     EXPECT_EQ(lines[2], expected);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -66,7 +67,8 @@ TEST_F(RunListsTest, GradeFilterIsReadForEveryLine) {
     EXPECT_EQ(TodayRunList(In("中２"), records, At(kMonday))[2].size(), 2u);
     EXPECT_EQ(TodayRunList(In("小１"), records, At(kMonday))[2].size(), 0u);
     int reads = 0;
-    BoardInputs in{*s, [&reads]() { return ++reads == 1 ? std::string("全学年") : std::string("小１"); }};
+    BoardInputs in{
+        *s, [&reads]() { return ++reads == 1 ? std::string("全学年") : std::string("小１"); }};
     EXPECT_EQ(TodayRunList(in, records, At(kMonday))[2].size(), 1u);
 }
 
@@ -78,9 +80,9 @@ struct WindowCase {
 
 // Catches a week starting on Sunday and "since last week" counted from the wrong Monday.
 TEST(PeriodWindow, WeekRunsFromMonday) {
-    const WindowCase cases[] = {{1, 2, 1},  {1, 4, 3},  {1, 1, 7},  {1, 7, 6},  {2, 2, 8},
-                                {2, 4, 10}, {2, 1, 14}, {3, 4, 30}, {4, 4, 365}, {5, 4, 3650},
-                                {0, 4, 0}};
+    const WindowCase cases[] = {{1, 2, 1},   {1, 4, 3},    {1, 1, 7},  {1, 7, 6},
+                                {2, 2, 8},   {2, 4, 10},   {2, 1, 14}, {3, 4, 30},
+                                {4, 4, 365}, {5, 4, 3650}, {0, 4, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(PeriodWindowDays(c.period, c.weekday), c.days)
             << "period " << c.period << " weekday " << c.weekday;
@@ -101,25 +103,26 @@ TEST_F(RunListsTest, PeriodListTakesWholeDays) {
 }
 
 TEST_F(RunListsTest, PeriodListLinesInBothDisplays) {
-    const std::vector<RunRecord> records = {Record(kMonday, 2, 2, 45), Record(kMonday, 2, 2, 99999)};
+    const std::vector<RunRecord> records = {Record(kMonday, 2, 2, 45),
+                                            Record(kMonday, 2, 2, 99999)};
     const LevelLines time = PeriodRunList(In(), records, At(kMonday), 3, false);
-    EXPECT_EQ(time[2], (std::vector<std::string>{"  45秒 04/05Ⅱえお　　　Ⅱ5",
-                                                  "　　× 04/05Ⅱえお　　　Ⅱ"}));
+    EXPECT_EQ(time[2],
+              (std::vector<std::string>{"  45秒 04/05Ⅱえお　　　Ⅱ5", "　　× 04/05Ⅱえお　　　Ⅱ"}));
     const LevelLines points = PeriodRunList(In(), records, At(kMonday), 3, true);
-    EXPECT_EQ(points[2], (std::vector<std::string>{"    5 04/05Ⅱえお　　　Ⅱ45秒",
-                                                    "　　× 04/05Ⅱえお　　　Ⅱ"}));
+    EXPECT_EQ(points[2],
+              (std::vector<std::string>{"    5 04/05Ⅱえお　　　Ⅱ45秒", "　　× 04/05Ⅱえお　　　Ⅱ"}));
 }
 
 // A run of 90000 seconds or more is shown as failed in the own list instead of breaking it.
 TEST_F(RunListsTest, OwnRunsListShowsLongRunsAsFailed) {
-    const std::vector<RunRecord> records = {Record(kMonday, 1, 2, 45), Record(kMonday, 2, 2, 45),
-                                            Record(kMonday, 1, 4, 90000), Record(kMonday, 1, 4, 99999),
-                                            Record(kMonday, 1, 4, 12345)};
+    const std::vector<RunRecord> records = {
+        Record(kMonday, 1, 2, 45), Record(kMonday, 2, 2, 45), Record(kMonday, 1, 4, 90000),
+        Record(kMonday, 1, 4, 99999), Record(kMonday, 1, 4, 12345)};
     const LevelLines lines = OwnRunList(In(), records, At(kMonday));
     EXPECT_EQ(lines[2], std::vector<std::string>{"2010/04/05 9:05:03  45秒"});
-    EXPECT_EQ(lines[4], (std::vector<std::string>{"2010/04/05 9:05:03　　×",
-                                                   "2010/04/05 9:05:03　　×",
-                                                   "2010/04/05 9:05:032345秒"}));
+    EXPECT_EQ(lines[4],
+              (std::vector<std::string>{"2010/04/05 9:05:03　　×", "2010/04/05 9:05:03　　×",
+                                        "2010/04/05 9:05:032345秒"}));
     // A filter leaving out the pupil's own grade empties the list.
     EXPECT_TRUE(OwnRunList(In("中１"), records, At(kMonday))[2].empty());
 }
@@ -143,8 +146,8 @@ struct PointsCase {
 
 // The points rule without the multiplier.
 TEST(LineRunPoints, FollowsTheTargetTime) {
-    const PointsCase cases[] = {{60, 60, 5},  {30, 60, 11}, {0, 60, 55},    {61, 60, 4},
-                                {119, 60, 4}, {120, 60, 1}, {599, 60, 1},   {600, 60, 0},
+    const PointsCase cases[] = {{60, 60, 5},    {30, 60, 11},       {0, 60, 55},     {61, 60, 4},
+                                {119, 60, 4},   {120, 60, 1},       {599, 60, 1},    {600, 60, 0},
                                 {99999, 60, 0}, {99998, 100000, 0}, {1234, 2000, 46}};
     for (const auto& c : cases) {
         EXPECT_EQ(LineRunPoints(c.seconds, c.target), c.points) << c.seconds << "/" << c.target;

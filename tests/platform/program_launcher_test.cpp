@@ -26,7 +26,8 @@ public:
 };
 
 fs::path MakeScript(const TempDir& dir, std::string_view name) {
-    const fs::path script = dir.WriteBytes(name, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/argument.txt\"\n");
+    const fs::path script =
+        dir.WriteBytes(name, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/argument.txt\"\n");
     fs::permissions(script, fs::perms::owner_all);
     return script;
 }

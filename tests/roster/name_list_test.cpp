@@ -42,9 +42,10 @@ struct FillCase {
 // Catches the kindergarten width applied in mode 1 or to older pupils, and a negative fill.
 TEST(NameRow, FillDependsOnGradeAndMode) {
     const FillCase cases[] = {
-        {0, "幼3", "山田太郎", 0, 4}, {0, "幼3", "山田太郎", 1, 2}, {0, "幼3", "山田太郎", 2, 4},
-        {0, "幼3", "山田太郎", 3, 4}, {1, "小1", "山田太郎", 0, 2}, {1, "小1", "山田太郎", 1, 2},
-        {8, "中2", "山田太郎", 3, 2}, {1, "小1", "あいうえおかき", 0, 0},
+        {0, "幼3", "山田太郎", 0, 4},           {0, "幼3", "山田太郎", 1, 2},
+        {0, "幼3", "山田太郎", 2, 4},           {0, "幼3", "山田太郎", 3, 4},
+        {1, "小1", "山田太郎", 0, 2},           {1, "小1", "山田太郎", 1, 2},
+        {8, "中2", "山田太郎", 3, 2},           {1, "小1", "あいうえおかき", 0, 0},
         {1, "小1", "あいうえおかきくけ", 0, 0},
     };
     for (const auto& c : cases) {
@@ -92,13 +93,13 @@ TEST(NameRow, EachModePicksItsTwoFigures) {
 // Catches an ascending visible order, a case-sensitive sort, and rows of the wrong grade shown.
 TEST(ArrangeNameList, YoungestFirstNamesDescendingAndFiltered) {
     std::vector<std::string> rows = {
-        "2003小1 あ*1", "2004幼3 い*2", "2003小1 う*3", "1996中2 bob*4",
+        "2003小1 あ*1",   "2004幼3 い*2",   "2003小1 う*3", "1996中2 bob*4",
         "1996中2 Anne*5", "1996中2 carl*6", "1993高2 え*7", "2006幼1 お*8",
     };
     const NameList all = ArrangeNameList(rows, 2010, "全学年");
-    const std::vector<std::string> expected = {
-        "－－－－－－", "幼1 お", "幼3 い", "小1 う", "小1 あ",
-        "中2 carl",     "中2 bob", "中2 Anne", "高2 え"};
+    const std::vector<std::string> expected = {"－－－－－－", "幼1 お",   "幼3 い",
+                                               "小1 う",       "小1 あ",   "中2 carl",
+                                               "中2 bob",      "中2 Anne", "高2 え"};
     EXPECT_EQ(all.Visible, expected);
     ASSERT_EQ(all.Numbered.size(), 8u);
     EXPECT_EQ(all.Numbered[0], "幼1 お*8");
@@ -142,8 +143,8 @@ TEST(RebuildNameList, ReadsRosterAndTotalsOfEveryLevel) {
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     NameListProgress progress;
     int aggregated = 0;
-    const NameList list = RebuildNameList(*state, clock, 0, "全学年", progress,
-                                          [&] { ++aggregated; });
+    const NameList list =
+        RebuildNameList(*state, clock, 0, "全学年", progress, [&] { ++aggregated; });
     EXPECT_EQ(aggregated, 1);
     EXPECT_EQ(progress.Marker, 10);
     EXPECT_EQ(state->Roster.SchoolYear, 2010);

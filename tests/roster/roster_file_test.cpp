@@ -55,8 +55,10 @@ TEST(RosterPass, StatusesDecideTheListingButEveryRecordIsNamed) {
         Variant hide;
         std::vector<int> listedNumbers;
     };
-    const Case cases[] = {{Variant(1), {1, 3, 4}}, {Variant(0), {1, 4}},
-                          {Variant(2), {1, 4}},    {Variant(), {1, 4}},
+    const Case cases[] = {{Variant(1), {1, 3, 4}},
+                          {Variant(0), {1, 4}},
+                          {Variant(2), {1, 4}},
+                          {Variant(), {1, 4}},
                           {Variant("x"), {1, 4}}};
     for (const auto& c : cases) {
         TempDir dir;

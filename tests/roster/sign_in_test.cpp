@@ -80,8 +80,8 @@ TEST(RebuildNameListWithRetry, MissingRosterPausesFiveTimesThenGivesUp) {
     int aggregated = 0;
     std::vector<int> pauses;
     try {
-        RebuildNameListWithRetry(*state, clock, 1, "全学年", [&] { ++aggregated; },
-                                 [&](int s) { pauses.push_back(s); });
+        RebuildNameListWithRetry(
+            *state, clock, 1, "全学年", [&] { ++aggregated; }, [&](int s) { pauses.push_back(s); });
         FAIL();
     } catch (const NameListGaveUp& e) {
         const std::string what = e.what();
@@ -100,12 +100,11 @@ TEST(RebuildNameListWithRetry, RecoversWhenTheFileComesBack) {
     state->DataRoot = dir.path().string() + "/";
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     int pauses = 0;
-    const NameList list = RebuildNameListWithRetry(
-        *state, clock, 1, "全学年", {}, [&](int) {
-            if (++pauses == 2) {
-                dir.WriteCp932("新名簿.txt", "1,2003,0,0,一,0,,\n");
-            }
-        });
+    const NameList list = RebuildNameListWithRetry(*state, clock, 1, "全学年", {}, [&](int) {
+        if (++pauses == 2) {
+            dir.WriteCp932("新名簿.txt", "1,2003,0,0,一,0,,\n");
+        }
+    });
     EXPECT_EQ(pauses, 2);
     EXPECT_EQ(list.Visible.size(), 2u);
 }
