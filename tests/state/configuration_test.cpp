@@ -160,6 +160,24 @@ TEST_F(ConfigurationTree, ProgramFolderWithTrailingSeparatorGivesTheSameName) {
     EXPECT_EQ(state.ProgramDataFolder, PathText(dir / "data/kagaku") + std::string(Separator()));
 }
 
+// A program folder given relative to the working folder ("." when started from inside it) must
+// still give the folder's own name, not ".", or the program would use the wrong data folder.
+TEST_F(ConfigurationTree, RelativeProgramFolderGivesTheFolderName) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(ProgramFolder());
+    SharedState state;
+    try {
+        LoadConfiguration(".", state);
+    } catch (...) {
+        fs::current_path(previous);
+        throw;
+    }
+    fs::current_path(previous);
+    EXPECT_EQ(state.AppFolderName, "kagaku");
+    EXPECT_EQ(state.ProgramDataFolder, PathText(dir / "data/kagaku") + std::string(Separator()));
+    EXPECT_EQ(state.Settings.TargetTime[1], 45);
+}
+
 TEST_F(ConfigurationTree, MissingPathFileIsNamed) {
     fs::remove(dir / "parent/パスデータ.txt");
     ExpectErrorNaming("パスデータ.txt");
