@@ -11,7 +11,8 @@ namespace kagaku {
 class DataFileError : public std::runtime_error {
 public:
     DataFileError(std::string file, std::string problem)
-        : std::runtime_error(file + "\n" + problem), file_(std::move(file)),
+        : std::runtime_error(file + "\n" + problem),
+          file_(std::move(file)),
           problem_(std::move(problem)) {}
     const std::string& file() const { return file_; }
     const std::string& problem() const { return problem_; }

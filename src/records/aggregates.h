@@ -14,8 +14,8 @@
 
 namespace kagaku {
 
-inline constexpr int kMaxLevel = 35;      // levels 0..35 (level 0 is never played)
-inline constexpr int kMaxPupil = 5000;    // pupil numbers 0..5000
+inline constexpr int kMaxLevel = 35;    // levels 0..35 (level 0 is never played)
+inline constexpr int kMaxPupil = 5000;  // pupil numbers 0..5000
 inline constexpr int kLevelSlots = kMaxLevel + 1;
 inline constexpr int kPupilSlots = kMaxPupil + 1;
 inline constexpr std::int32_t kNoTime = 99999;  // best time of a pupil or level without a run

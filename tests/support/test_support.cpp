@@ -17,9 +17,8 @@ TempDir::TempDir() {
     static std::atomic<int> counter{0};
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = fs::temp_directory_path() /
-                         ("kagaku-test-" + std::to_string(rd()) + "-" +
-                          std::to_string(counter.fetch_add(1)));
+        auto candidate = fs::temp_directory_path() / ("kagaku-test-" + std::to_string(rd()) + "-" +
+                                                      std::to_string(counter.fetch_add(1)));
         std::error_code ec;
         if (fs::create_directory(candidate, ec)) {
             path_ = candidate;
@@ -43,7 +42,8 @@ fs::path TempDir::WriteBytes(std::string_view name, std::string_view bytes) cons
     fs::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + p.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + p.string());
     return p;
 }
 
@@ -59,7 +59,9 @@ std::string ReadBytes(const fs::path& p) {
     return ss.str();
 }
 
-void FakeClock::Set(const CivilDate& d, const TimeOfDay& t) { now_ = ToOleDateTime(d, t); }
+void FakeClock::Set(const CivilDate& d, const TimeOfDay& t) {
+    now_ = ToOleDateTime(d, t);
+}
 
 void FakeClock::AdvanceSeconds(double seconds) {
     now_ += seconds / 86400.0;
@@ -67,7 +69,8 @@ void FakeClock::AdvanceSeconds(double seconds) {
 }
 
 double FakeRandom::Next() {
-    if (values_.empty()) return 0.0;
+    if (values_.empty())
+        return 0.0;
     double v = values_.front();
     values_.pop_front();
     return v;

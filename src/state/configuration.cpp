@@ -1,0 +1,69 @@
+#include "state/configuration.h"
+
+#include "common/errors.h"
+#include "common/field_list.h"
+#include "common/files.h"
+#include "common/paths.h"
+#include "common/text_ops.h"
+#include "sound/sound_table.h"
+#include "state/level_catalogue.h"
+
+namespace kagaku {
+
+namespace fs = std::filesystem;
+
+void SplitSchoolField(const std::string& field, Variant& schoolCode, std::string& schoolName) {
+    std::string code = text::Left(field, 5);
+    if (text::Val(code) != 0.0) {
+        schoolCode = Variant(code);
+        schoolName = text::Mid(field, 6);
+    } else {
+        schoolCode = Variant();
+        schoolName = field;
+    }
+}
+
+void LoadConfiguration(const fs::path& programFolder, SharedState& state) {
+    const fs::path appFolder = programFolder.lexically_normal();
+    state.AppFolder = NormaliseFolder(PathText(appFolder));
+
+    // パスデータ.txt lies in the folder above the program folder.
+    const fs::path pathFile =
+        InFolder(state.AppFolder, std::string("..") + std::string(Separator()) + kPathFileName)
+            .lexically_normal();
+    FieldReader paths = FieldReader::FromFile(pathFile);
+    std::string dataRoot = paths.Next();
+    paths.Next(9);
+    if (text::Trim(dataRoot).empty()) {
+        throw DataFileError(PathText(pathFile), "1番目の項目にデータフォルダの場所がありません。");
+    }
+    // A relative data root is taken from the folder of パスデータ.txt, so that a program folder
+    // and its data tree can be copied anywhere together.
+    fs::path root = PathFromText(NormaliseFolder(dataRoot));
+    if (root.is_relative())
+        root = pathFile.parent_path() / root;
+    state.DataRoot = NormaliseFolder(PathText(root.lexically_normal()));
+    std::error_code ec;
+    if (!fs::is_directory(PathFromText(state.DataRoot), ec)) {
+        throw DataFileError(PathText(pathFile),
+                            "データフォルダ「" + state.DataRoot + "」が見つかりません。");
+    }
+
+    const fs::path commonFile = InFolder(state.DataRoot, kCommonFileName);
+    FieldReader common = FieldReader::FromFile(commonFile);
+    state.SchoolYearStartMonth = Variant::FromField(common.Next());
+    std::string school = common.Next();
+    state.RosterHideOption = Variant::FromField(common.Next());
+    common.Next(7);
+    SplitSchoolField(school, state.SchoolCode, state.SchoolName);
+
+    state.AppFolderName = LastComponent(state.AppFolder);
+    state.ProgramDataFolder = NormaliseFolder(state.DataRoot + state.AppFolderName);
+    state.SoundFolder = NormaliseFolder(state.DataRoot + kSoundFolderName);
+    SetProgramName(state);
+
+    LoadLevelSettings(InFolder(state.ProgramDataFolder, kLevelSettingsFileName), state.Settings);
+    state.Sounds = LoadSoundTable(InFolder(state.SoundFolder, kSoundTableFileName));
+}
+
+}  // namespace kagaku

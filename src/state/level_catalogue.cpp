@@ -1,0 +1,51 @@
+#include "state/level_catalogue.h"
+
+#include "common/text_ops.h"
+
+namespace kagaku {
+
+void SetProgramName(SharedState& state) {
+    state.ProgramName = kProgramName;
+}
+
+void BuildLevelCatalogue(SharedState& state) {
+    static const char* const kNames[] = {"元素練習",
+                                         "元素",
+                                         "化学式練習",
+                                         "化学式",
+                                         "化学反応練習",
+                                         "化学反応",
+                                         "イオン練習",
+                                         "イオン",
+                                         "イオン式など１練習",
+                                         "イオン式など１",
+                                         "イオン式など２練習",
+                                         "イオン式など２",
+                                         "全体－２"};
+    state.LevelCount = 12;
+    state.GoalLevel = Variant(6);
+    for (std::size_t i = 0; i < std::size(kNames); ++i) {
+        state.LevelNames[i + 1] = kNames[i];
+        state.LevelTimed[i + 1] = 1;
+    }
+    // A catalogue that leaves gaps still shows a name on every offered level.
+    for (std::size_t level = 1; level <= 12; ++level) {
+        if (state.LevelNames[level].empty()) {
+            state.LevelNames[level] = "ﾚﾍﾞﾙ" + text::NumberText(static_cast<long long>(level));
+        }
+    }
+}
+
+bool IsPracticeLevelNumber(int level) {
+    return level % 2 != 0;
+}
+
+bool IsPracticeLevelName(std::string_view name) {
+    return text::Contains(name, "練");
+}
+
+int ProblemCategoryOfLevel(int level) {
+    return (level + 1) / 2;
+}
+
+}  // namespace kagaku
