@@ -80,7 +80,9 @@ FileErrorKind KindOf(int errnum) {
     throw FileOperationError(KindOf(errnum), errnum, JapaneseDescription(errnum));
 }
 
-int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+int Fd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 off_t Offset(std::uint64_t offset) {
     if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
@@ -112,9 +114,10 @@ int LockCommand(bool wait, bool classic) {
 
 }  // namespace
 
-FileOperationError::FileOperationError(FileErrorKind kind, int errorNumber,
-                                       std::string description)
-    : std::runtime_error(description), kind_(kind), errorNumber_(errorNumber),
+FileOperationError::FileOperationError(FileErrorKind kind, int errorNumber, std::string description)
+    : std::runtime_error(description),
+      kind_(kind),
+      errorNumber_(errorNumber),
       description_(std::move(description)) {}
 
 SharedFile::SharedFile(const std::filesystem::path& path, Mode mode) : handle_(-1) {
@@ -234,6 +237,8 @@ bool SharedFile::IsStillAt(const std::filesystem::path& path) const {
     return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
 }
 
-std::uint64_t SharedFile::ReadCallCount() { return readCalls.load(std::memory_order_relaxed); }
+std::uint64_t SharedFile::ReadCallCount() {
+    return readCalls.load(std::memory_order_relaxed);
+}
 
 }  // namespace kagaku

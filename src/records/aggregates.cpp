@@ -2,8 +2,7 @@
 
 namespace kagaku {
 
-ScoreAggregates::ScoreAggregates()
-    : Cells(static_cast<std::size_t>(kLevelSlots) * kPupilSlots) {}
+ScoreAggregates::ScoreAggregates() : Cells(static_cast<std::size_t>(kLevelSlots) * kPupilSlots) {}
 
 // The tables are views of this object's own cells, so a copy copies the data and keeps its own
 // views.

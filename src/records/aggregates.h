@@ -46,7 +46,9 @@ public:
     LevelPupilTable(const LevelPupilTable&) = delete;
     LevelPupilTable& operator=(const LevelPupilTable&) = delete;
 
-    const T& at(int level, int pupil) const { return (*cells_)[StandingIndex(level, pupil)].*Member; }
+    const T& at(int level, int pupil) const {
+        return (*cells_)[StandingIndex(level, pupil)].*Member;
+    }
     // Writing is for the aggregation itself (and for tests that build a standing by hand, which
     // call ScoreAggregates::Clear before the next rebuild).
     T& at(int level, int pupil) { return (*cells_)[StandingIndex(level, pupil)].*Member; }
@@ -72,8 +74,7 @@ struct ScoreAggregates {
     LevelPupilTable<std::int32_t, &PupilLevelStanding::RunCount> RunCount{Cells};
     LevelPupilTable<std::int32_t, &PupilLevelStanding::PassWindowRunCount> PassWindowRunCount{
         Cells};
-    LevelPupilTable<std::int32_t, &PupilLevelStanding::BanWindowRunCount> BanWindowRunCount{
-        Cells};
+    LevelPupilTable<std::int32_t, &PupilLevelStanding::BanWindowRunCount> BanWindowRunCount{Cells};
     LevelPupilTable<std::int32_t, &PupilLevelStanding::TodayRunCount> TodayRunCount{Cells};
     LevelPupilTable<std::int64_t, &PupilLevelStanding::TotalPoints> TotalPoints{Cells};
     LevelPupilTable<std::int64_t, &PupilLevelStanding::PassWindowPoints> PassWindowPoints{Cells};

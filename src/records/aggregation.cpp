@@ -22,9 +22,12 @@ namespace {
 constexpr int kNotFoundWaitSeconds = 5;
 constexpr int kNotFoundAttempts = 4;
 constexpr const char* kReadWaitNotice =
-    "ほかのパソコンが成績ファイルを使っています。読み込めるまで待っています。しばらくお待ちください。";
+    "ほかのパソコンが成績ファイルを使っています。読み込めるまで待っています。しばらくお待ちください"
+    "。";
 
-std::string Number(long long n) { return text::NumberText(n); }
+std::string Number(long long n) {
+    return text::NumberText(n);
+}
 
 // The loader's message for an error that waiting does not mend: every detail run together, as
 // the teachers know it from the program's error reports.
@@ -48,7 +51,8 @@ RecordWindow ReadPatiently(const fs::path& file, RecordFileWaiter& waiter) {
                     break;
                 case FileErrorKind::NotFound:
                     // The network drive may be coming back: wait a while before giving up.
-                    if (!waiter.Wait(kNotFoundWaitSeconds) || ++notFoundWaits >= kNotFoundAttempts) {
+                    if (!waiter.Wait(kNotFoundWaitSeconds) ||
+                        ++notFoundWaits >= kNotFoundAttempts) {
                         throw DataFileError(PathText(file), "ファイルがありません" + Number(stage) +
                                                                 e.description() +
                                                                 Number(e.errorNumber()));

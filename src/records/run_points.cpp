@@ -57,7 +57,8 @@ std::int64_t RunPoints(std::int32_t seconds, std::int32_t targetTime) {
     const std::int64_t s = seconds;
     const std::int64_t t = targetTime;
     if (s <= t) {
-        double share = static_cast<double>(t - FirstThreeCharacters(seconds)) / static_cast<double>(t);
+        double share =
+            static_cast<double>(t - FirstThreeCharacters(seconds)) / static_cast<double>(t);
         return FloorToInteger(ClearedOfBinaryFractions(share * share * share * 50.0 + 5.0));
     }
     if (s < 2 * t) {

@@ -29,8 +29,8 @@ T GetLittleEndian(const char* in) {
     using U = std::make_unsigned_t<T>;
     U u = 0;
     for (std::size_t i = 0; i < sizeof u; ++i) {
-        u = static_cast<U>(u | static_cast<U>(static_cast<U>(static_cast<unsigned char>(in[i]))
-                                               << (8 * i)));
+        u = static_cast<U>(
+            u | static_cast<U>(static_cast<U>(static_cast<unsigned char>(in[i])) << (8 * i)));
     }
     T value;
     std::memcpy(&value, &u, sizeof value);
@@ -50,7 +50,9 @@ double GetDouble(const char* in) {
     return value;
 }
 
-void PutText(char* out, const RecordText& text) { std::memcpy(out, text.data(), text.size()); }
+void PutText(char* out, const RecordText& text) {
+    std::memcpy(out, text.data(), text.size());
+}
 
 RecordText GetText(const char* in) {
     RecordText text;
@@ -179,9 +181,11 @@ std::optional<RecordProblem> CheckScoreRecord(const ScoreRecord& record) {
 std::string DescribeRecordProblem(RecordProblem problem, const ScoreRecord& record) {
     switch (problem) {
         case RecordProblem::LevelOutOfRange:
-            return "レベル" + text::NumberText(static_cast<long long>(record.Level)) + "が範囲（1〜35）の外です";
+            return "レベル" + text::NumberText(static_cast<long long>(record.Level)) +
+                   "が範囲（1〜35）の外です";
         case RecordProblem::PupilOutOfRange:
-            return "番号" + text::NumberText(static_cast<long long>(record.PupilNumber)) + "が範囲（1〜5000）の外です";
+            return "番号" + text::NumberText(static_cast<long long>(record.PupilNumber)) +
+                   "が範囲（1〜5000）の外です";
         case RecordProblem::BadDate: {
             std::ostringstream value;
             value << record.RunDate;

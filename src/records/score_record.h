@@ -56,11 +56,11 @@ ScoreRecord MakeRunRecord(const Clock& clock, int pupil, int level, std::int32_t
 
 // Why the aggregation leaves a record out of every table.
 enum class RecordProblem {
-    BadDate,           // negative, not a number, or beyond the year 9999
-    LevelZero,         // level 0: no real run
-    PupilZero,         // pupil 0: no real run
-    LevelOutOfRange,   // below 0 or above 35
-    PupilOutOfRange,   // below 0 or above 5000
+    BadDate,          // negative, not a number, or beyond the year 9999
+    LevelZero,        // level 0: no real run
+    PupilZero,        // pupil 0: no real run
+    LevelOutOfRange,  // below 0 or above 35
+    PupilOutOfRange,  // below 0 or above 5000
     NegativeSeconds,
 };
 

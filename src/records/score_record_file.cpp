@@ -75,7 +75,9 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
     }
 }
 
-std::uint64_t WholeRecordsOf(std::uint64_t size) { return size / kScoreRecordSize; }
+std::uint64_t WholeRecordsOf(std::uint64_t size) {
+    return size / kScoreRecordSize;
+}
 
 [[noreturn]] void ThrowNoSuchRecord(const fs::path& file, std::uint64_t n, std::uint64_t whole) {
     throw DataFileError(PathText(file), "記録" + std::to_string(n) + "がありません（記録は" +
@@ -118,7 +120,8 @@ RecordWindow ReadRecordWindow(const fs::path& file, std::uint64_t maxRecords, in
 
     at = 5;
     window.Bytes.resize(static_cast<std::size_t>((window.WholeRecords - first) * kScoreRecordSize));
-    std::size_t got = opened->ReadAt(first * kScoreRecordSize, window.Bytes.data(), window.Bytes.size());
+    std::size_t got =
+        opened->ReadAt(first * kScoreRecordSize, window.Bytes.data(), window.Bytes.size());
     // The file may have shrunk since it was measured (a record deleted meanwhile).
     window.Bytes.resize(got - got % kScoreRecordSize);
     return window;
