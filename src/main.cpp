@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "common/files.h"
+#include "platform/program_launcher.h"
 #include "ui/program.h"
 #include "ui/sound_output.h"
 
@@ -14,8 +15,9 @@ int main(int argc, char* argv[]) {
         std::chrono::system_clock::now().time_since_epoch().count()));
     kagaku::ui::RealMessageBoxes messages;
     kagaku::ui::SoundOutput sound;
+    kagaku::PosixProgramLauncher launcher;
     kagaku::ui::Program program(kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
-                                {&clock, &random, &messages, &sound});
+                                {&clock, &random, &messages, &sound, &launcher});
     program.Start();
     const int status = app.exec();
     return status != 0 ? status : program.exitStatus();
