@@ -25,7 +25,8 @@ QPixmap MakePicture(const QString& programName) {
     painter.setPen(QPen(QColor(255, 255, 255, 90), Scaled(6)));
     const int cy = size.height() * 3 / 4;
     const int step = size.width() / 6;
-    for (int i = 1; i < 5; ++i) painter.drawLine(i * step, cy, (i + 1) * step, cy - Scaled(30) * (i % 2 ? 1 : -1));
+    for (int i = 1; i < 5; ++i)
+        painter.drawLine(i * step, cy, (i + 1) * step, cy - Scaled(30) * (i % 2 ? 1 : -1));
     painter.setBrush(QColor(255, 255, 255, 140));
     painter.setPen(Qt::NoPen);
     for (int i = 1; i <= 5; ++i) {
@@ -34,7 +35,8 @@ QPixmap MakePicture(const QString& programName) {
     }
     painter.setPen(Qt::white);
     painter.setFont(UiFont(110, true));
-    painter.drawText(QRect(0, 0, size.width(), size.height() * 2 / 3), Qt::AlignCenter, programName);
+    painter.drawText(QRect(0, 0, size.width(), size.height() * 2 / 3), Qt::AlignCenter,
+                     programName);
     return pixmap;
 }
 

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -180,8 +181,10 @@ void namesel::showEvent(QShowEvent* event) {
     if (!loaded_) {
         loaded_ = true;
         ShowCover(true);
-        QPointer<namesel> self(this);
-        QTimer::singleShot(0, this, [self] {
+        // The timer carries no receiver: the screen may be closed while the lambda runs.
+        QPointer<namesel> screen(this);
+        QTimer::singleShot(0, [screen] {
+            const QPointer<namesel> self = screen;
             if (!self)
                 return;
             self->FormLoad();
@@ -201,7 +204,12 @@ void namesel::FormLoad() {
 
 // Every time the screen comes to the front: the points mode and a fresh list.
 void namesel::FormActivate() {
+    if (ended_)
+        return;
+    QPointer<namesel> self(this);
     PumpEvents();
+    if (!self || ended_)
+        return;
     const bool changed = listMode_ != 1 || !modeButtons_[1]->isChecked();
     modeButtons_[1]->setChecked(true);
     if (changed)
@@ -239,10 +247,12 @@ void namesel::ShowRoster() {
         built = RebuildNameListWithRetry(state, program_.clock(), listMode_,
                                          U(grades_->currentText()), aggregate, pause);
     } catch (const NameListGaveUp& e) {
+        ended_ = true;
         program_.EndWithMessage(this, Q(e.what()), 1);
         return;
     }
     if (aggregateFault) {
+        ended_ = true;
         program_.EndWithFileError(*aggregateFault, this);
         return;
     }
@@ -305,6 +315,8 @@ void namesel::OnGradeChosen() {
 }
 
 bool namesel::HandleKey(QKeyEvent* event) {
+    if (ended_)
+        return true;
     const QString text = event->text();
     char32_t key = 0;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

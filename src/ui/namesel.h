@@ -64,7 +64,7 @@ private:
     std::string chosenNumber_;                // Label2
     int listMode_ = 0;
     bool loaded_ = false;
-    bool inRebuild_ = false;
+    bool ended_ = false;  // the program is ending; the screen does nothing more
 };
 
 }  // namespace kagaku::ui

@@ -9,6 +9,8 @@ void Program::StartDrill(int level) {
     ShowLevelMenu();
 }
 
-void Program::ShowResultScreen() { ShowLevelMenu(); }
+void Program::ShowResultScreen() {
+    ShowLevelMenu();
+}
 
 }  // namespace kagaku::ui

@@ -365,8 +365,10 @@ void seisekitime1::showEvent(QShowEvent* event) {
     if (!refreshed_) {
         refreshed_ = true;
         ShowFullCover(true);
-        QPointer<seisekitime1> self(this);
-        QTimer::singleShot(0, this, [self] {
+        // The timer carries no receiver: the screen may be closed while the lambda runs.
+        QPointer<seisekitime1> screen(this);
+        QTimer::singleShot(0, [screen] {
+            const QPointer<seisekitime1> self = screen;
             if (self)
                 self->Refresh();
         });

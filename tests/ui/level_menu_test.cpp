@@ -21,16 +21,21 @@ namespace {
 
 // Signs in the pupil named name through the name screen and waits for a ready level menu.
 ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("namesel"); }, 5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return h.ScreenIs("namesel"); }, 5000))
+        return nullptr;
     auto* list = h.program->currentScreen()->findChild<QListWidget*>("List1");
-    if (!QTest::qWaitFor([&] { return list->count() > 1 && list->hasFocus(); }, 5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return list->count() > 1 && list->hasFocus(); }, 5000))
+        return nullptr;
     const int row = testing::RowOf(list, name);
-    if (row < 0) return nullptr;
+    if (row < 0)
+        return nullptr;
     list->setCurrentRow(row);
     QTest::keyClick(list, Qt::Key_1);
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
+        return nullptr;
     auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
-    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
+        return nullptr;
     return menu;
 }
 
@@ -48,8 +53,8 @@ void WriteSchool(MenuHarness& h) {
     static const char* family[] = {"青木", "石川", "上田", "江口", "大野", "加藤", "木村",
                                    "工藤", "小林", "佐藤", "清水", "鈴木", "高橋", "田中",
                                    "中村", "西田", "橋本", "藤原", "松本", "山田"};
-    static const char* given[] = {"さくら", "大翔", "陽菜", "蓮", "結衣", "悠真", "芽依", "湊",
-                                  "葵", "陸", "凛", "颯太", "美咲", "翔", "七海"};
+    static const char* given[] = {"さくら", "大翔", "陽菜", "蓮",   "結衣", "悠真", "芽依", "湊",
+                                  "葵",     "陸",   "凛",   "颯太", "美咲", "翔",   "七海"};
     std::string roster = "1,1980,0,0,\"先生\",0,\"\",\"\"\r\n";
     std::mt19937 rng(7);
     for (int n = 2; n <= 301; ++n) {
@@ -66,7 +71,8 @@ void WriteSchool(MenuHarness& h) {
         const int level = 2 * (1 + static_cast<int>(rng() % 6)) - static_cast<int>(rng() % 5 == 0);
         const int pupil = 2 + static_cast<int>(rng() % 300);
         std::int32_t seconds = 35 + static_cast<std::int32_t>(rng() % 120);
-        if (rng() % 40 == 0) seconds = 99999;
+        if (rng() % 40 == 0)
+            seconds = 99999;
         runs.push_back({pupil, level, seconds, daysAgo, 8 * 60 + static_cast<int>(rng() % 600)});
     }
     runs.push_back({5, 2, 41, 0, 15 * 60 + 10});
@@ -92,7 +98,8 @@ private Q_SLOTS:
         QFETCH(bool, banned);
         MenuHarness h;
         std::vector<MenuHarness::Run> list;
-        for (int i = 0; i < runs; ++i) list.push_back({5, 2, 30, 0});
+        for (int i = 0; i < runs; ++i)
+            list.push_back({5, 2, 30, 0});
         h.WriteRuns(list);
         h.Start();
         QTRY_VERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
@@ -122,7 +129,8 @@ private Q_SLOTS:
         h.Start();
         ui::seisekitime1* menu = SignIn(h, QStringLiteral("先生"));
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
-        for (int level = 1; level <= 12; ++level) QVERIFY(StartButton(menu, level)->isEnabled());
+        for (int level = 1; level <= 12; ++level)
+            QVERIFY(StartButton(menu, level)->isEnabled());
         auto* scroll = menu->findChild<QScrollBar*>("HScroll1");
         QVERIFY(scroll->isVisible());
         QCOMPARE(scroll->maximum(), 9);
@@ -178,8 +186,8 @@ private Q_SLOTS:
         QTRY_VERIFY(names->count() > 250);
         names->setCurrentRow(40);
         testing::SaveScreenshot(h.program->currentScreen(), "namesel_school");
-        const QString pupil = QString::fromStdString(
-            text::Trim(h.program->state().Roster.RosterName[5]));
+        const QString pupil =
+            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
         ui::seisekitime1* menu = SignIn(h, pupil);
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
         QVERIFY(menu->findChild<QListWidget*>("List5_2")->count() > 250);

@@ -74,7 +74,8 @@ struct MenuHarness {
     }
     QString Messages() const {
         QString all;
-        for (const auto& m : messages.shown()) all += m.title + ": " + m.text + "\n";
+        for (const auto& m : messages.shown())
+            all += m.title + ": " + m.text + "\n";
         return all;
     }
 };
@@ -82,7 +83,8 @@ struct MenuHarness {
 // The name screen's row of the pupil whose visible row contains name, or -1.
 inline int RowOf(QListWidget* list, const QString& name) {
     for (int i = 1; i < list->count(); ++i) {
-        if (list->item(i)->text().contains(name)) return i;
+        if (list->item(i)->text().contains(name))
+            return i;
     }
     return -1;
 }

@@ -37,7 +37,8 @@ private Q_SLOTS:
         QCOMPARE(screen->findChild<QComboBox*>("Combo1")->currentText(), QStringLiteral("全学年"));
         QCOMPARE(screen->findChild<QComboBox*>("Combo1")->count(), 12);
         // The youngest year group comes first.
-        QVERIFY2(list->item(1)->text().startsWith(QStringLiteral("幼")), qPrintable(list->item(1)->text()));
+        QVERIFY2(list->item(1)->text().startsWith(QStringLiteral("幼")),
+                 qPrintable(list->item(1)->text()));
         testing::SaveScreenshot(screen, "namesel_demo");
     }
 
