@@ -11,6 +11,7 @@
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "platform/program_launcher.h"
 #include "sound/cue_player.h"
 #include "state/shared_state.h"
 #include "ui/services.h"
@@ -26,6 +27,7 @@ public:
         RandomSource* random = nullptr;
         MessageBoxes* messages = nullptr;
         SoundDevice* sound = nullptr;
+        ProgramLauncher* launcher = nullptr;
     };
 
     // programFolder is the folder the program file is in; the data tree is found from it.
@@ -51,6 +53,11 @@ public:
     void ShowNameScreen();
     // The level menu, after sign-in and whenever a drill or result returns to it.
     void ShowLevelMenu();
+    // The name screen's exit: starts the family's menu program and ends this program; when it
+    // is missing or cannot start, says so and ends all the same.
+    void LeaveForMenuProgram(QWidget* parent);
+    // Shows the message (OK button only) and ends the program with the status.
+    void EndWithMessage(QWidget* parent, const QString& text, int status);
     // ---- end of sign-in and level menu ----
 
     // ---- drill and result (program_flow_drill.cpp) ----

@@ -1,20 +1,55 @@
-// The road from start-up through sign-in to the level menu.
+// The road from start-up through sign-in to the level menu, and the way out to the family's
+// menu program.
 
-#include "ui/loaded_screen.h"
+#include <QPointer>
+
+#include "platform/program_launcher.h"
 #include "ui/look.h"
+#include "ui/namesel.h"
 #include "ui/program.h"
+#include "ui/seisekitime1.h"
 
 namespace kagaku::ui {
 
-void Program::ShowNameScreen() {
-    // Until sign-in is there, the first working screen says which data tree was loaded.
-    auto* screen = new LoadedScreen(*this);
-    SetCurrentScreen(screen);
+namespace {
+
+// Shows the new screen in front, then closes the one it replaces.
+void Replace(Program& program, QWidget* screen) {
+    QPointer<QWidget> previous = program.currentScreen();
+    program.SetCurrentScreen(screen);
     ShowFullScreen(screen);
+    if (previous && previous != screen)
+        previous->close();
+}
+
+}  // namespace
+
+void Program::ShowNameScreen() {
+    Replace(*this, new namesel(*this));
 }
 
 void Program::ShowLevelMenu() {
-    ShowNameScreen();
+    Replace(*this, new seisekitime1(*this));
+}
+
+void Program::LeaveForMenuProgram(QWidget* parent) {
+    if (services_.launcher == nullptr) {
+        EndWithMessage(parent, QStringLiteral("プログラムメニューを起動する仕組みがありません。"),
+                       2);
+        return;
+    }
+    try {
+        StartFamilyMenuProgram(*services_.launcher, state_.AppFolder);
+    } catch (const ProgramStartError& e) {
+        EndWithMessage(parent, Q(e.what()) + QStringLiteral("\n\nこのプログラムを終了します。"), 2);
+        return;
+    }
+    EndProgram(0);
+}
+
+void Program::EndWithMessage(QWidget* parent, const QString& text, int status) {
+    messages().Inform(parent, Q(state_.ProgramName), text);
+    EndProgram(status);
 }
 
 }  // namespace kagaku::ui

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/program_launcher.h"
 #include "sound/cue_player.h"
 #include "ui/services.h"
 
@@ -46,6 +47,27 @@ private:
     int failCode_ = 0;
     std::string failText_;
     std::vector<std::filesystem::path> played_;
+};
+
+// Starts nothing: records which program would have been started, with which arguments, or
+// fails as told.
+class FakeLauncher final : public ProgramLauncher {
+public:
+    struct Started {
+        std::filesystem::path program;
+        std::vector<std::string> arguments;
+    };
+    void StartDetached(const std::filesystem::path& program,
+                       const std::vector<std::string>& arguments) override {
+        if (!failText_.empty()) throw ProgramStartError(failText_);
+        started_.push_back({program, arguments});
+    }
+    void FailWith(std::string text) { failText_ = std::move(text); }
+    const std::vector<Started>& started() const { return started_; }
+
+private:
+    std::string failText_;
+    std::vector<Started> started_;
 };
 
 // Saves a picture of the widget as KAGAKU_SCREENSHOT_DIR/name.png (suffixed with the screen

@@ -1,0 +1,234 @@
+// The level menu on a copy of the demo tree: locks for a cleared and an over-practised level,
+// the teacher's open chain, number keys starting a level, and screenshots of every display
+// filled from a school-sized data set.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <random>
+
+#include "common/text_ops.h"
+#include "menu_support.h"
+#include "ui/seisekitime1.h"
+
+using namespace kagaku;
+using testing::MenuHarness;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Signs in the pupil named name through the name screen and waits for a ready level menu.
+ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
+    if (!QTest::qWaitFor([&] { return h.ScreenIs("namesel"); }, 5000))
+        return nullptr;
+    auto* list = h.program->currentScreen()->findChild<QListWidget*>("List1");
+    if (!QTest::qWaitFor([&] { return list->count() > 1 && list->hasFocus(); }, 5000))
+        return nullptr;
+    const int row = testing::RowOf(list, name);
+    if (row < 0)
+        return nullptr;
+    list->setCurrentRow(row);
+    QTest::keyClick(list, Qt::Key_1);
+    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
+        return nullptr;
+    auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
+    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
+        return nullptr;
+    return menu;
+}
+
+QPushButton* StartButton(QWidget* menu, int level) {
+    return menu->findChild<QPushButton*>(QStringLiteral("Command4_%1").arg(level));
+}
+// Every real level with a pass rule of 3 runs and 1 point within 14 days, so the chain of
+// locks does not depend on the demo tree's free levels.
+void ChainedSettings(SharedState& state) {
+    for (std::size_t k = 1; k <= 12; ++k) {
+        state.Settings.TargetTime[k] = 60;
+        state.Settings.MinimumTime[k] = 90;
+        state.Settings.ClearPoints[k] = 1;
+        state.Settings.ClearCount[k] = 3;
+        state.Settings.BanCount[k] = 0;
+        state.Settings.BanPoints[k] = 0;
+        state.Settings.PassWindowDays[k] = Variant(14);
+    }
+}
+
+bool Banned(QWidget* menu, int level) {
+    auto* ban = menu->findChild<QLabel*>(QStringLiteral("Text1_%1").arg(level));
+    return ban != nullptr && !ban->isHidden() && ban->text() == QStringLiteral("やりすぎ禁止");
+}
+
+// A school of about 300 pupils and 10000 runs over two months, in the demo tree's roster and
+// record file.
+void WriteSchool(MenuHarness& h) {
+    static const char* family[] = {"青木", "石川", "上田", "江口", "大野", "加藤", "木村",
+                                   "工藤", "小林", "佐藤", "清水", "鈴木", "高橋", "田中",
+                                   "中村", "西田", "橋本", "藤原", "松本", "山田"};
+    static const char* given[] = {"さくら", "大翔", "陽菜", "蓮",   "結衣", "悠真", "芽依", "湊",
+                                  "葵",     "陸",   "凛",   "颯太", "美咲", "翔",   "七海"};
+    std::string roster = "1,1980,0,0,\"先生\",0,\"\",\"\"\r\n";
+    std::mt19937 rng(7);
+    for (int n = 2; n <= 301; ++n) {
+        const int birth = 2011 + static_cast<int>(rng() % 15);
+        const std::string name = std::string(family[rng() % 20]) + "　" + given[rng() % 15];
+        roster += std::to_string(n) + "," + std::to_string(birth) + ",0,0,\"" + name +
+                  "\",0,\"\",\"\"\r\n";
+    }
+    WriteFileAtomically(h.tree / fs::u8path("学校データ/新名簿.txt"),
+                        Utf8ToCp932(roster, "新名簿.txt"));
+    std::vector<MenuHarness::Run> runs;
+    for (int k = 0; k < 10000; ++k) {
+        const int daysAgo = 60 - (k * 61) / 10000;
+        const int level = 2 * (1 + static_cast<int>(rng() % 6)) - static_cast<int>(rng() % 5 == 0);
+        const int pupil = 2 + static_cast<int>(rng() % 300);
+        std::int32_t seconds = 35 + static_cast<std::int32_t>(rng() % 120);
+        if (rng() % 40 == 0)
+            seconds = 99999;
+        runs.push_back({pupil, level, seconds, daysAgo, 8 * 60 + static_cast<int>(rng() % 600)});
+    }
+    runs.push_back({5, 2, 41, 0, 15 * 60 + 10});
+    h.WriteRuns(runs);
+}
+
+}  // namespace
+
+class LevelMenuTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Level 2 cleared: with 3 runs it stays open and opens the chain to level 4; with 4 runs
+    // it is over-practised and barred while level 4 stays open. Level 6 stays closed.
+    void locksOfClearedAndOverPractisedLevel_data() {
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<bool>("banned");
+        QTest::newRow("cleared") << 3 << false;
+        QTest::newRow("over-practised") << 4 << true;
+    }
+    void locksOfClearedAndOverPractisedLevel() {
+        QFETCH(int, runs);
+        QFETCH(bool, banned);
+        MenuHarness h;
+        std::vector<MenuHarness::Run> list;
+        for (int i = 0; i < runs; ++i)
+            list.push_back({5, 2, 30, 0});
+        h.WriteRuns(list);
+        h.Start();
+        QTRY_VERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
+        SharedState& state = h.program->state();
+        ChainedSettings(state);
+        state.Settings.BanCount[2] = 4;
+        state.Settings.BanWindowDays[2] = Variant(7);
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QCOMPARE(StartButton(menu, 1)->isEnabled(), true);
+        QCOMPARE(StartButton(menu, 2)->isEnabled(), !banned);
+        QCOMPARE(Banned(menu, 2), banned);
+        QVERIFY(StartButton(menu, 4)->isEnabled());
+        QVERIFY(!StartButton(menu, 6)->isEnabled());
+        QVERIFY(!Banned(menu, 4));
+        QCOMPARE(menu->findChild<QLabel*>("Label14_2")->text(),
+                 QStringLiteral("%1回/").arg(runs) +
+                     menu->findChild<QLabel*>("Label14_2")->text().section('/', 1));
+        // A key for the barred level does nothing; the next real level starts.
+        QTest::keyClick(menu, Qt::Key_2);
+        QCOMPARE(int{state.CurrentLevel}, banned ? 0 : 2);
+    }
+
+    // The teacher has every level open; a pupil without runs only level 1, 2 and the practice
+    // levels.
+    void teacherHasEveryLevelOpen() {
+        MenuHarness h;
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("先生"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        for (int level = 1; level <= 12; ++level)
+            QVERIFY(StartButton(menu, level)->isEnabled());
+        auto* scroll = menu->findChild<QScrollBar*>("HScroll1");
+        QVERIFY(scroll->isVisible());
+        QCOMPARE(scroll->maximum(), 9);
+    }
+
+    // Number keys start an open level through StartDrill; a closed level's key does nothing,
+    // and "0" goes back to the name screen.
+    void keysStartOpenLevelsOnly() {
+        MenuHarness h;
+        h.Start();
+        QTRY_VERIFY(h.ScreenIs("namesel"));
+        SharedState& state = h.program->state();
+        ChainedSettings(state);
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QTest::keyClick(menu, Qt::Key_6);
+        QCOMPARE(state.CurrentLevel, std::int16_t{0});
+        QTest::keyClick(menu, Qt::Key_2);
+        QCOMPARE(state.CurrentLevel, std::int16_t{2});
+    }
+
+    void backKeyReturnsToNameScreen() {
+        MenuHarness h;
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QTest::keyClick(menu, Qt::Key_0);
+        QTRY_VERIFY(h.ScreenIs("namesel"));
+    }
+
+    // The scroll position chosen on the menu is kept when the menu is shown again.
+    void scrollPositionIsKept() {
+        MenuHarness h;
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        menu->findChild<QScrollBar*>("HScroll1")->setValue(5);
+        h.program->ShowLevelMenu();
+        QTRY_VERIFY(h.ScreenIs("seisekitime1") && h.program->currentScreen() != menu);
+        auto* again = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
+        QTRY_VERIFY(again->keysReady());
+        QCOMPARE(again->findChild<QScrollBar*>("HScroll1")->value(), 5);
+        QVERIFY(!again->findChild<QWidget*>("Column1")->isVisible());
+        QVERIFY(again->findChild<QWidget*>("Column5")->isVisible());
+    }
+
+    // Screenshots of the name screen and of every display of the board for a school of 300
+    // pupils and 10000 runs.
+    void screenshotsOfSchoolSizedBoard() {
+        MenuHarness h;
+        WriteSchool(h);
+        h.Start();
+        QTRY_VERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
+        auto* names = h.program->currentScreen()->findChild<QListWidget*>("List1");
+        QTRY_VERIFY(names->count() > 250);
+        names->setCurrentRow(40);
+        testing::SaveScreenshot(h.program->currentScreen(), "namesel_school");
+        const QString pupil =
+            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
+        ui::seisekitime1* menu = SignIn(h, pupil);
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QVERIFY(menu->findChild<QListWidget*>("List5_2")->count() > 250);
+        testing::SaveScreenshot(menu, "menu_time_best");
+        const auto choose = [&](const char* name) {
+            QTest::mouseClick(menu->findChild<QRadioButton*>(name), Qt::LeftButton);
+            QTRY_VERIFY(menu->findChild<QWidget*>("Picture6")->isHidden());
+        };
+        choose("Option1_2");
+        testing::SaveScreenshot(menu, "menu_time_today");
+        choose("Option1_3");
+        QVERIFY(menu->findChild<QComboBox*>("Combo2")->isVisible());
+        testing::SaveScreenshot(menu, "menu_time_period");
+        choose("Option2_1");
+        testing::SaveScreenshot(menu, "menu_points_period");
+        choose("Option1_1");
+        testing::SaveScreenshot(menu, "menu_points_cumulative");
+        choose("Option1_2");
+        testing::SaveScreenshot(menu, "menu_points_today");
+        choose("Option2_2");
+        QVERIFY(menu->findChild<QListWidget*>("List5_2")->count() >= 1);
+        testing::SaveScreenshot(menu, "menu_own_runs");
+    }
+};
+
+QTEST_MAIN(LevelMenuTest)
+#include "level_menu_test.moc"
