@@ -196,9 +196,15 @@ void namesel::showEvent(QShowEvent* event) {
 
 void namesel::FormLoad() {
     ShowRoster();
+    // After a final fault the program is ending and this screen is being closed.
+    if (ended_)
+        return;
     if (list_->count() > 0)
         list_->setCurrentRow(0);
+    QPointer<namesel> self(this);
     PumpEvents();
+    if (!self || ended_)
+        return;
     ShowCover(false);
 }
 
