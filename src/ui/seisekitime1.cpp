@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "board/grade_marks.h"
 #include "board/level_locks.h"
@@ -26,6 +28,28 @@
 #include "ui/screen_record_waiter.h"
 
 namespace kagaku::ui {
+
+namespace {
+
+// The lines of a list are built to fixed widths; where the longest would not fit the column,
+// the fixed-pitch font steps down (never below a size a child can still read), and whatever
+// still does not fit scrolls sideways rather than being cut off.
+void FitListFont(QListWidget* list) {
+    const int available = list->viewport()->width() - Scaled(4);
+    for (int size = 15; size >= 11; --size) {
+        const QFont font = FixedFont(size);
+        int widest = 0;
+        const QFontMetrics metrics(font);
+        for (int r = 0; r < list->count(); ++r)
+            widest = std::max(widest, metrics.horizontalAdvance(list->item(r)->text()));
+        if (widest <= available || size == 11) {
+            list->setFont(font);
+            break;
+        }
+    }
+}
+
+}  // namespace
 
 namespace {
 
@@ -282,7 +306,8 @@ void seisekitime1::BuildColumns() {
         c.list->setFont(FixedFont(15));
         c.list->setFocusPolicy(Qt::NoFocus);
         c.list->setUniformItemSizes(true);
-        c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        c.list->setTextElideMode(Qt::ElideNone);
         c.rule = CellLabel(Q(texts.PassRule), c.box, 13, true);
         c.rule->setObjectName(QStringLiteral("Label7_%1").arg(i));
 
@@ -526,6 +551,7 @@ void seisekitime1::Fill(BoardList list) {
             for (const auto& line : fill.Lines[k])
                 c.list->addItem(Q(line));
         }
+        FitListFont(c.list);
         // The pupil's own line is brought into view, then no line stays selected.
         if (k < fill.OwnLine.size() && fill.OwnLine[k] &&
             static_cast<int>(*fill.OwnLine[k]) < c.list->count()) {

@@ -72,7 +72,7 @@ void WriteSchool(MenuHarness& h) {
     std::string roster = "1,1980,0,0,\"先生\",0,\"\",\"\"\r\n";
     std::mt19937 rng(7);
     for (int n = 2; n <= 301; ++n) {
-        const int birth = 2011 + static_cast<int>(rng() % 15);
+        const int birth = 2008 + static_cast<int>(rng() % 13);  // school years 0 to 12
         const std::string name = std::string(family[rng() % 20]) + "　" + given[rng() % 15];
         roster += std::to_string(n) + "," + std::to_string(birth) + ",0,0,\"" + name +
                   "\",0,\"\",\"\"\r\n";
