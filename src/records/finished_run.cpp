@@ -1,0 +1,54 @@
+#include "records/finished_run.h"
+
+#include "records/score_record.h"
+#include "records/score_record_file.h"
+#include "state/shared_state.h"
+
+namespace kagaku {
+
+namespace {
+
+bool InTables(int level, int pupil) {
+    return level >= 0 && level <= kMaxLevel && pupil >= 0 && pupil <= kMaxPupil;
+}
+
+}  // namespace
+
+std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& clock,
+                                RecordFileWaiter& waiter) {
+    const int pupil = state.PupilNumber;
+    const int current = state.CurrentLevel;
+    const std::int32_t time = state.ResultTime;
+    ScoreAggregates& aggregates = state.Aggregates;
+
+    // The tables still describe the standing before this run.
+    state.GoalClearedBefore = 0;
+    if (InTables(current, pupil)) {
+        const auto slot = static_cast<std::size_t>(current);
+        if (aggregates.RunCount.at(current, pupil) >= state.Settings.ClearCount[slot] &&
+            aggregates.TotalPoints.at(current, pupil) >= state.Settings.ClearPoints[slot]) {
+            state.GoalClearedBefore = 1;
+        }
+    }
+
+    if (InTables(level, pupil) && aggregates.BestTime.at(level, pupil) > time) {
+        state.NewPersonalBest = 1;
+        aggregates.BestTime.at(level, pupil) = time;
+        aggregates.WrittenCells.push_back(static_cast<std::uint32_t>(StandingIndex(level, pupil)));
+    }
+
+    const ScoreRecord record = MakeRunRecord(clock, pupil, current, time, state.SchoolCode);
+    const std::uint64_t written =
+        AppendScoreRecord(ScoreRecordPath(state.ProgramDataFolder), record, waiter);
+
+    if (InTables(level, pupil) && pupil >= 1 && pupil <= 1000) {
+        std::int32_t& levelBest = aggregates.LevelBestTime[static_cast<std::size_t>(level)];
+        if (levelBest > time) {
+            levelBest = time;
+            state.NewAllTimeBest = 1;
+        }
+    }
+    return written;
+}
+
+}  // namespace kagaku

@@ -1,0 +1,73 @@
+#pragma once
+// The score record file 成績累積データ.dat in the program's data folder: a plain sequence of
+// 44-byte records, record n (from 1) at byte (n - 1) x 44, no header. Every machine of the
+// school appends to it.
+//
+// Writers (append, rewrite, delete) take one exclusive lock on a fixed byte range far beyond
+// any record, and open, lock and check that the path still names the file they locked before
+// they take a position. Rewrites and deletions change the file in place under the same lock,
+// so the file is never replaced while an append waits for the lock: nothing that waits can be
+// lost. Readers take no lock and read the records in one or a few calls (each call is a round
+// trip on the network share).
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "records/record_file_waiter.h"
+#include "records/score_record.h"
+
+namespace kagaku {
+
+// The locked byte: far beyond any record the file will ever hold (about 48 million records),
+// within 31 bits for old file servers, and beyond the end of the file so that a Windows
+// machine's lock never blocks a reader.
+inline constexpr std::uint64_t kRecordLockOffset = 0x7FFFFF00;
+inline constexpr std::uint64_t kRecordLockLength = 1;
+
+// programDataFolder ends in a separator.
+std::filesystem::path ScoreRecordPath(std::string_view programDataFolder);
+
+// Records read from the file.
+struct RecordWindow {
+    std::uint64_t WholeRecords = 0;       // whole records in the file when it was read
+    std::uint64_t TrailingBytes = 0;      // bytes of a partial record at its end
+    std::uint64_t FirstRecordNumber = 1;  // number (from 1) of the first record read
+    std::string Bytes;                    // the records read, 44 bytes each
+
+    std::size_t Count() const { return Bytes.size() / kScoreRecordSize; }
+    const char* RecordBytes(std::size_t i) const { return Bytes.data() + i * kScoreRecordSize; }
+    ScoreRecord Record(std::size_t i) const { return DecodeScoreRecord(RecordBytes(i)); }
+};
+
+// Reads the last maxRecords whole records (every record when maxRecords is 0) without a lock.
+// A file that is not there reads as empty when its folder is there. Throws FileOperationError;
+// *stage (when given) then tells where: 3 opening, 4 measuring the file, 5 reading records.
+RecordWindow ReadRecordWindow(const std::filesystem::path& file, std::uint64_t maxRecords,
+                              int* stage = nullptr);
+
+// Reads record n (from 1). Throws DataFileError when the file has no whole record n,
+// FileOperationError when it cannot be read.
+ScoreRecord ReadScoreRecord(const std::filesystem::path& file, std::uint64_t n);
+
+// Appends the record after the last whole record (a partial record at the end, left by an
+// interrupted write, is overwritten), creating the file when there is none, and flushes it to
+// the disk. While another machine holds the lock or the file, waits a second at a time and
+// tries the same step again; after an error that waiting does not mend, asks the waiter
+// whether to try again. Returns the record's number. Throws DataFileError when the waiter gives
+// up (with the message "成績ランダムファイル記録" and the error's description).
+std::uint64_t AppendScoreRecord(const std::filesystem::path& file, const ScoreRecord& record,
+                                RecordFileWaiter& waiter);
+
+// Writes the record over record n (from 1) under the lock. Throws DataFileError when the file
+// has no whole record n or the waiter gives up.
+void RewriteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
+                        const ScoreRecord& record, RecordFileWaiter& waiter);
+
+// Removes record n (from 1) under the lock by moving the later records down in place and
+// shortening the file; a partial record at the end goes too. Later records are renumbered.
+void DeleteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
+                       RecordFileWaiter& waiter);
+
+}  // namespace kagaku
