@@ -302,9 +302,10 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
         return true;
     const int key = event->key();
     if (drill_->ShowingCorrection()) {
-        // Only "次へ" goes on; every other key is ignored.
-        const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-        if (press && command5_->hasFocus())
+        // Only "次へ" goes on (the space bar presses it, as it presses any focused button);
+        // letters, Enter and the function keys are ignored, so a reflex Enter cannot skip the
+        // correction.
+        if (key == Qt::Key_Space && command5_->hasFocus())
             command5_->click();
         return true;
     }
