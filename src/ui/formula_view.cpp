@@ -1,5 +1,6 @@
 #include "ui/formula_view.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -17,8 +18,22 @@ constexpr int kBasePixels = 72;
 // The layout's units are twips: fifteen to a pixel at the design size.
 constexpr double kUnitsPerDesignPixel = 15.0;
 
+// A fixed-pitch Latin face: every glyph advances exactly the width the layout counts with, so a
+// wide "O" never runs into the subscript after it.
 QFont FormulaFont(double pixelSize) {
-    QFont font = UiFont(kBasePixels);
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* f : {"DejaVu Sans Mono", "Noto Sans Mono", "IPAGothic"}) {
+            if (installed.contains(QString::fromLatin1(f), Qt::CaseInsensitive))
+                return QString::fromLatin1(f);
+        }
+        return QStringLiteral("monospace");
+    }();
+    QFont font(family);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setKerning(false);
+    font.setBold(true);
     font.setPixelSize(std::max(1, static_cast<int>(pixelSize + 0.5)));
     return font;
 }
@@ -94,8 +109,11 @@ void FormulaView::paintEvent(QPaintEvent*) {
             f.setBold(true);
         painter.setFont(f);
         const QPointF topLeft(g.x * pixelsPerUnit_, g.y * pixelsPerUnit_ + yShift);
-        painter.drawText(QRectF(topLeft, QSizeF(basePixels * 3, basePixels * 2)),
-                         Qt::AlignLeft | Qt::AlignTop, Q(g.text));
+        painter.drawText(
+            QRectF(topLeft, QSizeF(basePixels * 3, basePixels * 2)),
+            Qt::AlignLeft | Qt::AlignTop,  // A negative charge is drawn with a true minus sign,
+                                           // plainer than a hyphen.
+            g.role == GlyphRole::Charge && g.text == "-" ? QStringLiteral("\u2212") : Q(g.text));
     }
 }
 

@@ -18,6 +18,11 @@ namespace kagaku::ui {
 
 namespace {
 
+// The season's colour; a light green when none has been picked (a screen started directly).
+QColor ScreenColour(std::uint32_t bgr) {
+    return bgr == 0 ? QColor(0xC0, 0xFF, 0xC0) : ColourFromBgr(bgr);
+}
+
 QLabel* Text(const char* name, int fontSize, bool bold, QWidget* parent) {
     auto* label = PlainLabel(QString(), parent);
     label->setObjectName(name);
@@ -41,7 +46,7 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     setWindowTitle(QStringLiteral("終了"));
     setAttribute(Qt::WA_DeleteOnClose);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(program_.state().SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(program_.state().SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -172,6 +177,7 @@ void FrmSyuuryou::EvaluateRun() {
         label20_->setText(Q(*result_.message));
         label20_->show();
     }
+    layout()->activate();
     repaint();
     const QPointer<FrmSyuuryou> self(this);
     PumpEvents();

@@ -24,6 +24,11 @@ namespace kagaku::ui {
 
 namespace {
 
+// The season's colour; a light green when none has been picked (a screen started directly).
+QColor ScreenColour(std::uint32_t bgr) {
+    return bgr == 0 ? QColor(0xC0, 0xFF, 0xC0) : ColourFromBgr(bgr);
+}
+
 // The width the run clock measures its bar in; the bar widget scales it to its pixels.
 constexpr double kBarUnits = 1000.0;
 
@@ -79,7 +84,7 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
     const SharedState& state = program_.state();
     setWindowTitle(Q(state.SchoolName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(state.SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(state.SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -283,6 +288,7 @@ void MainFrm::ShowQuestion() {
     picture1_->SetFormula(drill_->ComposedAnswer());
     picture2_->SetFormula(drill_->CorrectAnswer());
     correction_->setVisible(drill_->ShowingCorrection());
+    layout()->activate();
 }
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
@@ -481,6 +487,7 @@ void MainFrm::ShowPractice() {
     command7_->setVisible(practice_->IsVisible(B::ShowAnswer));
     command9_->setVisible(practice_->IsVisible(B::Learnt));
     (practice_->Focus() == B::Next ? command6_ : command7_)->setFocus();
+    layout()->activate();
 }
 
 void MainFrm::GiveUpClicked() {
