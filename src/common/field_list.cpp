@@ -32,6 +32,8 @@ FieldReader FieldReader::FromFile(const std::filesystem::path& p) {
 }
 
 bool FieldReader::AtEnd() const {
+    if (fieldFollows_)
+        return false;
     for (std::size_t i = pos_; i < text_.size(); ++i) {
         char c = text_[i];
         if (!IsBlank(c) && !IsLineEnd(c) && c != kEndOfFileMark)
@@ -69,9 +71,11 @@ std::string FieldReader::Next() {
             field.pop_back();
     }
     // The delimiter: a comma, or one line end (CR LF, CR or LF).
+    fieldFollows_ = false;
     if (pos_ < n) {
         if (text_[pos_] == ',') {
             ++pos_;
+            fieldFollows_ = true;
         } else if (text_[pos_] == '\r') {
             ++pos_;
             if (pos_ < n && text_[pos_] == '\n')

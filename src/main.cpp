@@ -1,0 +1,23 @@
+// 化学式: a timed drill of chemical notation for the pupils of a cram school.
+
+#include <QApplication>
+#include <chrono>
+
+#include "common/files.h"
+#include "ui/program.h"
+#include "ui/sound_output.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    kagaku::SystemClock clock;
+    kagaku::SystemRandom random(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    kagaku::ui::RealMessageBoxes messages;
+    kagaku::ui::SoundOutput sound;
+    kagaku::ui::Program program(
+        kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
+        {&clock, &random, &messages, &sound});
+    program.Start();
+    const int status = app.exec();
+    return status != 0 ? status : program.exitStatus();
+}

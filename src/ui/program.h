@@ -1,0 +1,91 @@
+#pragma once
+// The running program: owns the shared state record and the services, and moves the pupil from
+// screen to screen. Screens are created when shown and destroyed when closed; everything that
+// must outlive a screen lives in the shared state record or in the data files.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+
+#include "common/clock.h"
+#include "common/errors.h"
+#include "sound/cue_player.h"
+#include "state/shared_state.h"
+#include "ui/services.h"
+
+namespace kagaku::ui {
+
+class Program final : public QObject, private ProgramStopper {
+    Q_OBJECT
+
+public:
+    struct Services {
+        Clock* clock = nullptr;
+        RandomSource* random = nullptr;
+        MessageBoxes* messages = nullptr;
+        SoundDevice* sound = nullptr;
+    };
+
+    // programFolder is the folder the program file is in; the data tree is found from it.
+    Program(std::filesystem::path programFolder, Services services);
+    ~Program() override;
+
+    SharedState& state() { return state_; }
+    const Clock& clock() const { return *services_.clock; }
+    RandomSource& random() { return *services_.random; }
+    MessageBoxes& messages() { return *services_.messages; }
+    CuePlayer& cues() { return *cues_; }
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+
+    // Shows the splash, which runs StartUp after 100 ms.
+    void Start();
+    // Loads the configuration and shows the first working screen. On a damaged or missing
+    // file it shows a message naming the file and the problem and ends the program with
+    // status 1.
+    void StartUp();
+
+    // ---- sign-in and level menu (program_flow_menu.cpp) ----
+    // The name screen, the first working screen after start-up.
+    void ShowNameScreen();
+    // The level menu, after sign-in and whenever a drill or result returns to it.
+    void ShowLevelMenu();
+    // ---- end of sign-in and level menu ----
+
+    // ---- drill and result (program_flow_drill.cpp) ----
+    // Starts a run of the level: sets CurrentLevel and shows the drill screen.
+    void StartDrill(int level);
+    // The result screen of the run that has just ended.
+    void ShowResultScreen();
+    // ---- end of drill and result ----
+
+    // The cover shown between the drill and the result.
+    void ShowBaseScreen();
+    void CloseBaseScreen();
+    // The version dialog, modal, centred on parent.
+    void ShowVersionDialog(QWidget* parent);
+
+    // Shows the message for a data file that failed and ends the program with status 1.
+    void EndWithFileError(const DataFileError& error, QWidget* parent = nullptr);
+
+    // The screen in front (for tests and for centring dialogs).
+    QWidget* currentScreen() const { return current_; }
+    void SetCurrentScreen(QWidget* screen) { current_ = screen; }
+
+    int exitStatus() const { return exitStatus_; }
+
+private:
+    void StopWithMessage(const std::string& title, const std::string& text) override;
+    void EndProgram(int status);
+
+    std::filesystem::path programFolder_;
+    Services services_;
+    SharedState state_;
+    std::unique_ptr<CuePlayer> cues_;
+    QPointer<QWidget> current_;
+    QPointer<QWidget> base_;
+    int exitStatus_ = 0;
+};
+
+}  // namespace kagaku::ui

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/files.h"
+#include "drill/give_up.h"
+#include "support/test_support.h"
+
+namespace kagaku {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+
+constexpr CivilDate kToday{2024, 5, 10};
+
+std::filesystem::path LogIn(const TempDir& dir, int pupil = 12) {
+    return GiveUpLogPath(PathText(dir.path()) + "/", pupil);
+}
+
+TEST(GiveUp, LogIsNamedAfterThePupil) {
+    TempDir dir;
+    EXPECT_EQ(LogIn(dir, 12).filename(), std::filesystem::path(u8"ギブ12.csv"));
+}
+
+TEST(GiveUp, FirstGiveUpCreatesTheLogAndLeavesFourMore) {
+    TempDir dir;
+    const auto log = LogIn(dir);
+    const GiveUpButtonState button = GiveUpButtonFor(log, kToday);
+    EXPECT_EQ(button.caption, "ギブアップ（後5回）");
+    EXPECT_TRUE(button.enabled);
+    EXPECT_TRUE(button.problem.empty());
+    const GiveUpOutcome outcome = GiveUp(log, kToday);
+    EXPECT_TRUE(outcome.givenUp);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0], "ギブアップできるのはあと4回です");
+    EXPECT_EQ(ReadBytes(log), "#2024-05-10#\r\n");
+}
+
+TEST(GiveUp, FifthOfTheDaySucceedsAndTheSixthIsRefused) {
+    TempDir dir;
+    const auto log = LogIn(dir);
+    // Yesterday's entries and lines that are not dates count for nothing.
+    dir.WriteBytes(log.filename().string(),
+                   "#2024-05-09#\r\n#2024-05-09#\r\n#2024-05-10#\r\n#2024-05-10#\r\n"
+                   "damaged\r\n#2024-05-10#\r\n#2024-05-10#\r\n");
+    EXPECT_EQ(CountGiveUpsToday(log, kToday), 4);
+    EXPECT_EQ(GiveUpButtonFor(log, kToday).caption, "ギブアップ（後1回）");
+    const GiveUpOutcome fifth = GiveUp(log, kToday);
+    EXPECT_TRUE(fifth.givenUp);
+    EXPECT_EQ(fifth.messages.at(0), "ギブアップできるのはあと0回です");
+    const GiveUpButtonState after = GiveUpButtonFor(log, kToday);
+    EXPECT_EQ(after.caption, "ギブアップ");
+    EXPECT_FALSE(after.enabled);
+    const std::string before = ReadBytes(log);
+    const GiveUpOutcome sixth = GiveUp(log, kToday);
+    EXPECT_FALSE(sixth.givenUp) << "the run must go on";
+    EXPECT_EQ(sixth.messages.at(0), "本日5回ギブアップしたので、もうギブアップできません");
+    EXPECT_EQ(ReadBytes(log), before) << "a refused give-up is not logged";
+    EXPECT_EQ(CountGiveUpsToday(log, CivilDate{2024, 5, 11}), 0) << "a new day starts afresh";
+}
+
+TEST(GiveUp, ALastLineWithoutItsLineEndIsNotRunTogether) {
+    // Appending straight after "#2024-05-10#" would make one unreadable field of two entries.
+    TempDir dir;
+    const auto log = LogIn(dir);
+    dir.WriteBytes(log.filename().string(), "#2024-05-10#");
+    GiveUp(log, kToday);
+    EXPECT_EQ(ReadBytes(log), "#2024-05-10#\r\n#2024-05-10#\r\n");
+    EXPECT_EQ(CountGiveUpsToday(log, kToday), 2);
+}
+
+TEST(GiveUp, AnUnwritableLogIsReportedAndTheRunStillEndsUnrecorded) {
+    // The data folder is unreachable: the pupil is told which file failed; the give-up goes
+    // through (the caller records nothing) rather than crashing or pretending it was logged.
+    TempDir dir;
+    const auto log = GiveUpLogPath(PathText(dir.path()) + "/missing-folder/", 3);
+    const GiveUpButtonState button = GiveUpButtonFor(log, kToday);
+    EXPECT_FALSE(button.problem.empty());
+    const GiveUpOutcome outcome = GiveUp(log, kToday);
+    EXPECT_TRUE(outcome.givenUp);
+    ASSERT_FALSE(outcome.messages.empty());
+    EXPECT_NE(outcome.messages.back().find("ギブ3.csv"), std::string::npos)
+        << outcome.messages.back();
+    EXPECT_FALSE(std::filesystem::exists(log));
+}
+
+}  // namespace
+}  // namespace kagaku

@@ -1,0 +1,192 @@
+// The program started on the demo data tree, on the offscreen platform: the splash, the start-up
+// and its messages for damaged trees, the version dialog, the cover screen and the sound device.
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "platform/alsa_sound_player.h"
+#include "support/fake_services.h"
+#include "support/test_support.h"
+#include "ui/basefrm.h"
+#include "ui/frmver.h"
+#include "ui/program.h"
+#include "ui/sound_output.h"
+
+using namespace kagaku;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Harness {
+    testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{9, 30, 0}};
+    testing::FakeRandom random;
+    testing::FakeMessageBoxes messages;
+    testing::FakeSoundDevice sound;
+    ui::Program program;
+    explicit Harness(const fs::path& programFolder)
+        : program(programFolder, {&clock, &random, &messages, &sound}) {}
+};
+
+fs::path DemoProgramFolder() {
+    return fs::u8path(KAGAKU_DEMO_DIR) / "kagaku";
+}
+
+// A copy of the demo tree the test may damage.
+fs::path CopyDemoTree(const testing::TempDir& dir) {
+    fs::copy(fs::u8path(KAGAKU_DEMO_DIR), dir.path() / "tree", fs::copy_options::recursive);
+    return dir.path() / "tree";
+}
+
+bool ScreenIs(ui::Program& program, const char* name) {
+    return program.currentScreen() != nullptr && program.currentScreen()->objectName() == name;
+}
+
+QString Messages(const testing::FakeMessageBoxes& messages) {
+    QString all;
+    for (const auto& m : messages.shown())
+        all += m.title + ": " + m.text + "\n";
+    return all;
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splashShowsEraDateThenLoadedScreen() {
+        Harness h(DemoProgramFolder());
+        h.program.Start();
+        QWidget* splash = h.program.currentScreen();
+        QVERIFY(splash != nullptr);
+        QCOMPARE(splash->objectName(), QStringLiteral("Firstfrm"));
+        auto* label5 = splash->findChild<QLabel*>("Label5");
+        QVERIFY(label5 != nullptr);
+        QCOMPARE(label5->text(), QStringLiteral("平成22年 4月 28日（水）"));
+        QCOMPARE(h.program.state().SeasonColour, 0xC0FFC0u);
+        testing::SaveScreenshot(splash, "splash");
+
+        QTRY_VERIFY2(ScreenIs(h.program, "LoadedScreen"), qPrintable(Messages(h.messages)));
+        QWidget* screen = h.program.currentScreen();
+        QTRY_VERIFY(screen->isVisible());
+        auto* root = screen->findChild<QLabel*>("DataRootLabel");
+        QVERIFY(root != nullptr);
+        QVERIFY2(root->text().endsWith(QStringLiteral("学校データ/")), qPrintable(root->text()));
+        QCOMPARE(screen->findChild<QLabel*>("SchoolName")->text(), QStringLiteral("さくら進学塾"));
+        QVERIFY(h.messages.shown().empty());
+        testing::SaveScreenshot(screen, "loaded");
+        screen->close();
+    }
+
+    // Each damaged tree ends the program with a message that names the file at fault.
+    void damagedTreeEndsWithMessageNamingTheFile_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("no common file") << "学校データ/共通データ.txt"
+                                        << "共通データ.txt";
+        QTest::newRow("no path file") << "パスデータ.txt"
+                                      << "パスデータ.txt";
+        QTest::newRow("no settings") << "学校データ/kagaku/タイム回数データ.txt"
+                                     << "タイム回数データ.txt";
+        QTest::newRow("no sound table") << "学校データ/音フォルダ/新音ファイル.txt"
+                                        << "新音ファイル.txt";
+    }
+    void damagedTreeEndsWithMessageNamingTheFile() {
+        QFETCH(QString, damage);
+        QFETCH(QString, named);
+        testing::TempDir dir;
+        const fs::path tree = CopyDemoTree(dir);
+        fs::remove(tree / fs::u8path(damage.toStdString()));
+        Harness h(tree / "kagaku");
+        h.program.Start();
+        QTRY_COMPARE(h.messages.shown().size(), std::size_t{1});
+        QVERIFY2(h.messages.shown()[0].text.contains(named),
+                 qPrintable(h.messages.shown()[0].text));
+        QCOMPARE(h.program.exitStatus(), 1);
+    }
+
+    void undecodableSettingsFileIsReported() {
+        testing::TempDir dir;
+        const fs::path tree = CopyDemoTree(dir);
+        dir.WriteBytes("tree/学校データ/kagaku/タイム回数データ.txt", "60,90,\x81\x7F,3\r\n");
+        Harness h(tree / "kagaku");
+        h.program.Start();
+        QTRY_COMPARE(h.messages.shown().size(), std::size_t{1});
+        QVERIFY(h.messages.shown()[0].text.contains(QStringLiteral("タイム回数データ.txt")));
+        QVERIFY(h.messages.shown()[0].text.contains(QStringLiteral("バイト目")));
+        QCOMPARE(h.program.exitStatus(), 1);
+    }
+
+    void versionDialogShowsBuildVersion() {
+        ui::frmver dialog(QStringLiteral("化学式"), nullptr);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+        QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), QStringLiteral("化学式"));
+        QCOMPARE(dialog.findChild<QLabel*>("Label2")->text(), QStringLiteral("Version%1.%2.%3")
+                                                                  .arg(KAGAKU_VERSION_MAJOR)
+                                                                  .arg(KAGAKU_VERSION_MINOR)
+                                                                  .arg(KAGAKU_VERSION_PATCH));
+        QCOMPARE(dialog.findChild<QLabel*>("Label4")->text(), QStringLiteral("Velmora"));
+        testing::SaveScreenshot(&dialog, "frmver");
+        QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void baseScreenCentresItsPicture() {
+        auto* base = new ui::BASEFRM(QStringLiteral("化学式"));
+        base->showFullScreen();
+        QVERIFY(QTest::qWaitForWindowExposed(base));
+        auto* picture = base->findChild<QLabel*>("Picture1");
+        QVERIFY(picture != nullptr);
+        QCOMPARE(picture->geometry().center().x(), base->rect().center().x());
+        QVERIFY(qAbs(picture->geometry().center().y() - base->rect().center().y()) <= 1);
+        testing::SaveScreenshot(base, "basefrm");
+        base->close();
+    }
+
+    // The fourth failed answer sound in a row shows 音声エラー and ends the program.
+    void fourthAnswerSoundFailureEndsProgram() {
+        Harness h(DemoProgramFolder());
+        h.program.Start();
+        QTRY_VERIFY2(ScreenIs(h.program, "LoadedScreen"), qPrintable(Messages(h.messages)));
+        h.sound.FailWith(263, "サウンドデバイスを開けません");
+        for (int i = 0; i < 3; ++i)
+            h.program.cues().PlayWrongSound();
+        QVERIFY(h.messages.shown().empty());
+        h.program.cues().PlayCorrectSound();
+        QCOMPARE(h.messages.shown().size(), std::size_t{1});
+        QCOMPARE(h.messages.shown()[0].title, QStringLiteral("音声エラー"));
+        QCOMPARE(
+            h.messages.shown()[0].text,
+            QStringLiteral("音声がでません。先生を呼びなさい。\r\nサウンドデバイスを開けません"));
+        QCOMPARE(h.program.exitStatus(), 3);
+        QVERIFY(h.sound.played().back().filename().string() == "seikai2.wav" ||
+                h.sound.played().back().filename().string() == "seikai3.wav");
+    }
+
+    // Without a sound device the real player fails at once instead of waiting for an end that
+    // never comes; with one, it returns when the sound has ended.
+    void realSoundOutputNeverHangs() {
+        const fs::path wav = fs::u8path(KAGAKU_DEMO_DIR) / "学校データ/音フォルダ/最高1.wav";
+        const double seconds = WavDurationSeconds(wav);
+        QVERIFY(seconds > 0.5 && seconds < 5.0);
+        ui::SoundOutput output;
+        QElapsedTimer timer;
+        timer.start();
+        const PlayResult result = output.PlayToEnd(wav);
+        QVERIFY(timer.elapsed() < static_cast<qint64>(seconds * 1000) + 2500);
+        if (!fs::exists("/dev/snd")) {
+            QVERIFY(result.code != 0);
+            QVERIFY(!result.errorText.empty());
+            QVERIFY(timer.elapsed() < 1000);
+        }
+        const PlayResult missing = output.PlayToEnd(wav.parent_path() / "ない.wav");
+        QVERIFY(missing.code != 0);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
