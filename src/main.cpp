@@ -10,12 +10,13 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kagaku::SystemClock clock;
-    kagaku::SystemRandom random(static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    kagaku::SystemRandom random(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     kagaku::ui::RealMessageBoxes messages;
     kagaku::ui::SoundOutput sound;
-    kagaku::ui::Program program(kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
-                                {&clock, &random, &messages, &sound});
+    kagaku::ui::Program program(
+        kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
+        {&clock, &random, &messages, &sound});
     program.Start();
     const int status = app.exec();
     return status != 0 ? status : program.exitStatus();

@@ -87,8 +87,8 @@ std::string Cp932ToUtf8(std::string_view bytes, const std::string& fileForMessag
                                 ? HexByte(static_cast<unsigned char>(bytes[offset]))
                                 : std::string("(終わり)");
         throw DataFileError(fileForMessages,
-                            "シフトJIS（コードページ932）として読めないバイトがあります（" +
-                                std::to_string(offset) + "バイト目: " + shown + "）。");
+                            "シフトJIS（コードページ932）として読めないバイトがあります（先頭から" +
+                                std::to_string(offset + 1) + "バイト目: " + shown + "）。");
     }
     out.resize(static_cast<std::size_t>(target - out.data()));
     return Utf16ToUtf8(out);

@@ -32,8 +32,8 @@ FieldReader FieldReader::FromFile(const std::filesystem::path& p) {
 }
 
 bool FieldReader::AtEnd() const {
-    // A comma always announces one more field, even an empty one at the very end.
-    if (afterComma_) return false;
+    if (fieldFollows_)
+        return false;
     for (std::size_t i = pos_; i < text_.size(); ++i) {
         char c = text_[i];
         if (!IsBlank(c) && !IsLineEnd(c) && c != kEndOfFileMark)
@@ -71,11 +71,11 @@ std::string FieldReader::Next() {
             field.pop_back();
     }
     // The delimiter: a comma, or one line end (CR LF, CR or LF).
-    afterComma_ = false;
+    fieldFollows_ = false;
     if (pos_ < n) {
         if (text_[pos_] == ',') {
             ++pos_;
-            afterComma_ = true;
+            fieldFollows_ = true;
         } else if (text_[pos_] == '\r') {
             ++pos_;
             if (pos_ < n && text_[pos_] == '\n')

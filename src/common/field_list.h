@@ -37,7 +37,9 @@ private:
     std::string file_;
     std::size_t pos_ = 0;
     std::size_t fieldsRead_ = 0;
-    bool afterComma_ = false;
+    // The last field ended in a comma, so another (perhaps empty) field follows even when only
+    // a line end or nothing remains: "45,60,...,7,,," holds twelve items at the end of a file too.
+    bool fieldFollows_ = false;
 };
 
 // A value of a log line: text is written in double quotes, numbers plainly, dates as

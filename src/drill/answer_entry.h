@@ -19,6 +19,9 @@ enum class DrillKey { RightArrow, F7, F8, F9, F10, Other };
 // The charge buttons, by index: "+", "2+", "-", "2-".
 inline constexpr int kChargeButtons = 4;
 inline constexpr const char* kChargeButtonCaptions[kChargeButtons] = {"+", "2+", "-", "2-"};
+// The hint beside each charge button: the function key that adds the same charge, so that a
+// pupil who presses the key shown gets the charge shown.
+inline constexpr const char* kChargeKeyHints[kChargeButtons] = {"F9", "F10", "F8", "F7"};
 // What each charge adds to the answer.
 inline constexpr const char* kChargeTexts[kChargeButtons] = {"\\", "\\2", "-", "-2"};
 

@@ -35,7 +35,8 @@ std::uint32_t LE(const char* p, int bytes) {
 bool ReadWav(const std::filesystem::path& file, WavData& wav, bool& fileMissing) {
     std::ifstream in(file, std::ios::binary);
     fileMissing = !in;
-    if (!in) return false;
+    if (!in)
+        return false;
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
         std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
@@ -47,9 +48,11 @@ bool ReadWav(const std::filesystem::path& file, WavData& wav, bool& fileMissing)
         const char* chunk = bytes.data() + pos;
         const std::size_t size = LE(chunk + 4, 4);
         const std::size_t body = pos + 8;
-        if (body + size > bytes.size() && std::memcmp(chunk, "data", 4) != 0) return false;
+        if (body + size > bytes.size() && std::memcmp(chunk, "data", 4) != 0)
+            return false;
         if (std::memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
-            if (LE(chunk + 8, 2) != 1) return false;  // PCM only
+            if (LE(chunk + 8, 2) != 1)
+                return false;  // PCM only
             wav.channels = static_cast<int>(LE(chunk + 10, 2));
             wav.rate = static_cast<int>(LE(chunk + 12, 4));
             wav.bits = static_cast<int>(LE(chunk + 22, 2));
@@ -75,7 +78,8 @@ void QuietAlsaMessages(const char*, int, const char*, int, const char*, ...) {}
 double WavDurationSeconds(const std::filesystem::path& wavFile) {
     WavData wav;
     bool missing = false;
-    if (!ReadWav(wavFile, wav, missing)) return -1.0;
+    if (!ReadWav(wavFile, wav, missing))
+        return -1.0;
     const double frameBytes = wav.channels * (wav.bits / 8);
     return static_cast<double>(wav.samples.size()) / frameBytes / wav.rate;
 }
@@ -84,10 +88,10 @@ AlsaPlayOutcome PlayWavWithAlsa(const std::filesystem::path& wavFile) {
     WavData wav;
     bool missing = false;
     if (!ReadWav(wavFile, wav, missing)) {
-        return missing ? AlsaPlayOutcome{kFileError, "サウンドファイルが見つかりません: " +
-                                                         wavFile.string()}
-                       : AlsaPlayOutcome{kFormatError, "再生できないサウンドファイルです: " +
-                                                           wavFile.string()};
+        return missing ? AlsaPlayOutcome{kFileError,
+                                         "サウンドファイルが見つかりません: " + wavFile.string()}
+                       : AlsaPlayOutcome{kFormatError,
+                                         "再生できないサウンドファイルです: " + wavFile.string()};
     }
     static const bool quiet = [] {
         snd_lib_error_set_handler(&QuietAlsaMessages);
@@ -107,19 +111,21 @@ AlsaPlayOutcome PlayWavWithAlsa(const std::filesystem::path& wavFile) {
                              1, 200000);
     if (err < 0) {
         snd_pcm_close(pcm);
-        return {kDeviceError, std::string("サウンドデバイスを設定できません: ") + snd_strerror(err)};
+        return {kDeviceError,
+                std::string("サウンドデバイスを設定できません: ") + snd_strerror(err)};
     }
     const auto frameBytes = static_cast<std::size_t>(wav.channels * (wav.bits / 8));
     const std::size_t frames = wav.samples.size() / frameBytes;
     std::size_t done = 0;
     while (done < frames) {
-        snd_pcm_sframes_t n = snd_pcm_writei(pcm, wav.samples.data() + done * frameBytes,
-                                             frames - done);
-        if (n < 0) n = snd_pcm_recover(pcm, static_cast<int>(n), 1);
+        snd_pcm_sframes_t n =
+            snd_pcm_writei(pcm, wav.samples.data() + done * frameBytes, frames - done);
+        if (n < 0)
+            n = snd_pcm_recover(pcm, static_cast<int>(n), 1);
         if (n < 0) {
             snd_pcm_close(pcm);
-            return {kDeviceError,
-                    std::string("サウンドの再生に失敗しました: ") + snd_strerror(static_cast<int>(n))};
+            return {kDeviceError, std::string("サウンドの再生に失敗しました: ") +
+                                      snd_strerror(static_cast<int>(n))};
         }
         done += static_cast<std::size_t>(n);
     }

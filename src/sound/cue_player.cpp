@@ -10,13 +10,15 @@ CuePlayer::CuePlayer(SharedState& state, SoundDevice& device, RandomSource& rand
     : state_(state), device_(device), random_(random), stopper_(stopper) {}
 
 std::string CuePlayer::PickFile(const SoundTable& table, int key, double r) {
-    if (key < 1 || key > kSoundKeys) return {};
+    if (key < 1 || key > kSoundKeys)
+        return {};
     const auto k = static_cast<std::size_t>(key);
     // A list of twenty names without its closing "*" leaves the count unset, which counts as 0.
     const int count = table.Counts[k] > 0 ? table.Counts[k] : 0;
     const long long n = text::Int(r * count + 1);
     const auto& files = table.Files[k];
-    if (n < 1 || static_cast<std::size_t>(n) > files.size()) return {};
+    if (n < 1 || static_cast<std::size_t>(n) > files.size())
+        return {};
     return files[static_cast<std::size_t>(n - 1)];
 }
 
@@ -38,7 +40,9 @@ PlayResult CuePlayer::PlayCue(CueKey key) {
     return Send(file + ".wav");
 }
 
-PlayResult CuePlayer::PlayFixedSound(const std::string& fileName) { return Send(fileName); }
+PlayResult CuePlayer::PlayFixedSound(const std::string& fileName) {
+    return Send(fileName);
+}
 
 void CuePlayer::PlayAnswerCue(CueKey key) {
     PlayResult result = PlayCue(key);

@@ -36,6 +36,15 @@ SoundTable LoadSoundTable(const std::filesystem::path& file) {
                 }
                 table.Files[key].push_back(g);
             }
+            // Twenty names closed by "*" are a full, well-formed list: count them all rather
+            // than leave the count unset and play only the first file.
+            if (table.Counts[key] < 0 && !reader.AtEnd()) {
+                FieldReader probe = reader;
+                if (probe.Next() == "*") {
+                    reader = std::move(probe);
+                    table.Counts[key] = kMaxSoundFiles;
+                }
+            }
         }
     }
     return table;

@@ -24,7 +24,13 @@ void SplitSchoolField(const std::string& field, Variant& schoolCode, std::string
 }
 
 void LoadConfiguration(const fs::path& programFolder, SharedState& state) {
-    const fs::path appFolder = programFolder.lexically_normal();
+    // An absolute folder: a relative one such as "." has no name of its own to give the
+    // program's data folder.
+    std::error_code absoluteError;
+    fs::path appFolder = fs::absolute(programFolder, absoluteError);
+    if (absoluteError)
+        appFolder = programFolder;
+    appFolder = appFolder.lexically_normal();
     state.AppFolder = NormaliseFolder(PathText(appFolder));
 
     // パスデータ.txt lies in the folder above the program folder.

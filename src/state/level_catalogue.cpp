@@ -28,7 +28,10 @@ void BuildLevelCatalogue(SharedState& state) {
         state.LevelNames[i + 1] = kNames[i];
         state.LevelTimed[i + 1] = 1;
     }
-    // A catalogue that leaves gaps still shows a name on every offered level.
+    FillEmptyLevelNames(state);
+}
+
+void FillEmptyLevelNames(SharedState& state) {
     for (std::size_t level = 1; level <= 12; ++level) {
         if (state.LevelNames[level].empty()) {
             state.LevelNames[level] = "ﾚﾍﾞﾙ" + text::NumberText(static_cast<long long>(level));

@@ -16,6 +16,10 @@ void SetProgramName(SharedState& state);
 // the caller's (the name screen's) part.
 void BuildLevelCatalogue(SharedState& state);
 
+// Gives every offered level (1 to 12) whose name is empty the name "ﾚﾍﾞﾙ" and its number, so
+// that a catalogue with gaps still shows a name on every level column.
+void FillEmptyLevelNames(SharedState& state);
+
 // The drill screen runs the practice mode on odd levels and the timed drill on even ones.
 bool IsPracticeLevelNumber(int level);
 // The end of a run records nothing for a level whose name contains "練".

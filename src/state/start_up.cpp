@@ -15,9 +15,11 @@ std::string JapaneseEraDate(const CivilDate& date) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale locale("ja_JP@calendar=japanese");
     std::unique_ptr<icu::TimeZone> utc(icu::TimeZone::createTimeZone("Etc/UTC"));
-    // The year of the era is written in digits, as "1" in an era's first year.
-    icu::SimpleDateFormat format(icu::UnicodeString::fromUTF8("GGGGy年 M月 dd日（EEE）"), locale,
-                                 status);
+    // The year of the era is written in digits, as "1" in an era's first year. Without the
+    // explicit digits for the year, ICU writes an era's first year as "元" whenever the pattern
+    // holds "年".
+    icu::SimpleDateFormat format(icu::UnicodeString::fromUTF8("GGGGy年 M月 dd日（EEE）"),
+                                 icu::UnicodeString(u"y=latn"), locale, status);
     if (U_FAILURE(status))
         return FormatSlashDate(date);
     format.setTimeZone(*utc);

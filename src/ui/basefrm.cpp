@@ -22,19 +22,23 @@ QPixmap MakePicture(const QString& programName) {
     gradient.setColorAt(0, QColor(40, 90, 170));
     gradient.setColorAt(1, QColor(20, 40, 90));
     painter.fillRect(pixmap.rect(), gradient);
-    painter.setPen(QPen(QColor(255, 255, 255, 90), Scaled(6)));
+    // A zigzag chain of atoms joined by bonds.
     const int cy = size.height() * 3 / 4;
     const int step = size.width() / 6;
-    for (int i = 1; i < 5; ++i) painter.drawLine(i * step, cy, (i + 1) * step, cy - Scaled(30) * (i % 2 ? 1 : -1));
-    painter.setBrush(QColor(255, 255, 255, 140));
+    QVector<QPoint> atoms;
+    for (int i = 1; i <= 5; ++i)
+        atoms.append(QPoint(i * step, cy - (i % 2 == 0 ? Scaled(30) : 0)));
+    painter.setPen(QPen(QColor(255, 255, 255, 110), Scaled(6)));
+    for (qsizetype i = 1; i < atoms.size(); ++i)
+        painter.drawLine(atoms[i - 1], atoms[i]);
     painter.setPen(Qt::NoPen);
-    for (int i = 1; i <= 5; ++i) {
-        const int y = cy - (i % 2 ? 0 : Scaled(30));
-        painter.drawEllipse(QPoint(i * step, i == 5 ? cy - Scaled(30) : y), Scaled(18), Scaled(18));
-    }
+    painter.setBrush(QColor(255, 255, 255, 170));
+    for (const QPoint& atom : atoms)
+        painter.drawEllipse(atom, Scaled(18), Scaled(18));
     painter.setPen(Qt::white);
     painter.setFont(UiFont(110, true));
-    painter.drawText(QRect(0, 0, size.width(), size.height() * 2 / 3), Qt::AlignCenter, programName);
+    painter.drawText(QRect(0, 0, size.width(), size.height() * 2 / 3), Qt::AlignCenter,
+                     programName);
     return pixmap;
 }
 

@@ -31,7 +31,8 @@ LoadedScreen::LoadedScreen(Program& program) : program_(program) {
 
     int soundKeys = 0;
     for (int k = 1; k <= kSoundKeys; ++k) {
-        if (!state.Sounds.Files[static_cast<std::size_t>(k)].empty()) ++soundKeys;
+        if (!state.Sounds.Files[static_cast<std::size_t>(k)].empty())
+            ++soundKeys;
     }
     const QList<QPair<QString, QString>> rows = {
         {QStringLiteral("データフォルダ"), Q(state.DataRoot)},
@@ -51,7 +52,8 @@ LoadedScreen::LoadedScreen(Program& program) : program_(program) {
         auto* v = PlainLabel(value, this);
         v->setFont(UiFont(22));
         v->setWordWrap(true);
-        if (r == 0) v->setObjectName("DataRootLabel");
+        if (r == 0)
+            v->setObjectName("DataRootLabel");
         grid->addWidget(n, r, 0, Qt::AlignRight | Qt::AlignTop);
         grid->addWidget(v, r, 1);
         ++r;

@@ -15,7 +15,8 @@ namespace {
 QString FirstInstalled(const QStringList& families) {
     const QStringList installed = QFontDatabase::families();
     for (const QString& f : families) {
-        if (installed.contains(f, Qt::CaseInsensitive)) return f;
+        if (installed.contains(f, Qt::CaseInsensitive))
+            return f;
     }
     return families.front();
 }
@@ -24,12 +25,15 @@ QString FirstInstalled(const QStringList& families) {
 
 double ScreenScale() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return 1.0;
+    if (screen == nullptr)
+        return 1.0;
     const QSize size = screen->size();
     return std::max(1.0, std::min(size.width() / 1024.0, size.height() / 768.0));
 }
 
-int Scaled(int designPixels) { return static_cast<int>(designPixels * ScreenScale() + 0.5); }
+int Scaled(int designPixels) {
+    return static_cast<int>(designPixels * ScreenScale() + 0.5);
+}
 
 QFont UiFont(int designPixelSize, bool bold) {
     static const QString family =
@@ -56,9 +60,13 @@ QColor ColourFromBgr(std::uint32_t bgr) {
                   static_cast<int>((bgr >> 16) & 0xFF));
 }
 
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
 
-std::string U(const QString& text) { return text.toStdString(); }
+std::string U(const QString& text) {
+    return text.toStdString();
+}
 
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(parent);

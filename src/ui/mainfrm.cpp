@@ -64,17 +64,6 @@ std::optional<DrillKey> DrillKeyOf(int key) {
     }
 }
 
-// The function key that adds charge index i, as the hint under its button shows it.
-QString HintOfCharge(int index) {
-    const std::pair<DrillKey, const char*> keys[] = {
-        {DrillKey::F7, "F7"}, {DrillKey::F8, "F8"}, {DrillKey::F9, "F9"}, {DrillKey::F10, "F10"}};
-    for (const auto& [key, name] : keys) {
-        if (ChargeIndexOfKey(key) == index)
-            return QString::fromLatin1(name);
-    }
-    return {};
-}
-
 }  // namespace
 
 MainFrm::MainFrm(Program& program, ProblemSet problems)
@@ -152,8 +141,8 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
                          qPrintable(QStringLiteral("Label1_%1").arg(i)), 34, this);
         b->setMinimumSize(Scaled(110), Scaled(60));
         b->setFocusPolicy(Qt::NoFocus);
-        auto* hint =
-            Text(HintOfCharge(i), qPrintable(QStringLiteral("Label2_%1").arg(i)), 20, false, this);
+        auto* hint = Text(QString::fromLatin1(kChargeKeyHints[i]),
+                          qPrintable(QStringLiteral("Label2_%1").arg(i)), 20, false, this);
         hint->setAlignment(Qt::AlignHCenter);
         column->addWidget(b);
         column->addWidget(hint);

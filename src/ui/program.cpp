@@ -18,8 +18,10 @@ Program::Program(std::filesystem::path programFolder, Services services)
 }
 
 Program::~Program() {
-    if (base_) delete base_.data();
-    if (current_) delete current_.data();
+    if (base_)
+        delete base_.data();
+    if (current_)
+        delete current_.data();
 }
 
 void Program::Start() {
@@ -40,13 +42,15 @@ void Program::StartUp() {
 }
 
 void Program::ShowBaseScreen() {
-    if (!base_) base_ = new BASEFRM(Q(state_.ProgramName));
+    if (!base_)
+        base_ = new BASEFRM(Q(state_.ProgramName));
     ShowFullScreen(base_);
     PumpEvents();
 }
 
 void Program::CloseBaseScreen() {
-    if (base_) base_->close();
+    if (base_)
+        base_->close();
 }
 
 void Program::ShowVersionDialog(QWidget* parent) {
@@ -76,7 +80,8 @@ void Program::EndProgram(int status) {
     // Close every open screen, the most recent first, then leave the event loop.
     const auto windows = QApplication::topLevelWidgets();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if ((*it)->isVisible()) (*it)->close();
+        if ((*it)->isVisible())
+            (*it)->close();
     }
     QCoreApplication::exit(status);
 }

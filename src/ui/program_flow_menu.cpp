@@ -13,6 +13,8 @@ void Program::ShowNameScreen() {
     ShowFullScreen(screen);
 }
 
-void Program::ShowLevelMenu() { ShowNameScreen(); }
+void Program::ShowLevelMenu() {
+    ShowNameScreen();
+}
 
 }  // namespace kagaku::ui

@@ -21,7 +21,9 @@ MessageBoxes::Answer RealMessageBoxes::Ask(QWidget* parent, const QString& title
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void PumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void PumpEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void WaitKeepingScreenAlive(int milliseconds) {
     QElapsedTimer timer;

@@ -61,6 +61,18 @@ TEST(TimedDrillKeys, EachChargeKeyAndButtonAddsItsCharge) {
     }
 }
 
+TEST(TimedDrillKeys, EachChargeButtonsHintNamesTheKeyThatAddsTheSameCharge) {
+    const std::pair<const char*, DrillKey> keys[] = {
+        {"F7", DrillKey::F7}, {"F8", DrillKey::F8}, {"F9", DrillKey::F9}, {"F10", DrillKey::F10}};
+    for (int index = 0; index < kChargeButtons; ++index) {
+        for (const auto& [name, key] : keys) {
+            if (std::string(kChargeKeyHints[index]) == name) {
+                EXPECT_EQ(ChargeIndexOfKey(key), index) << kChargeButtonCaptions[index];
+            }
+        }
+    }
+}
+
 TEST(TimedDrillKeys, BackspaceRemovesASizedChargeWhole) {
     FakeRandom rnd;
     TimedDrill d(Set({{"q", "x"}}), rnd);

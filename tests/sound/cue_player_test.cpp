@@ -57,7 +57,8 @@ TEST(CuePlayerTest, PicksEachOfThreeFilesUniformly) {
         ++seen[CuePlayer::PickFile(table, 2, (i + 0.5) / draws)];
     }
     ASSERT_EQ(seen.size(), 3u);
-    for (const auto& [name, count] : seen) EXPECT_EQ(count, 1000) << name;
+    for (const auto& [name, count] : seen)
+        EXPECT_EQ(count, 1000) << name;
 }
 
 // A list of twenty names without its closing "*" still plays its first file; a key without
@@ -96,7 +97,8 @@ TEST(CuePlayerTest, FourthConsecutiveAnswerFailureStopsAndSuccessResets) {
     f.player.PlayWrongSound();
     EXPECT_EQ(f.state.SoundErrorCount, 0);
     f.device.failCode = 263;
-    for (int i = 0; i < 3; ++i) f.player.PlayWrongSound();
+    for (int i = 0; i < 3; ++i)
+        f.player.PlayWrongSound();
     EXPECT_TRUE(f.stopper.stops.empty());
     f.player.PlayWrongSound();
     ASSERT_EQ(f.stopper.stops.size(), 1u);

@@ -1,10 +1,10 @@
 // The program started on the demo data tree, on the offscreen platform: the splash, the start-up
 // and its messages for damaged trees, the version dialog, the cover screen and the sound device.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QElapsedTimer>
 #include <filesystem>
 
 #include "platform/alsa_sound_player.h"
@@ -30,7 +30,9 @@ struct Harness {
         : program(programFolder, {&clock, &random, &messages, &sound}) {}
 };
 
-fs::path DemoProgramFolder() { return fs::u8path(KAGAKU_DEMO_DIR) / "kagaku"; }
+fs::path DemoProgramFolder() {
+    return fs::u8path(KAGAKU_DEMO_DIR) / "kagaku";
+}
 
 // A copy of the demo tree the test may damage.
 fs::path CopyDemoTree(const testing::TempDir& dir) {
@@ -44,7 +46,8 @@ bool ScreenIs(ui::Program& program, const char* name) {
 
 QString Messages(const testing::FakeMessageBoxes& messages) {
     QString all;
-    for (const auto& m : messages.shown()) all += m.title + ": " + m.text + "\n";
+    for (const auto& m : messages.shown())
+        all += m.title + ": " + m.text + "\n";
     return all;
 }
 
@@ -82,8 +85,10 @@ private Q_SLOTS:
     void damagedTreeEndsWithMessageNamingTheFile_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("named");
-        QTest::newRow("no common file") << "学校データ/共通データ.txt" << "共通データ.txt";
-        QTest::newRow("no path file") << "パスデータ.txt" << "パスデータ.txt";
+        QTest::newRow("no common file") << "学校データ/共通データ.txt"
+                                        << "共通データ.txt";
+        QTest::newRow("no path file") << "パスデータ.txt"
+                                      << "パスデータ.txt";
         QTest::newRow("no settings") << "学校データ/kagaku/タイム回数データ.txt"
                                      << "タイム回数データ.txt";
         QTest::newRow("no sound table") << "学校データ/音フォルダ/新音ファイル.txt"
@@ -98,7 +103,8 @@ private Q_SLOTS:
         Harness h(tree / "kagaku");
         h.program.Start();
         QTRY_COMPARE(h.messages.shown().size(), std::size_t{1});
-        QVERIFY2(h.messages.shown()[0].text.contains(named), qPrintable(h.messages.shown()[0].text));
+        QVERIFY2(h.messages.shown()[0].text.contains(named),
+                 qPrintable(h.messages.shown()[0].text));
         QCOMPARE(h.program.exitStatus(), 1);
     }
 
@@ -119,11 +125,10 @@ private Q_SLOTS:
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
         QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), QStringLiteral("化学式"));
-        QCOMPARE(dialog.findChild<QLabel*>("Label2")->text(),
-                 QStringLiteral("Version%1.%2.%3")
-                     .arg(KAGAKU_VERSION_MAJOR)
-                     .arg(KAGAKU_VERSION_MINOR)
-                     .arg(KAGAKU_VERSION_PATCH));
+        QCOMPARE(dialog.findChild<QLabel*>("Label2")->text(), QStringLiteral("Version%1.%2.%3")
+                                                                  .arg(KAGAKU_VERSION_MAJOR)
+                                                                  .arg(KAGAKU_VERSION_MINOR)
+                                                                  .arg(KAGAKU_VERSION_PATCH));
         QCOMPARE(dialog.findChild<QLabel*>("Label4")->text(), QStringLiteral("Velmora"));
         testing::SaveScreenshot(&dialog, "frmver");
         QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
@@ -148,13 +153,15 @@ private Q_SLOTS:
         h.program.Start();
         QTRY_VERIFY2(ScreenIs(h.program, "LoadedScreen"), qPrintable(Messages(h.messages)));
         h.sound.FailWith(263, "サウンドデバイスを開けません");
-        for (int i = 0; i < 3; ++i) h.program.cues().PlayWrongSound();
+        for (int i = 0; i < 3; ++i)
+            h.program.cues().PlayWrongSound();
         QVERIFY(h.messages.shown().empty());
         h.program.cues().PlayCorrectSound();
         QCOMPARE(h.messages.shown().size(), std::size_t{1});
         QCOMPARE(h.messages.shown()[0].title, QStringLiteral("音声エラー"));
-        QCOMPARE(h.messages.shown()[0].text,
-                 QStringLiteral("音声がでません。先生を呼びなさい。\r\nサウンドデバイスを開けません"));
+        QCOMPARE(
+            h.messages.shown()[0].text,
+            QStringLiteral("音声がでません。先生を呼びなさい。\r\nサウンドデバイスを開けません"));
         QCOMPARE(h.program.exitStatus(), 3);
         QVERIFY(h.sound.played().back().filename().string() == "seikai2.wav" ||
                 h.sound.played().back().filename().string() == "seikai3.wav");

@@ -15,7 +15,8 @@ void FakeMessageBoxes::Inform(QWidget*, const QString& title, const QString& tex
 ui::MessageBoxes::Answer FakeMessageBoxes::Ask(QWidget*, const QString& title,
                                                const QString& text) {
     shown_.push_back({title, text});
-    if (answers_.empty()) return Answer::Yes;
+    if (answers_.empty())
+        return Answer::Yes;
     Answer a = answers_.front();
     answers_.pop_front();
     return a;

@@ -1,0 +1,39 @@
+#pragma once
+// Per-level rankings of every listed pupil: by best time, by cumulative points, or by today's
+// points. Equal keys keep roster order; equal rank keys share a rank, and ranks count the
+// pupils the grade filter hides (1, 2, 2, 4). The signed-in pupil's line is marked "●" and
+// brought into view.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/run_lists.h"
+
+namespace kagaku {
+
+enum class RankingKind {
+    BestTime,          // time display: fastest first, pupils without a time last
+    CumulativePoints,  // points display: most points first, more points today breaking ties
+    TodayPoints,       // points display: most points today first; pupils without any not listed
+};
+
+struct RankedList {
+    std::vector<std::string> Lines;
+    // The signed-in pupil's line, to be brought into view (the last one when the pupil's number
+    // is listed twice).
+    std::optional<std::size_t> OwnLine;
+};
+
+// The sort key of a pupil on a level.
+std::int64_t RankKey(const ScoreAggregates& aggregates, RankingKind kind, int level, int pupil);
+
+// The ranking fill of one level over RosterNumberAt(1..RosterCount).
+RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind);
+
+// Rank column: the last two characters of Str(rank), so rank 1 reads " 1" and 123 reads "23".
+std::string RankColumn(long long rank);
+
+}  // namespace kagaku

@@ -1,0 +1,139 @@
+#include "board/score_board.h"
+
+#include <algorithm>
+
+#include "board/level_locks.h"
+#include "state/shared_state.h"
+
+namespace kagaku {
+
+BoardList ListFor(int boardMode, int option) {
+    if (boardMode == 2) {
+        switch (option) {
+            case 2:
+                return BoardList::TodayRanking;
+            case 3:
+                return BoardList::PeriodPointsFirst;
+            default:
+                return BoardList::CumulativeRanking;
+        }
+    }
+    switch (option) {
+        case 2:
+            return BoardList::TodayRuns;
+        case 3:
+            return BoardList::PeriodTimeFirst;
+        default:
+            return BoardList::BestTimes;
+    }
+}
+
+int PointsRankingKindFor(BoardList list) {
+    switch (list) {
+        case BoardList::CumulativeRanking:
+            return 1;
+        case BoardList::TodayRanking:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+const std::array<std::string, 3>& DisplayCaptions() {
+    static const std::array<std::string, 3> kCaptions = {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"};
+    return kCaptions;
+}
+
+std::array<std::string, 3> ListOptionCaptions(int display, const std::string& currentThird) {
+    if (display == 1) {
+        return {"合計累計", "合計本日", "すべて"};
+    }
+    return {"BEST表示", "本日のみ", currentThird};
+}
+
+std::string ListHeading(BoardList list) {
+    switch (list) {
+        case BoardList::BestTimes:
+            return "ベスト成績";
+        case BoardList::TodayRuns:
+            return "本日の成績";
+        case BoardList::CumulativeRanking:
+            return "獲得ポイント（今まで順位）";
+        case BoardList::TodayRanking:
+            return "獲得ポイント（今日の順位）";
+        case BoardList::OwnRuns:
+            return "個人別ﾀｲﾑ";
+        case BoardList::PeriodTimeFirst:
+        case BoardList::PeriodPointsFirst:
+            return "";
+    }
+    return "";
+}
+
+bool ShowsPeriodBox(BoardList list) {
+    return list == BoardList::PeriodTimeFirst || list == BoardList::PeriodPointsFirst;
+}
+
+const std::array<std::string, 5>& PeriodChoices() {
+    static const std::array<std::string, 5> kChoices = {
+        "　　　今週の全成績", "　　先週からの全成績", "　　１ヶ月間の全成績", "　　１年間の全成績",
+        "　　今までの全成績\""};
+    return kChoices;
+}
+
+std::optional<int> ListPeriodForChoice(int index) {
+    if (index < 0 || index > 4) {
+        return std::nullopt;
+    }
+    return index + 1;
+}
+
+BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRecord> records,
+                    double now) {
+    BoardFill fill;
+    fill.OwnLine.assign(kLevelSlots, std::nullopt);
+    const SharedState& state = in.State;
+    const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
+
+    auto rankAll = [&](RankingKind kind, bool skipPractice) {
+        fill.Lines.assign(kLevelSlots, {});
+        for (int level = 1; level <= levelCount; ++level) {
+            const auto i = static_cast<std::size_t>(level);
+            if (skipPractice && IsPracticeLevel(state.LevelNames[i])) {
+                continue;
+            }
+            RankedList ranked = RankLevel(in, level, kind);
+            fill.Lines[i] = std::move(ranked.Lines);
+            fill.OwnLine[i] = ranked.OwnLine;
+        }
+    };
+
+    switch (list) {
+        case BoardList::BestTimes:
+            rankAll(RankingKind::BestTime, true);
+            break;
+        case BoardList::CumulativeRanking:
+            rankAll(RankingKind::CumulativePoints, false);
+            break;
+        case BoardList::TodayRanking:
+            rankAll(RankingKind::TodayPoints, false);
+            break;
+        case BoardList::TodayRuns:
+            fill.Lines = TodayRunList(in, records, now);
+            break;
+        case BoardList::PeriodTimeFirst:
+        case BoardList::PeriodPointsFirst: {
+            const double period = state.ListPeriod.ToDouble();
+            const int listPeriod = period >= 1 && period <= 5 ? static_cast<int>(period) : 0;
+            fill.Lines =
+                PeriodRunList(in, records, now, listPeriod, list == BoardList::PeriodPointsFirst);
+            break;
+        }
+        case BoardList::OwnRuns:
+            fill.Lines = OwnRunList(in, records, now);
+            break;
+    }
+    return fill;
+}
+
+}  // namespace kagaku

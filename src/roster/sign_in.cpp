@@ -1,0 +1,103 @@
+#include "roster/sign_in.h"
+
+#include <cmath>
+
+#include "common/errors.h"
+#include "common/text_ops.h"
+#include "roster/roster_file.h"
+#include "roster/school_grade.h"
+#include "state/shared_state.h"
+
+namespace kagaku {
+
+SignInResult ConfirmSignIn(SharedState& state, std::string_view label1, std::string_view label2,
+                           const Clock& clock) {
+    if (label1.empty() || label1 == kChooseNamePrompt) {
+        return SignInResult::NoNameChosen;
+    }
+    const double value = text::Val(label2);
+    if (!std::isfinite(value) || value < -0.5 || value >= kMaxPupil + 0.5) {
+        return SignInResult::NoNameChosen;
+    }
+    const auto number = static_cast<std::int16_t>(text::RoundHalfEven(value));
+    if (number < 0 || number > kMaxPupil) {
+        return SignInResult::NoNameChosen;
+    }
+    state.SignInSeconds =
+        static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
+    state.PupilNumber = number;
+    const auto n = static_cast<std::size_t>(number);
+    state.PupilName = state.Roster.RosterName[n];
+    state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
+    return SignInResult::SignedIn;
+}
+
+NameScreenKey NameScreenKeyAction(char32_t key, bool okVisible, bool exitVisible,
+                                  bool listHasFocus) {
+    if (key == U'1' && okVisible) {
+        return NameScreenKey::Confirm;
+    }
+    if (key == U'0' && exitVisible) {
+        return NameScreenKey::ExitToMenuProgram;
+    }
+    if ((key == U'\r' || key == U' ') && listHasFocus && okVisible) {
+        return NameScreenKey::Confirm;
+    }
+    return NameScreenKey::None;
+}
+
+std::string NameListFaultMessage(double marker, std::string_view description, int errorNumber) {
+    std::string m = "名簿表示";
+    m += text::NumberText(marker);
+    m += description;
+    m += text::NumberText(static_cast<long long>(errorNumber));
+    return m;
+}
+
+std::optional<std::string> NameListRetry::OnFault(double marker, std::string_view description,
+                                                  int errorNumber) {
+    ++faults_;
+    if (faults_ >= kFaultLimit) {
+        return NameListFaultMessage(marker, description, errorNumber);
+    }
+    return std::nullopt;
+}
+
+NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int listMode,
+                                  std::string_view gradeFilter,
+                                  const std::function<void()>& aggregate,
+                                  const std::function<void(int seconds)>& pause) {
+    NameListRetry retry;
+    NameListProgress progress;
+    std::function<void()> aggregateOnce = aggregate;
+    for (;;) {
+        std::string description;
+        int number = 0;
+        try {
+            NameList list =
+                RebuildNameList(state, clock, listMode, gradeFilter, progress, aggregateOnce);
+            return list;
+        } catch (const RosterFileError& e) {
+            description = e.file() + "：" + e.problem();
+            number = e.ErrorNumber();
+        } catch (const DataFileError& e) {
+            description = e.file() + "：" + e.problem();
+            number = 0;
+        } catch (const std::exception& e) {
+            description = e.what();
+            number = 0;
+        }
+        // The aggregation has run by the time the roster is read; it is not repeated.
+        if (progress.Marker >= 2) {
+            aggregateOnce = {};
+        }
+        if (auto message = retry.OnFault(progress.Marker, description, number)) {
+            throw NameListGaveUp(*message);
+        }
+        if (pause) {
+            pause(NameListRetry::kPauseSeconds);
+        }
+    }
+}
+
+}  // namespace kagaku

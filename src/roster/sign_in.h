@@ -1,0 +1,78 @@
+#pragma once
+// What the name screen does besides its list: O.K. signs the chosen pupil in, the keys the
+// form sees before its controls, and the fault handling of 名簿表示 (pause five seconds and
+// try again; at the sixth fault in one rebuild, a message and the end of the program).
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "common/clock.h"
+#include "roster/name_list.h"
+
+namespace kagaku {
+
+struct SharedState;
+
+// The cue the screen plays when O.K. is pressed with no name chosen.
+inline constexpr const char* kNoNameChosenCue = "間違い音2";
+
+enum class SignInResult {
+    NoNameChosen,  // play kNoNameChosenCue and stay
+    SignedIn,      // pupil fields written; build the level catalogue and show the level menu
+};
+
+// O.K.: label1 is the chosen pupil's caption, label2 the pupil number text. Writes
+// PupilNumber, PupilName (the 20-character roster name), PupilGradeLabel and SignInSeconds.
+// A number text that names no pupil slot (outside 0..5000) counts as no name chosen.
+SignInResult ConfirmSignIn(SharedState& state, std::string_view label1, std::string_view label2,
+                           const Clock& clock);
+
+enum class NameScreenKey { None, Confirm, ExitToMenuProgram };
+
+// "1" confirms while O.K. is visible, "0" leaves while the exit button is visible, Enter or
+// space on the list confirms. O.K. is hidden once a sign-in has begun, so no key starts a
+// second one.
+NameScreenKey NameScreenKeyAction(char32_t key, bool okVisible, bool exitVisible,
+                                  bool listHasFocus);
+
+// The final message: "名簿表示", the progress marker, the description and the error number,
+// run together.
+std::string NameListFaultMessage(double marker, std::string_view description, int errorNumber);
+
+// Counts the faults of one rebuild.
+class NameListRetry {
+public:
+    static constexpr int kPauseSeconds = 5;
+    static constexpr int kFaultLimit = 6;
+
+    // At the start of every rebuild.
+    void Reset() { faults_ = 0; }
+    // A fault at marker: nothing when the screen should pause kPauseSeconds and try the failed
+    // step again; the message to show before the program ends once the limit is reached.
+    std::optional<std::string> OnFault(double marker, std::string_view description,
+                                       int errorNumber);
+    int Faults() const { return faults_; }
+
+private:
+    int faults_ = 0;
+};
+
+// The rebuild gave up: What() is the message to show before the program ends.
+class NameListGaveUp : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// 名簿表示 with its fault handling. pause(seconds) waits while letting pending events run (the
+// screen measures it on a monotonic tick, so midnight does not shorten or lengthen it). The
+// aggregation runs once; the roster pass and the rows are tried again after each fault.
+// Throws NameListGaveUp at the sixth fault.
+NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int listMode,
+                                  std::string_view gradeFilter,
+                                  const std::function<void()>& aggregate,
+                                  const std::function<void(int seconds)>& pause);
+
+}  // namespace kagaku

@@ -1,0 +1,113 @@
+#include "roster/sign_in.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "state/shared_state.h"
+#include "support/test_support.h"
+
+namespace kagaku {
+namespace {
+
+using testing::FakeClock;
+using testing::TempDir;
+
+std::unique_ptr<SharedState> StateWithPupil() {
+    auto state = std::make_unique<SharedState>();
+    state->Roster.RosterName[12] = "山田太郎" + std::string(16, ' ');
+    state->Roster.RosterGradeLabel[12] = "小１";
+    return state;
+}
+
+// Catches a sign-in without a chosen name and a pupil number beyond the tables.
+TEST(ConfirmSignIn, RefusesWithoutAChosenPupil) {
+    auto state = StateWithPupil();
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    EXPECT_EQ(ConfirmSignIn(*state, "名前を選びなさい", "12", clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(*state, "", "12", clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田", "9999", clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田", "-3", clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(state->PupilNumber, 0);
+}
+
+// Catches a trimmed PupilName (the menu and drill expect the 20-character field) and an
+// unrounded sign-in time.
+TEST(ConfirmSignIn, WritesThePupilFields) {
+    auto state = StateWithPupil();
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    clock.AdvanceSeconds(0.6);
+    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田太郎", "12", clock), SignInResult::SignedIn);
+    EXPECT_EQ(state->PupilNumber, 12);
+    EXPECT_EQ(state->PupilName, "山田太郎" + std::string(16, ' '));
+    EXPECT_EQ(state->PupilGradeLabel, "小１");
+    EXPECT_EQ(state->SignInSeconds, 36001);
+}
+
+// Catches a second sign-in started by a key while the first is under way.
+TEST(NameScreenKeys, ActOnlyWhileTheirButtonIsVisible) {
+    EXPECT_EQ(NameScreenKeyAction(U'1', true, true, false), NameScreenKey::Confirm);
+    EXPECT_EQ(NameScreenKeyAction(U'1', false, true, false), NameScreenKey::None);
+    EXPECT_EQ(NameScreenKeyAction(U'0', true, true, false), NameScreenKey::ExitToMenuProgram);
+    EXPECT_EQ(NameScreenKeyAction(U'0', true, false, false), NameScreenKey::None);
+    EXPECT_EQ(NameScreenKeyAction(U'\r', true, true, true), NameScreenKey::Confirm);
+    EXPECT_EQ(NameScreenKeyAction(U' ', true, true, true), NameScreenKey::Confirm);
+    EXPECT_EQ(NameScreenKeyAction(U' ', true, true, false), NameScreenKey::None);
+    EXPECT_EQ(NameScreenKeyAction(U'\r', false, true, true), NameScreenKey::None);
+}
+
+// Catches giving up too early or too late, and a message without marker or error number.
+TEST(NameListRetry, SixthFaultEndsWithTheMessage) {
+    NameListRetry retry;
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_FALSE(retry.OnFault(3, "ない", 53).has_value()) << i;
+    }
+    const auto message = retry.OnFault(3, "ない", 53);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(*message, "名簿表示3ない53");
+    retry.Reset();
+    EXPECT_FALSE(retry.OnFault(1.5, "x", 0).has_value());
+    EXPECT_EQ(NameListFaultMessage(1.5, "x", 7), "名簿表示1.5x7");
+}
+
+// A missing roster: five pauses of five seconds, then the message naming the file; the
+// aggregation is not repeated.
+TEST(RebuildNameListWithRetry, MissingRosterPausesFiveTimesThenGivesUp) {
+    TempDir dir;
+    auto state = std::make_unique<SharedState>();
+    state->DataRoot = dir.path().string() + "/";
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    int aggregated = 0;
+    std::vector<int> pauses;
+    try {
+        RebuildNameListWithRetry(
+            *state, clock, 1, "全学年", [&] { ++aggregated; }, [&](int s) { pauses.push_back(s); });
+        FAIL();
+    } catch (const NameListGaveUp& e) {
+        const std::string what = e.what();
+        EXPECT_EQ(what.rfind("名簿表示3", 0), 0u) << what;
+        EXPECT_NE(what.find("新名簿.txt"), std::string::npos);
+        EXPECT_EQ(what.substr(what.size() - 2), "53");
+    }
+    EXPECT_EQ(pauses, std::vector<int>(5, 5));
+    EXPECT_EQ(aggregated, 1);
+}
+
+// A roster that appears during the pauses is read on the next try.
+TEST(RebuildNameListWithRetry, RecoversWhenTheFileComesBack) {
+    TempDir dir;
+    auto state = std::make_unique<SharedState>();
+    state->DataRoot = dir.path().string() + "/";
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    int pauses = 0;
+    const NameList list = RebuildNameListWithRetry(*state, clock, 1, "全学年", {}, [&](int) {
+        if (++pauses == 2) {
+            dir.WriteCp932("新名簿.txt", "1,2003,0,0,一,0,,\n");
+        }
+    });
+    EXPECT_EQ(pauses, 2);
+    EXPECT_EQ(list.Visible.size(), 2u);
+}
+
+}  // namespace
+}  // namespace kagaku
