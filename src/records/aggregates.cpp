@@ -2,13 +2,14 @@
 
 namespace kagaku {
 
-ScoreAggregates::ScoreAggregates() : Cells(static_cast<std::size_t>(kLevelSlots) * kPupilSlots) {}
+ScoreAggregates::ScoreAggregates()
+    : CellIndex(static_cast<std::size_t>(kLevelSlots) * kPupilSlots, 0), Cells(1) {}
 
 // The tables are views of this object's own cells, so a copy copies the data and keeps its own
 // views.
 ScoreAggregates::ScoreAggregates(const ScoreAggregates& other)
-    : Cells(other.Cells),
-      WrittenCells(other.WrittenCells),
+    : CellIndex(other.CellIndex),
+      Cells(other.Cells),
       LevelBestTime(other.LevelBestTime),
       LoadedDate(other.LoadedDate),
       LoadedTimeOfDay(other.LoadedTimeOfDay),
@@ -19,8 +20,8 @@ ScoreAggregates::ScoreAggregates(const ScoreAggregates& other)
 
 ScoreAggregates& ScoreAggregates::operator=(const ScoreAggregates& other) {
     if (this != &other) {
+        CellIndex = other.CellIndex;
         Cells = other.Cells;
-        WrittenCells = other.WrittenCells;
         LevelBestTime = other.LevelBestTime;
         LoadedDate = other.LoadedDate;
         LoadedTimeOfDay = other.LoadedTimeOfDay;
@@ -33,8 +34,7 @@ ScoreAggregates& ScoreAggregates::operator=(const ScoreAggregates& other) {
 }
 
 void ScoreAggregates::Clear() {
-    Cells.assign(Cells.size(), PupilLevelStanding{});
-    WrittenCells.clear();
+    Cells.resize(1);  // the index entries of the forgotten cells no longer count
     LevelBestTime.assign(kLevelSlots, kNoTime);
     LoadedDate.clear();
     LoadedTimeOfDay.clear();
@@ -42,6 +42,13 @@ void ScoreAggregates::Clear() {
     LoadedLevel.clear();
     LoadedSeconds.clear();
     LoadedRecordCount = 0;
+}
+
+PupilLevelStanding& ScoreAggregates::NewCell(std::uint32_t key, std::uint32_t& index) {
+    index = static_cast<std::uint32_t>(Cells.size());
+    PupilLevelStanding& cell = Cells.emplace_back();
+    cell.Key = key;
+    return cell;
 }
 
 }  // namespace kagaku

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kagaku {
@@ -32,55 +33,82 @@ struct alignas(64) PupilLevelStanding {
     std::int32_t BanWindowRunCount = 0;
     std::int32_t TodayRunCount = 0;
     std::int32_t BestTime = kNoTime;
+    std::uint32_t Key = kNoKey;  // level x 5001 + pupil
+
+    static constexpr std::uint32_t kNoKey = 0xFFFFFFFF;
 };
 
-inline std::size_t StandingIndex(int level, int pupil) {
-    return static_cast<std::size_t>(level) * kPupilSlots + static_cast<std::size_t>(pupil);
+inline std::uint32_t StandingKey(int level, int pupil) {
+    return static_cast<std::uint32_t>(level * kPupilSlots + pupil);
 }
 
-// One column of the standing, seen as a table indexed by level, then pupil.
+struct ScoreAggregates;
+
+// One column of the standing, seen as a table indexed by level (0..35), then pupil (0..5000).
 template <typename T, T PupilLevelStanding::*Member>
 class LevelPupilTable {
 public:
-    explicit LevelPupilTable(std::vector<PupilLevelStanding>& cells) : cells_(&cells) {}
+    explicit LevelPupilTable(ScoreAggregates& owner) : owner_(&owner) {}
     LevelPupilTable(const LevelPupilTable&) = delete;
     LevelPupilTable& operator=(const LevelPupilTable&) = delete;
 
-    const T& at(int level, int pupil) const {
-        return (*cells_)[StandingIndex(level, pupil)].*Member;
-    }
-    // Writing is for the aggregation itself (and for tests that build a standing by hand, which
-    // call ScoreAggregates::Clear before the next rebuild).
-    T& at(int level, int pupil) { return (*cells_)[StandingIndex(level, pupil)].*Member; }
+    const T& at(int level, int pupil) const;
+    // Writing is for the aggregation itself and for tests that build a standing by hand.
+    T& at(int level, int pupil);
 
 private:
-    std::vector<PupilLevelStanding>* cells_;
+    ScoreAggregates* owner_;
 };
 
+// The tables are stored sparsely: only the levels and pupils that have records get a cell, in
+// the order the records bring them, and a 36 x 5001 index finds them. A rebuild therefore reads
+// and writes memory in proportion to the records (20000 at most), not to the 180036 entries of
+// each of the nine tables, and starts afresh by forgetting the cells of the last one. Read the
+// tables through a const ScoreAggregates& where possible: writing access makes cells.
 struct ScoreAggregates {
     ScoreAggregates();
     ScoreAggregates(const ScoreAggregates& other);
     ScoreAggregates& operator=(const ScoreAggregates& other);
 
-    // Every cell back to no runs, every best time to 99999, nothing loaded.
+    // Every entry back to no runs and no time, nothing loaded.
     void Clear();
 
-    // The cells, levels 0..35 by pupils 0..5000.
-    std::vector<PupilLevelStanding> Cells;
-    // Cells written since the last reset; the next rebuild resets only these, which keeps a
-    // rebuild proportional to the records rather than to the 36 x 5001 tables.
-    std::vector<std::uint32_t> WrittenCells;
+    // The standing of a level and pupil; an untouched one reads as no runs and no time.
+    const PupilLevelStanding& Standing(int level, int pupil) const {
+        const std::uint32_t key = StandingKey(level, pupil);
+        const std::uint32_t index = CellIndex[key];
+        if (index < Cells.size() && Cells[index].Key == key) {
+            return Cells[index];
+        }
+        return Cells[0];
+    }
+    // The same for writing: a cell is made on first use. References stay valid until the next
+    // cell is made.
+    PupilLevelStanding& WritableStanding(int level, int pupil) {
+        const std::uint32_t key = StandingKey(level, pupil);
+        std::uint32_t& index = CellIndex[key];
+        if (index < Cells.size() && Cells[index].Key == key) {
+            return Cells[index];
+        }
+        return NewCell(key, index);
+    }
 
-    LevelPupilTable<std::int32_t, &PupilLevelStanding::RunCount> RunCount{Cells};
+    // Where each level's and pupil's cell is in Cells. An entry counts only when the cell it
+    // points at is in use and carries its key, so forgetting every cell needs no pass over the
+    // index. Cells[0] is the empty standing, carries no key and is never written.
+    std::vector<std::uint32_t> CellIndex;
+    std::vector<PupilLevelStanding> Cells;
+
+    LevelPupilTable<std::int32_t, &PupilLevelStanding::RunCount> RunCount{*this};
     LevelPupilTable<std::int32_t, &PupilLevelStanding::PassWindowRunCount> PassWindowRunCount{
-        Cells};
-    LevelPupilTable<std::int32_t, &PupilLevelStanding::BanWindowRunCount> BanWindowRunCount{Cells};
-    LevelPupilTable<std::int32_t, &PupilLevelStanding::TodayRunCount> TodayRunCount{Cells};
-    LevelPupilTable<std::int64_t, &PupilLevelStanding::TotalPoints> TotalPoints{Cells};
-    LevelPupilTable<std::int64_t, &PupilLevelStanding::PassWindowPoints> PassWindowPoints{Cells};
-    LevelPupilTable<std::int64_t, &PupilLevelStanding::BanWindowPoints> BanWindowPoints{Cells};
-    LevelPupilTable<std::int64_t, &PupilLevelStanding::TodayPoints> TodayPoints{Cells};
-    LevelPupilTable<std::int32_t, &PupilLevelStanding::BestTime> BestTime{Cells};
+        *this};
+    LevelPupilTable<std::int32_t, &PupilLevelStanding::BanWindowRunCount> BanWindowRunCount{*this};
+    LevelPupilTable<std::int32_t, &PupilLevelStanding::TodayRunCount> TodayRunCount{*this};
+    LevelPupilTable<std::int64_t, &PupilLevelStanding::TotalPoints> TotalPoints{*this};
+    LevelPupilTable<std::int64_t, &PupilLevelStanding::PassWindowPoints> PassWindowPoints{*this};
+    LevelPupilTable<std::int64_t, &PupilLevelStanding::BanWindowPoints> BanWindowPoints{*this};
+    LevelPupilTable<std::int64_t, &PupilLevelStanding::TodayPoints> TodayPoints{*this};
+    LevelPupilTable<std::int32_t, &PupilLevelStanding::BestTime> BestTime{*this};
     // Lowest best time of the level over pupils 1 to 1000 (pupils above 1000 are not ranked).
     std::vector<std::int32_t> LevelBestTime = std::vector<std::int32_t>(kLevelSlots, kNoTime);
 
@@ -92,6 +120,22 @@ struct ScoreAggregates {
     std::vector<std::int32_t> LoadedLevel;
     std::vector<std::int32_t> LoadedSeconds;
     std::size_t LoadedRecordCount = 0;
+
+    // The bytes of the last read, kept so that a rebuild reuses the memory.
+    std::string ReadBuffer;
+
+private:
+    PupilLevelStanding& NewCell(std::uint32_t key, std::uint32_t& index);
 };
+
+template <typename T, T PupilLevelStanding::*Member>
+const T& LevelPupilTable<T, Member>::at(int level, int pupil) const {
+    return owner_->Standing(level, pupil).*Member;
+}
+
+template <typename T, T PupilLevelStanding::*Member>
+T& LevelPupilTable<T, Member>::at(int level, int pupil) {
+    return owner_->WritableStanding(level, pupil).*Member;
+}
 
 }  // namespace kagaku

@@ -1,8 +1,12 @@
 #include "records/aggregation.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/files.h"
@@ -37,13 +41,14 @@ std::string LoaderErrorMessage(int stage, const FileOperationError& e) {
            "/date/i=0/time=/name=/Bangou=0/level=0/time=0line" + Number(stage);
 }
 
-RecordWindow ReadPatiently(const fs::path& file, RecordFileWaiter& waiter) {
+void ReadPatiently(const fs::path& file, RecordWindow& window, RecordFileWaiter& waiter) {
     BusyFileWait busy(waiter, kReadWaitNotice, PathText(file));
     int notFoundWaits = 0;
     for (;;) {
         int stage = 0;
         try {
-            return ReadRecordWindow(file, kLoadWindowRecords, &stage);
+            ReadRecordWindowInto(file, kLoadWindowRecords, window, &stage);
+            return;
         } catch (const FileOperationError& e) {
             switch (e.kind()) {
                 case FileErrorKind::Busy:
@@ -65,22 +70,84 @@ RecordWindow ReadPatiently(const fs::path& file, RecordFileWaiter& waiter) {
     }
 }
 
-// Back to no runs: only the cells the last rebuild wrote, so that a rebuild costs in proportion
-// to the records rather than to the 36 x 5001 tables.
-void ResetStanding(ScoreAggregates& aggregates) {
-    for (std::uint32_t cell : aggregates.WrittenCells) {
-        aggregates.Cells[cell] = PupilLevelStanding{};
+// What the counts need of the level settings and the present moment, prepared once.
+struct CountingRules {
+    // Most runs take under a few minutes: their points are worked out once per level and time.
+    static constexpr std::int32_t kRemembered = 1024;
+    static constexpr std::int64_t kUnknown = std::numeric_limits<std::int64_t>::min();
+
+    std::int64_t Points(std::size_t level, std::int32_t seconds) const {
+        if (seconds >= kRemembered) {
+            return points[level].CountedPoints(seconds);
+        }
+        std::vector<std::int64_t>& known = remembered[level];
+        if (known.empty()) {
+            known.assign(kRemembered, kUnknown);
+        }
+        std::int64_t& p = known[static_cast<std::size_t>(seconds)];
+        if (p == kUnknown) {
+            p = points[level].CountedPoints(seconds);
+        }
+        return p;
     }
-    aggregates.WrittenCells.clear();
-    aggregates.LevelBestTime.assign(kLevelSlots, kNoTime);
+
+    std::array<LevelPointsRule, kLevelSlots> points{};
+    mutable std::array<std::vector<std::int64_t>, kLevelSlots> remembered{};
+    std::array<double, kLevelSlots> passFrom{};
+    std::array<double, kLevelSlots> banFrom{};
+    double today = 0.0;
+
+    CountingRules(const LevelSettings& settings, const Clock& clock) {
+        // A run's day (at midnight) lies within a window of N days when it is later than the
+        // present moment minus N days: today and the N - 1 days before it.
+        const double now = clock.Now();
+        today = std::floor(now);
+        for (std::size_t level = 1; level < kLevelSlots; ++level) {
+            points[level] =
+                LevelPointsRule(settings.TargetTime[level], settings.PointMultiplier[level]);
+            passFrom[level] = now - settings.PassWindowDays[level].ToDouble();
+            banFrom[level] = now - settings.BanWindowDays[level].ToDouble();
+        }
+    }
+};
+
+// The fields of a record the tables need, read straight from the bytes.
+struct RunFields {
+    double date;
+    double timeOfDay;
+    std::int16_t pupil;
+    std::int16_t level;
+    std::int32_t seconds;
+};
+
+RunFields ReadRunFields(const char* bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        RunFields f;
+        std::memcpy(&f.date, bytes, 8);
+        std::memcpy(&f.timeOfDay, bytes + 8, 8);
+        std::memcpy(&f.pupil, bytes + 16, 2);
+        std::memcpy(&f.level, bytes + 18, 2);
+        std::memcpy(&f.seconds, bytes + 20, 4);
+        return f;
+    } else {
+        ScoreRecord r = DecodeScoreRecord(bytes);
+        return {r.RunDate, r.RunTimeOfDay, r.PupilNumber, r.Level, r.Seconds};
+    }
 }
 
-}  // namespace
-
-void LoadScoreRecords(const fs::path& recordFile, ScoreAggregates& aggregates,
-                      RecordFileWaiter& waiter) {
-    RecordWindow window = ReadPatiently(recordFile, waiter);
-    ResetStanding(aggregates);
+// Loads the window and, when rules are given, adds up every loaded run in the same pass, so
+// that each record's cell is visited once.
+void Rebuild(const fs::path& recordFile, const CountingRules* rules, ScoreAggregates& aggregates,
+             RecordFileWaiter& waiter) {
+    RecordWindow window;
+    window.Bytes.swap(aggregates.ReadBuffer);
+    try {
+        ReadPatiently(recordFile, window, waiter);
+    } catch (...) {
+        window.Bytes.swap(aggregates.ReadBuffer);
+        throw;
+    }
+    aggregates.Clear();
 
     const std::size_t n = window.Count();
     aggregates.LoadedDate.resize(n);
@@ -88,35 +155,52 @@ void LoadScoreRecords(const fs::path& recordFile, ScoreAggregates& aggregates,
     aggregates.LoadedPupil.resize(n);
     aggregates.LoadedLevel.resize(n);
     aggregates.LoadedSeconds.resize(n);
-    aggregates.WrittenCells.reserve(n);
+    aggregates.Cells.reserve(n + 1);
 
     std::size_t k = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const ScoreRecord record = window.Record(i);
-        if (CheckScoreRecord(record)) {
+        const RunFields run = ReadRunFields(window.RecordBytes(i));
+        if (!IsCountableRun(run.date, run.pupil, run.level, run.seconds)) {
             continue;  // no real run, or one that cannot be placed in the tables
         }
-        const int level = record.Level;
-        const int pupil = record.PupilNumber;
-        aggregates.LoadedDate[k] = record.RunDate;
-        aggregates.LoadedTimeOfDay[k] = record.RunTimeOfDay;
+        const int level = run.level;
+        const int pupil = run.pupil;
+        const auto slot = static_cast<std::size_t>(level);
+        aggregates.LoadedDate[k] = run.date;
+        aggregates.LoadedTimeOfDay[k] = run.timeOfDay;
         aggregates.LoadedPupil[k] = pupil;
         aggregates.LoadedLevel[k] = level;
-        aggregates.LoadedSeconds[k] = record.Seconds;
+        aggregates.LoadedSeconds[k] = run.seconds;
         ++k;
 
-        const std::size_t cell = StandingIndex(level, pupil);
-        aggregates.WrittenCells.push_back(static_cast<std::uint32_t>(cell));
-        std::int32_t& best = aggregates.Cells[cell].BestTime;
-        if (best > record.Seconds) {
-            best = record.Seconds;
+        PupilLevelStanding& cell = aggregates.WritableStanding(level, pupil);
+        if (cell.BestTime > run.seconds) {
+            cell.BestTime = run.seconds;
         }
         // Pupils above 1000 have best times of their own but are not ranked.
-        if (pupil <= 1000) {
-            std::int32_t& levelBest = aggregates.LevelBestTime[static_cast<std::size_t>(level)];
-            if (levelBest > record.Seconds) {
-                levelBest = record.Seconds;
-            }
+        if (pupil <= 1000 && aggregates.LevelBestTime[slot] > run.seconds) {
+            aggregates.LevelBestTime[slot] = run.seconds;
+        }
+        if (rules == nullptr) {
+            continue;
+        }
+
+        // Counts leave out runs of 6000 seconds or more; the sums take every run.
+        const std::int32_t counted = run.seconds < kUncountedSeconds ? 1 : 0;
+        const std::int64_t points = rules->Points(slot, run.seconds);
+        cell.RunCount += counted;
+        cell.TotalPoints += points;
+        if (run.date > rules->passFrom[slot]) {
+            cell.PassWindowRunCount += counted;
+            cell.PassWindowPoints += points;
+        }
+        if (run.date > rules->banFrom[slot]) {
+            cell.BanWindowRunCount += counted;
+            cell.BanWindowPoints += points;
+        }
+        if (run.date == rules->today) {
+            cell.TodayRunCount += counted;
+            cell.TodayPoints += points;
         }
     }
     aggregates.LoadedDate.resize(k);
@@ -125,50 +209,21 @@ void LoadScoreRecords(const fs::path& recordFile, ScoreAggregates& aggregates,
     aggregates.LoadedLevel.resize(k);
     aggregates.LoadedSeconds.resize(k);
     aggregates.LoadedRecordCount = k;
+    window.Bytes.swap(aggregates.ReadBuffer);
+}
+
+}  // namespace
+
+void LoadScoreRecords(const fs::path& recordFile, ScoreAggregates& aggregates,
+                      RecordFileWaiter& waiter) {
+    Rebuild(recordFile, nullptr, aggregates, waiter);
 }
 
 void AggregateScoreRecords(const fs::path& recordFile, const LevelSettings& settings,
                            const Clock& clock, ScoreAggregates& aggregates,
                            RecordFileWaiter& waiter) {
-    LoadScoreRecords(recordFile, aggregates, waiter);
-
-    // A run's day (at midnight) lies within a window of N days when it is later than the
-    // present moment minus N days: today and the N - 1 days before it.
-    const double now = clock.Now();
-    const double today = std::floor(now);
-    std::array<double, kLevelSlots> passFrom{};
-    std::array<double, kLevelSlots> banFrom{};
-    for (std::size_t level = 1; level < kLevelSlots; ++level) {
-        passFrom[level] = now - settings.PassWindowDays[level].ToDouble();
-        banFrom[level] = now - settings.BanWindowDays[level].ToDouble();
-    }
-
-    for (std::size_t k = 0; k < aggregates.LoadedRecordCount; ++k) {
-        const int level = aggregates.LoadedLevel[k];
-        const std::int32_t seconds = aggregates.LoadedSeconds[k];
-        const double day = aggregates.LoadedDate[k];
-        const auto slot = static_cast<std::size_t>(level);
-        const bool counted = seconds < kUncountedSeconds;
-        const std::int32_t run = counted ? 1 : 0;
-        const std::int64_t points = CountedRunPoints(seconds, level, settings);
-
-        PupilLevelStanding& cell =
-            aggregates.Cells[StandingIndex(level, aggregates.LoadedPupil[k])];
-        cell.RunCount += run;
-        cell.TotalPoints += points;
-        if (day > passFrom[slot]) {
-            cell.PassWindowRunCount += run;
-            cell.PassWindowPoints += points;
-        }
-        if (day > banFrom[slot]) {
-            cell.BanWindowRunCount += run;
-            cell.BanWindowPoints += points;
-        }
-        if (day == today) {
-            cell.TodayRunCount += run;
-            cell.TodayPoints += points;
-        }
-    }
+    const CountingRules rules(settings, clock);
+    Rebuild(recordFile, &rules, aggregates, waiter);
 }
 
 void AggregateScoreRecords(SharedState& state, const Clock& clock, RecordFileWaiter& waiter) {

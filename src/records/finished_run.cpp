@@ -20,21 +20,21 @@ std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& cloc
     const int current = state.CurrentLevel;
     const std::int32_t time = state.ResultTime;
     ScoreAggregates& aggregates = state.Aggregates;
+    const ScoreAggregates& standing = aggregates;
 
     // The tables still describe the standing before this run.
     state.GoalClearedBefore = 0;
     if (InTables(current, pupil)) {
         const auto slot = static_cast<std::size_t>(current);
-        if (aggregates.RunCount.at(current, pupil) >= state.Settings.ClearCount[slot] &&
-            aggregates.TotalPoints.at(current, pupil) >= state.Settings.ClearPoints[slot]) {
+        if (standing.RunCount.at(current, pupil) >= state.Settings.ClearCount[slot] &&
+            standing.TotalPoints.at(current, pupil) >= state.Settings.ClearPoints[slot]) {
             state.GoalClearedBefore = 1;
         }
     }
 
-    if (InTables(level, pupil) && aggregates.BestTime.at(level, pupil) > time) {
+    if (InTables(level, pupil) && standing.BestTime.at(level, pupil) > time) {
         state.NewPersonalBest = 1;
         aggregates.BestTime.at(level, pupil) = time;
-        aggregates.WrittenCells.push_back(static_cast<std::uint32_t>(StandingIndex(level, pupil)));
     }
 
     const ScoreRecord record = MakeRunRecord(clock, pupil, current, time, state.SchoolCode);

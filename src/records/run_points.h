@@ -21,6 +21,23 @@ std::int64_t RunPoints(std::int32_t seconds, std::int32_t targetTime);
 // 0.7 x 10 gives 7 and 1.3 x 10 gives 13 (binary fractions would give 6 and 12).
 std::int64_t PointsTimesMultiplier(double multiplier, std::int64_t points);
 
+// The points rule of one level, prepared once for the many runs of a rebuild.
+class LevelPointsRule {
+public:
+    LevelPointsRule() = default;
+    LevelPointsRule(std::int32_t targetTime, double multiplier);
+    // The points a run of `seconds` adds to the sums (see CountedRunPoints).
+    std::int64_t CountedPoints(std::int32_t seconds) const;
+
+private:
+    std::int32_t targetTime_ = 0;
+    double multiplier_ = 0.0;
+    // The multiplier in billionths when it has at most nine decimals and is not huge, so that
+    // the product is exact; otherwise 0 and exactByBillionths_ false.
+    std::int64_t billionths_ = 0;
+    bool exactByBillionths_ = false;
+};
+
 // The points a run adds to the sums: nothing for runs of 99998 seconds or more (a timed-out
 // run), otherwise the basic points times the level's multiplier. level is 1..35.
 std::int64_t CountedRunPoints(std::int32_t seconds, int level, const LevelSettings& settings);

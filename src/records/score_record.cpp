@@ -60,9 +60,6 @@ RecordText GetText(const char* in) {
     return text;
 }
 
-// The last date a date value can hold: 31 December 9999.
-constexpr double kDateLimit = 2958466.0;
-
 }  // namespace
 
 ScoreRecordBytes EncodeScoreRecord(const ScoreRecord& record) {

@@ -64,6 +64,16 @@ enum class RecordProblem {
     NegativeSeconds,
 };
 
+// The last date a date value can hold is 31 December 9999.
+inline constexpr double kDateLimit = 2958466.0;
+
+// True for a real run the tables count: a date from 30 December 1899 to the year 9999, level
+// 1..35, pupil 1..5000 and seconds not negative. (CheckScoreRecord says why not.)
+inline bool IsCountableRun(double date, int pupil, int level, std::int32_t seconds) {
+    return date >= 0.0 && date < kDateLimit && level >= 1 && level <= 35 && pupil >= 1 &&
+           pupil <= 5000 && seconds >= 0;
+}
+
 // Nothing when the record is a real run the tables count.
 std::optional<RecordProblem> CheckScoreRecord(const ScoreRecord& record);
 // A Japanese description of the problem, with the offending value.

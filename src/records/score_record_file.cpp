@@ -91,9 +91,18 @@ fs::path ScoreRecordPath(std::string_view programDataFolder) {
 }
 
 RecordWindow ReadRecordWindow(const fs::path& file, std::uint64_t maxRecords, int* stage) {
+    RecordWindow window;
+    ReadRecordWindowInto(file, maxRecords, window, stage);
+    return window;
+}
+
+void ReadRecordWindowInto(const fs::path& file, std::uint64_t maxRecords, RecordWindow& window,
+                          int* stage) {
     int ignored = 0;
     int& at = stage ? *stage : ignored;
-    RecordWindow window;
+    window.WholeRecords = 0;
+    window.TrailingBytes = 0;
+    window.FirstRecordNumber = 1;
 
     at = 3;
     std::unique_ptr<SharedFile> opened;
@@ -103,7 +112,8 @@ RecordWindow ReadRecordWindow(const fs::path& file, std::uint64_t maxRecords, in
         std::error_code ec;
         if (e.kind() == FileErrorKind::NotFound && !fs::exists(file, ec) &&
             fs::is_directory(file.parent_path(), ec)) {
-            return window;  // no run recorded yet
+            window.Bytes.clear();
+            return;  // no run recorded yet
         }
         throw;
     }
@@ -119,12 +129,12 @@ RecordWindow ReadRecordWindow(const fs::path& file, std::uint64_t maxRecords, in
     window.FirstRecordNumber = first + 1;
 
     at = 5;
+    // Resizing a reused buffer to the same length costs nothing; the read overwrites it.
     window.Bytes.resize(static_cast<std::size_t>((window.WholeRecords - first) * kScoreRecordSize));
     std::size_t got =
         opened->ReadAt(first * kScoreRecordSize, window.Bytes.data(), window.Bytes.size());
     // The file may have shrunk since it was measured (a record deleted meanwhile).
     window.Bytes.resize(got - got % kScoreRecordSize);
-    return window;
 }
 
 ScoreRecord ReadScoreRecord(const fs::path& file, std::uint64_t n) {

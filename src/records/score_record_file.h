@@ -46,6 +46,9 @@ struct RecordWindow {
 // *stage (when given) then tells where: 3 opening, 4 measuring the file, 5 reading records.
 RecordWindow ReadRecordWindow(const std::filesystem::path& file, std::uint64_t maxRecords,
                               int* stage = nullptr);
+// The same into a window whose memory is reused.
+void ReadRecordWindowInto(const std::filesystem::path& file, std::uint64_t maxRecords,
+                          RecordWindow& window, int* stage = nullptr);
 
 // Reads record n (from 1). Throws DataFileError when the file has no whole record n,
 // FileOperationError when it cannot be read.

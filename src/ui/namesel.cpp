@@ -238,7 +238,7 @@ void namesel::FormActivate() {
 void namesel::ShowRoster() {
     SharedState& state = program_.state();
     std::optional<DataFileError> aggregateFault;
-    ScreenRecordWaiter waiter(program_.messages(), this);
+    ScreenRecordFileWaiter waiter(program_.messages(), this);
     auto aggregate = [&] {
         try {
             AggregateScoreRecords(state, program_.clock(), waiter);

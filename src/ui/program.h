@@ -65,6 +65,9 @@ public:
     void StartDrill(int level);
     // The result screen of the run that has just ended.
     void ShowResultScreen();
+    // Developer entry (and tests): signs the pupil in without the name screen, rebuilds the
+    // standing from the records and starts the level.
+    void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
     // ---- end of drill and result ----
 
     // The cover shown between the drill and the result.

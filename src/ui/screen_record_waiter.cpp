@@ -1,22 +1,54 @@
 #include "ui/screen_record_waiter.h"
 
+#include <QLabel>
+
 #include "ui/look.h"
+#include "ui/services.h"
 
 namespace kagaku::ui {
 
-bool ScreenRecordWaiter::Wait(int seconds) {
+ScreenRecordFileWaiter::ScreenRecordFileWaiter(MessageBoxes& messages, QWidget* parent)
+    : messages_(messages), parent_(parent) {}
+
+ScreenRecordFileWaiter::~ScreenRecordFileWaiter() {
+    if (notice_)
+        delete notice_.data();
+}
+
+bool ScreenRecordFileWaiter::Wait(int seconds) {
     WaitKeepingScreenAlive(seconds * 1000);
     return true;
 }
 
-void ScreenRecordWaiter::ShowNotice(const std::string& text) {
-    if (showNotice_)
-        showNotice_(text);
+void ScreenRecordFileWaiter::ShowNotice(const std::string& text) {
+    if (text.empty()) {
+        if (notice_)
+            notice_->hide();
+        return;
+    }
+    if (!notice_) {
+        notice_ = PlainLabel(QString(), nullptr);
+        notice_->setObjectName("RecordFileNotice");
+        notice_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        notice_->setFont(UiFont(28, true));
+        notice_->setAlignment(Qt::AlignCenter);
+        notice_->setStyleSheet("background: #FFF6C0; border: 3px solid #806000; padding: 16px;");
+    }
+    notice_->setText(Q(text));
+    notice_->adjustSize();
+    if (parent_) {
+        const QRect area = parent_->window()->geometry();
+        notice_->move(area.center() - notice_->rect().center());
+    }
+    notice_->show();
+    notice_->raise();
+    PumpEvents();
 }
 
-bool ScreenRecordWaiter::AskRetry(const std::string& text) {
-    messages_.Inform(screen_, QStringLiteral("化学式"), Q(text));
-    return false;
+bool ScreenRecordFileWaiter::AskRetry(const std::string& text) {
+    return messages_.Ask(parent_, QStringLiteral("化学式 - 成績の記録"),
+                         Q(text) + QStringLiteral("\n\nもう一度ためしますか？")) ==
+           MessageBoxes::Answer::Yes;
 }
 
 }  // namespace kagaku::ui

@@ -1,23 +1,23 @@
 #pragma once
-// How a screen waits for the shared score record file: the wait lets the screen repaint and
-// its clocks count, a long wait shows a notice on the screen's cover, and a fault that waiting
-// does not mend is shown in a message box.
+// The record file's waits as the screens live them: time passes with the screen repainting, a
+// notice stands on top while a busy file keeps the pupil waiting long, and an error that
+// waiting will not mend is put to the pupil (or teacher) with the choice to try again.
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
-#include <string>
 
 #include "records/record_file_waiter.h"
-#include "ui/services.h"
+
+class QLabel;
 
 namespace kagaku::ui {
 
-class ScreenRecordWaiter final : public RecordFileWaiter {
+class MessageBoxes;
+
+class ScreenRecordFileWaiter final : public RecordFileWaiter {
 public:
-    ScreenRecordWaiter(MessageBoxes& messages, QWidget* screen,
-                       std::function<void(const std::string&)> showNotice = {})
-        : messages_(messages), screen_(screen), showNotice_(std::move(showNotice)) {}
+    ScreenRecordFileWaiter(MessageBoxes& messages, QWidget* parent);
+    ~ScreenRecordFileWaiter() override;
 
     bool Wait(int seconds) override;
     void ShowNotice(const std::string& text) override;
@@ -25,8 +25,8 @@ public:
 
 private:
     MessageBoxes& messages_;
-    QPointer<QWidget> screen_;
-    std::function<void(const std::string&)> showNotice_;
+    QPointer<QWidget> parent_;
+    QPointer<QLabel> notice_;
 };
 
 }  // namespace kagaku::ui

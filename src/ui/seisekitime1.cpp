@@ -429,7 +429,7 @@ void seisekitime1::Refresh() {
     PumpEvents();
     listOptions_[0]->setText(QStringLiteral("累計順"));
     listOptions_[1]->setText(QStringLiteral("本日順"));
-    ScreenRecordWaiter waiter(program_.messages(), this);
+    ScreenRecordFileWaiter waiter(program_.messages(), this);
     try {
         AggregateScoreRecords(state, program_.clock(), waiter);
     } catch (const DataFileError& e) {

@@ -122,11 +122,16 @@ TEST(ScoreRecordCheck, ClassifiesRecordsTheTablesCannotCount) {
     for (const Case& c : cases) {
         EXPECT_EQ(CheckScoreRecord(c.record), c.problem)
             << c.record.PupilNumber << " " << c.record.Level << " " << c.record.Seconds;
+        // The aggregation's quick test must agree with the check that explains it.
+        EXPECT_EQ(IsCountableRun(c.record.RunDate, c.record.PupilNumber, c.record.Level,
+                                 c.record.Seconds),
+                  !c.problem.has_value());
     }
     ScoreRecord r = testing::RunOn(day, 1, 2, 30);
     for (double bad : {-1.0, std::nan(""), 1e300, 3000000.0}) {
         r.RunDate = bad;
         EXPECT_EQ(CheckScoreRecord(r), RecordProblem::BadDate) << bad;
+        EXPECT_FALSE(IsCountableRun(r.RunDate, r.PupilNumber, r.Level, r.Seconds));
     }
     EXPECT_EQ(DescribeRecordProblem(RecordProblem::LevelOutOfRange, testing::RunOn(day, 1, 36, 3)),
               "レベル36が範囲（1〜35）の外です");

@@ -1,0 +1,47 @@
+#pragma once
+// kagaku-admin: the teachers' command-line tool for the score record file. It finds the data
+// tree exactly as the program does (from the program folder) and works on the same record
+// file with the same locked append and the same aggregation.
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "state/shared_state.h"
+
+namespace kagaku::admin {
+
+// A mistake in the command line or a refused value: one line for standard error.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CommandLine {
+    std::string command;
+    std::filesystem::path appFolder;
+    std::map<std::string, std::string> options;  // without the leading "--"
+};
+
+// Throws UsageError.
+CommandLine ParseCommandLine(const std::vector<std::string>& args,
+                             const std::filesystem::path& defaultAppFolder);
+// A whole number within [low, high] from an option; throws UsageError naming the option.
+long long IntegerOption(const CommandLine& line, const std::string& name, long long low,
+                        long long high);
+std::optional<std::string> Option(const CommandLine& line, const std::string& name);
+
+// Each returns the exit status; output goes to standard output.
+int RunCheck(const SharedState& state);
+int RunExport(const CommandLine& line, const SharedState& state);
+int RunAddRun(const CommandLine& line, const SharedState& state);
+int RunStanding(const CommandLine& line, const SharedState& state);
+
+// Names by pupil number from the roster 新名簿.txt (eight fields a pupil), trimmed; a missing
+// roster gives no names.
+std::map<int, std::string> RosterNames(const SharedState& state);
+
+}  // namespace kagaku::admin

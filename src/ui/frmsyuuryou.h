@@ -1,0 +1,57 @@
+#pragma once
+// The result screen ("終了") of a recorded run: the evaluation's lines, message and sounds, the
+// goal picture, and half a second later the way on - back to the menu, or the same level once
+// more unless the pupil has practised a cleared level too much.
+
+#include <QTimer>
+#include <QWidget>
+
+#include "results/result_evaluation.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kagaku::ui {
+
+class Program;
+
+class FrmSyuuryou final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmSyuuryou(Program& program);
+
+    // The activation: rebuilds the standing with the run just stored, shows and plays the
+    // result, then starts the half-second timer.
+    void EvaluateRun();
+    // The timer's one tick (Timer1): the buttons and the over-practice rule.
+    void OnTimer();
+
+    const RunResult& Result() const { return result_; }
+    QTimer& Timer1() { return timer1_; }
+
+private:
+    void MenuClicked();   // Command4
+    void AgainClicked();  // Command5
+
+    Program& program_;
+    RunResultInputs inputs_;
+    RunResult result_;
+    QTimer timer1_;
+    bool evaluated_ = false;
+
+    QLabel* label15_;
+    QLabel* label16_;
+    QLabel* label17_;
+    QLabel* label13_;
+    QLabel* label14_;
+    QLabel* label18_;
+    QLabel* label19_;
+    QLabel* label20_;
+    QLabel* label2_;
+    QWidget* picture1_;
+    QPushButton* command4_;
+    QPushButton* command5_;
+};
+
+}  // namespace kagaku::ui

@@ -1,0 +1,105 @@
+// A separate process for the record file's concurrency tests.
+//   append_helper append FILE PUPIL COUNT  appends COUNT runs (seconds 1..COUNT) and prints
+//                                           "SECONDS RECORD" once each append is done
+//   append_helper tear FILE                 takes the writers' lock, writes the first 20 bytes
+//                                           of a record (pupil 999) and dies by SIGKILL
+//   append_helper hold FILE MILLISECONDS    takes the writers' lock, prints "locked", holds it
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "common/clock.h"
+#include "platform/shared_file.h"
+#include "records/score_record.h"
+#include "records/score_record_file.h"
+
+namespace {
+
+using namespace kagaku;
+
+// Waits a few milliseconds where the program waits a second: the contention is real, the
+// test need not take minutes.
+class QuickWaiter final : public RecordFileWaiter {
+public:
+    bool Wait(int) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return true;
+    }
+    void ShowNotice(const std::string&) override {}
+    bool AskRetry(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return false;
+    }
+};
+
+void Say(const std::string& line) {
+    std::string text = line + "\n";
+    if (::write(1, text.data(), text.size()) < 0) {
+        std::_Exit(3);
+    }
+}
+
+int Append(const char* file, int pupil, int count) {
+    SystemClock clock;
+    QuickWaiter waiter;
+    for (int i = 1; i <= count; ++i) {
+        ScoreRecord r = MakeRunRecord(clock, pupil, 2, i, Variant(std::string("12345")));
+        std::uint64_t n = AppendScoreRecord(file, r, waiter);
+        Say(std::to_string(i) + " " + std::to_string(n));
+    }
+    return 0;
+}
+
+void TakeLock(SharedFile& f) {
+    while (!f.TryLockRange(kRecordLockOffset, kRecordLockLength)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+int Tear(const char* file) {
+    SharedFile f(file, SharedFile::Mode::ReadWriteCreate);
+    TakeLock(f);
+    ScoreRecord r;
+    r.RunDate = 45000.0;
+    r.PupilNumber = 999;
+    r.Level = 2;
+    ScoreRecordBytes bytes = EncodeScoreRecord(r);
+    f.WriteAt(f.Size() / kScoreRecordSize * kScoreRecordSize, bytes.data(), 20);
+    ::raise(SIGKILL);
+    return 1;
+}
+
+int Hold(const char* file, int milliseconds) {
+    SharedFile f(file, SharedFile::Mode::ReadWriteCreate);
+    TakeLock(f);
+    Say("locked");
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        std::string mode = argc > 1 ? argv[1] : "";
+        if (mode == "append" && argc == 5) {
+            return Append(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+        }
+        if (mode == "tear" && argc == 3) {
+            return Tear(argv[2]);
+        }
+        if (mode == "hold" && argc == 4) {
+            return Hold(argv[2], std::atoi(argv[3]));
+        }
+        std::fprintf(stderr, "usage: append_helper append|tear|hold FILE ...\n");
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "append_helper: %s\n", e.what());
+        return 1;
+    }
+}
