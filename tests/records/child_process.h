@@ -17,7 +17,9 @@ namespace kagaku::testing {
 
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& args) {
+    // stderrFile, when given, receives the process's standard error.
+    explicit ChildProcess(const std::vector<std::string>& args,
+                          const std::string& stderrFile = "") {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
@@ -25,6 +27,10 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        if (!stderrFile.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 2, stderrFile.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
         std::vector<char*> argv;
         for (const std::string& a : args) {
             argv.push_back(const_cast<char*>(a.c_str()));

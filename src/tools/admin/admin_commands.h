@@ -40,8 +40,8 @@ int RunExport(const CommandLine& line, const SharedState& state);
 int RunAddRun(const CommandLine& line, const SharedState& state);
 int RunStanding(const CommandLine& line, const SharedState& state);
 
-// Names by pupil number from the roster 新名簿.txt (eight fields a pupil), trimmed; a missing
-// roster gives no names.
+// Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
+// a damaged one throws DataFileError.
 std::map<int, std::string> RosterNames(const SharedState& state);
 
 }  // namespace kagaku::admin

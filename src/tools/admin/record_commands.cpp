@@ -4,8 +4,8 @@
 #include <string>
 
 #include "common/clock.h"
-#include "common/errors.h"
 #include "common/cp932.h"
+#include "common/errors.h"
 #include "common/files.h"
 #include "common/ole_date.h"
 #include "common/text_ops.h"

@@ -1,28 +1,27 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/field_list.h"
-#include "common/paths.h"
 #include "common/text_ops.h"
+#include "roster/roster_file.h"
 #include "tools/admin/admin_commands.h"
 
 namespace kagaku::admin {
 
-// The roster holds eight fields a pupil: number, birth year, two spare numbers, name, status
-// and two spare texts. Only the number and the name are needed here.
+// Names by pupil number through the program's own roster pass (every record, listed or not).
+// The school year only decides grade labels, which the export does not show.
 std::map<int, std::string> RosterNames(const SharedState& state) {
     std::map<int, std::string> names;
-    const std::filesystem::path file = InFolder(state.DataRoot, "新名簿.txt");
+    const std::filesystem::path file = RosterFilePath(state.DataRoot);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
-        return names;
+        return names;  // no roster: the name column stays empty
     }
-    FieldReader roster = FieldReader::FromFile(file);
-    while (!roster.AtEnd()) {
-        std::vector<std::string> fields = roster.Next(8);
-        double number = text::Val(fields[0]);
-        if (number >= 0 && number <= kMaxPupil) {
-            names[static_cast<int>(number)] = text::Trim(fields[4]);
+    RosterTables tables;
+    RunRosterPass(file, state.RosterHideOption, tables);
+    for (int pupil = 0; pupil <= kMaxPupil; ++pupil) {
+        std::string name = text::Trim(tables.RosterName[static_cast<std::size_t>(pupil)]);
+        if (!name.empty()) {
+            names[pupil] = name;
         }
     }
     return names;

@@ -1,0 +1,177 @@
+// kagaku-admin run as a real process on a copy of the demo data tree.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/cp932.h"
+#include "common/files.h"
+#include "records/child_process.h"
+#include "records/record_test_support.h"
+
+namespace kagaku {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunOn;
+
+struct ToolResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class AdminTool : public ::testing::Test {
+protected:
+    AdminTool() {
+        fs::copy(KAGAKU_DEMO_DIR, dir_.path(), fs::copy_options::recursive);
+        fs::create_directories(dir_ / "kagaku");
+        recordFile_ = dir_ / "学校データ" / "kagaku" / kScoreRecordFileName;
+    }
+
+    ToolResult Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {KAGAKU_ADMIN_TOOL, "--app-folder", PathText(dir_ / "kagaku")});
+        const fs::path errFile = dir_ / "stderr.txt";
+        testing::ChildProcess tool(args, PathText(errFile));
+        int status = 0;
+        ToolResult r;
+        r.out = tool.Finish(&status);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = testing::ReadBytes(errFile);
+        return r;
+    }
+
+    void Records(const std::vector<ScoreRecord>& records, const std::string& tail = "") {
+        std::string bytes = testing::RecordFileBytes(records) + tail;
+        fs::create_directories(recordFile_.parent_path());
+        std::ofstream(recordFile_, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    static void ExpectOneErrorLine(const ToolResult& r) {
+        EXPECT_NE(r.status, 0);
+        ASSERT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_EQ(r.err.rfind("kagaku-admin: ", 0), 0u) << r.err;
+    }
+
+    const CivilDate today_{2024, 6, 10};
+    testing::TempDir dir_;
+    fs::path recordFile_;
+};
+
+ScoreRecord At(const CivilDate& day, int pupil, int level, std::int32_t seconds, double time) {
+    ScoreRecord r = RunOn(day, pupil, level, seconds);
+    r.RunTimeOfDay = time;
+    r.SchoolCode = MakeRecordText("12345");
+    return r;
+}
+
+CivilDate DaysBefore(const CivilDate& d, int days) {
+    return DateFromSerial(DaySerial(d) - days);
+}
+
+// The exact JSON form teachers' scripts parse: every level 1 to 35, the fields in order, with
+// windows and today taken at --now.
+TEST_F(AdminTool, StandingPrintsTheExactJson) {
+    Records({RunOn(today_, 2, 2, 30), RunOn(DaysBefore(today_, 5), 2, 2, 60),
+             RunOn(DaysBefore(today_, 20), 2, 2, 99999), RunOn(today_, 3, 2, 25)});
+    ToolResult r = Run({"standing", "--pupil", "2", "--now", "2024-06-10 12:00:00"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string expected =
+        "{\"pupil\":2,\"levels\":[{\"level\":1,\"run_count\":0,\"pass_window_run_count\":0,"
+        "\"ban_window_run_count\":0,\"today_run_count\":0,\"total_points\":0,"
+        "\"pass_window_points\":0,\"ban_window_points\":0,\"today_points\":0,"
+        "\"best_time\":99999,\"level_best_time\":99999},{\"level\":2,\"run_count\":2,"
+        "\"pass_window_run_count\":2,\"ban_window_run_count\":1,\"today_run_count\":1,"
+        "\"total_points\":16,\"pass_window_points\":16,\"ban_window_points\":11,"
+        "\"today_points\":11,\"best_time\":30,\"level_best_time\":25}";
+    for (int level = 3; level <= 35; ++level) {
+        expected += ",{\"level\":" + std::to_string(level) +
+                    ",\"run_count\":0,\"pass_window_run_count\":0,\"ban_window_run_count\":0,"
+                    "\"today_run_count\":0,\"total_points\":0,\"pass_window_points\":0,"
+                    "\"ban_window_points\":0,\"today_points\":0,\"best_time\":99999,"
+                    "\"level_best_time\":99999}";
+    }
+    expected += "]}\n";
+    EXPECT_EQ(r.out, expected);
+}
+
+// check: a clean file exits 0; a damaged record and a partial tail are listed with their
+// numbers and make it exit 1.
+TEST_F(AdminTool, CheckListsWhatAggregationSkips) {
+    Records({RunOn(today_, 2, 2, 30)});
+    ToolResult clean = Run({"check"});
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_NE(clean.out.find("完全な記録: 1件"), std::string::npos) << clean.out;
+
+    Records({RunOn(today_, 2, 2, 30), RunOn(today_, 2, 36, 30), RunOn(today_, 5001, 2, 30)}, "abc");
+    ToolResult damaged = Run({"check"});
+    EXPECT_EQ(damaged.status, 1) << damaged.err;
+    EXPECT_NE(damaged.out.find("完全な記録: 3件"), std::string::npos) << damaged.out;
+    EXPECT_NE(damaged.out.find("末尾の半端なバイト: 3"), std::string::npos);
+    EXPECT_NE(damaged.out.find("集計から外れる記録: 2件"), std::string::npos);
+    EXPECT_NE(damaged.out.find("記録2: レベル36が範囲（1〜35）の外です"), std::string::npos);
+    EXPECT_NE(damaged.out.find("記録3: 番号5001が範囲（1〜5000）の外です"), std::string::npos);
+}
+
+// export: the header, then one line per record with the roster name and the points as the
+// aggregation counts them; cp932 is the same text in code page 932.
+TEST_F(AdminTool, ExportWritesEveryRecordAsCsv) {
+    Records({At(today_, 2, 2, 30, 37815.0 / 86400.0), At(today_, 3, 4, 99999, 0.0),
+             At(today_, 2, 36, 30, 0.0)});
+    ToolResult r = Run({"export"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "記録番号,日付,時刻,番号,名前,レベル,秒,ポイント,学校コード\r\n"
+              "1,2024/06/10,10:30:15,2,青木　さくら,2,30,11,12345\r\n"
+              "2,2024/06/10,0:00:00,3,石川　大翔,4,99999,0,12345\r\n"
+              "3,2024/06/10,0:00:00,2,青木　さくら,36,30,,12345\r\n");
+    ToolResult sjis = Run({"export", "--encoding", "cp932"});
+    ASSERT_EQ(sjis.status, 0);
+    EXPECT_EQ(sjis.out, Utf8ToCp932(r.out, "out"));
+    ExpectOneErrorLine(Run({"export", "--encoding", "latin1"}));
+}
+
+// add-run appends through the locked append (over a torn tail) and refuses numbers out of
+// range without touching the file.
+TEST_F(AdminTool, AddRunAppendsAndRefusesOutOfRange) {
+    Records({RunOn(today_, 2, 2, 30)}, "torn");
+    ToolResult r = Run({"add-run", "--pupil", "7", "--level", "4", "--seconds", "99999"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "記録2を追加しました\n");
+    EXPECT_EQ(fs::file_size(recordFile_), 88u);
+    ScoreRecord added = ReadScoreRecord(recordFile_, 2);
+    EXPECT_EQ(added.PupilNumber, 7);
+    EXPECT_EQ(added.Level, 4);
+    EXPECT_EQ(added.Seconds, 99999);
+    EXPECT_EQ(RecordTextValue(added.SchoolCode), "12345");
+
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"add-run", "--pupil", "5001", "--level", "4", "--seconds", "30"},
+             {"add-run", "--pupil", "0", "--level", "4", "--seconds", "30"},
+             {"add-run", "--pupil", "7", "--level", "36", "--seconds", "30"},
+             {"add-run", "--pupil", "7", "--level", "4", "--seconds", "-1"},
+             {"add-run", "--pupil", "7x", "--level", "4", "--seconds", "30"},
+             {"add-run", "--level", "4", "--seconds", "30"},
+         }) {
+        ToolResult refused = Run(args);
+        ExpectOneErrorLine(refused);
+    }
+    EXPECT_EQ(fs::file_size(recordFile_), 88u);
+}
+
+// Every failure is one line on standard error and a non-zero status, never a crash.
+TEST_F(AdminTool, FailuresAreOneLine) {
+    ExpectOneErrorLine(Run({}));
+    ExpectOneErrorLine(Run({"frobnicate"}));
+    ExpectOneErrorLine(Run({"standing", "--pupil", "2", "--now", "2024-13-01 00:00:00"}));
+    fs::create_directories(recordFile_);  // a folder where the record file should be
+    ExpectOneErrorLine(Run({"check"}));
+    ExpectOneErrorLine(Run({"standing", "--pupil", "2"}));
+    fs::remove(dir_ / "パスデータ.txt");
+    ExpectOneErrorLine(Run({"check"}));
+}
+
+}  // namespace
+}  // namespace kagaku
