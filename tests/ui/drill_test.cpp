@@ -184,7 +184,7 @@ private Q_SLOTS:
         QTest::keyClicks(drill, "SO4");
         QTest::keyClick(drill, Qt::Key_F7);
         QCOMPARE(FormulaOf(drill, "Picture1"), std::string("SO4-2"));
-        QTest::keyClick(drill, Qt::Key_F9);  // one charge per species
+        QTest::keyClick(drill, Qt::Key_F9);  // a species takes only one charge
         QCOMPARE(FormulaOf(drill, "Picture1"), std::string("SO4-2"));
         testing::SaveScreenshot(drill, "drill-mid-answer");
         QTest::keyClick(drill, Qt::Key_Backspace);
