@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QStyle>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -35,7 +36,11 @@ namespace {
 // the fixed-pitch font steps down (never below a size a child can still read), and whatever
 // still does not fit scrolls sideways rather than being cut off.
 void FitListFont(QListWidget* list) {
-    const int available = list->viewport()->width() - Scaled(4);
+    // The room is taken from the list's own width, as the viewport may not yet have given way
+    // to the vertical scroll bar the new lines bring; an item's text is drawn inside a margin
+    // of a few pixels on each side.
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const int available = list->width() - 2 * list->frameWidth() - scrollBar - Scaled(8);
     for (int size = 15; size >= 11; --size) {
         const QFont font = FixedFont(size);
         int widest = 0;
@@ -349,7 +354,7 @@ int seisekitime1::Level(int i) const {
 }
 
 // Each column's left edge follows the first shown column; columns left of it are parked
-// beyond the right edge.
+// beyond the right edge, and a column that would be cut off at the right edge is not shown.
 void seisekitime1::PlaceColumns() {
     const SharedState& state = program_.state();
     const MenuLayout layout = MenuLayoutFor(state.LevelCount);
@@ -368,7 +373,7 @@ void seisekitime1::PlaceColumns() {
         }
         const int x = static_cast<int>(*left * perTwip) - areaLeft;
         c.box->setGeometry(x, 0, columnWidth, columnArea_->height());
-        c.box->setVisible(x < columnArea_->width());
+        c.box->setVisible(x + columnWidth <= columnArea_->width());
     }
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];

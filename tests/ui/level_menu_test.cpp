@@ -149,6 +149,13 @@ private Q_SLOTS:
         auto* scroll = menu->findChild<QScrollBar*>("HScroll1");
         QVERIFY(scroll->isVisible());
         QCOMPARE(scroll->maximum(), 9);
+        // Four whole columns are shown and none is cut off at the right edge.
+        for (int level = 1; level <= 12; ++level) {
+            auto* column = menu->findChild<QWidget*>(QStringLiteral("Column%1").arg(level));
+            QCOMPARE(column->isVisible(), level <= 4);
+            if (column->isVisible())
+                QVERIFY(column->geometry().right() < column->parentWidget()->width());
+        }
     }
 
     // Number keys start an open level through StartDrill; a closed level's key does nothing,
