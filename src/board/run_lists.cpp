@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/text_ops.h"
+#include "records/run_points.h"
 #include "state/shared_state.h"
 
 namespace kagaku {
@@ -73,27 +74,9 @@ std::vector<RunRecord> RunRecordsOf(const ScoreAggregates& a) {
 
 long long LineRunPoints(std::int32_t seconds, std::int32_t targetTime) {
     if (seconds >= 99998) {
-        return 0;
+        return 0;  // a timed-out or failed run
     }
-    const double s = seconds;
-    const double t = targetTime;
-    if (s <= t) {
-        if (targetTime <= 0) {
-            return 5;  // a run of 0 seconds on a target of 0: on target
-        }
-        // The first three digits of the time stand for it (a time below 1000 is itself).
-        const std::string digits = text::NumberText(static_cast<long long>(seconds));
-        const double s3 = text::Val(text::Left(digits, 3));
-        const double ratio = (t - s3) / t;
-        return text::Int(ratio * ratio * ratio * 50.0 + 5.0);
-    }
-    if (s < 2 * t) {
-        return 4;
-    }
-    if (s < 10 * t) {
-        return 1;
-    }
-    return 0;
+    return RunPoints(seconds, targetTime);
 }
 
 std::string HourMinuteText(double timeOfDay) {

@@ -50,7 +50,7 @@ struct BoardInputs {
 using LevelLines = std::vector<std::vector<std::string>>;
 
 // The points a run shows in a list line: its basic points for the level's target time (no
-// multiplier), 0 for a run of 99998 seconds or more.
+// multiplier), 0 for a run of 99998 seconds or more or on a level without a target time.
 long long LineRunPoints(std::int32_t seconds, std::int32_t targetTime);
 
 // "09:05" for 9:05:03; "04/05" for 5 April.

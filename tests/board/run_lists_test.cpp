@@ -148,7 +148,8 @@ struct PointsCase {
 TEST(LineRunPoints, FollowsTheTargetTime) {
     const PointsCase cases[] = {{60, 60, 5},    {30, 60, 11},       {0, 60, 55},     {61, 60, 4},
                                 {119, 60, 4},   {120, 60, 1},       {599, 60, 1},    {600, 60, 0},
-                                {99999, 60, 0}, {99998, 100000, 0}, {1234, 2000, 46}};
+                                {99999, 60, 0}, {99998, 100000, 0}, {1234, 2000, 46},
+                                {0, 0, 0}};  // a level without a target earns nothing
     for (const auto& c : cases) {
         EXPECT_EQ(LineRunPoints(c.seconds, c.target), c.points) << c.seconds << "/" << c.target;
     }
