@@ -24,6 +24,7 @@
 #include "common/files.h"
 #include "common/ole_date.h"
 #include "platform/shared_file.h"
+#include "record_file_floor.h"
 #include "records/aggregation.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
@@ -44,31 +45,8 @@ public:
     std::int64_t MonotonicMs() const override { return 0; }
 };
 
-class NoWaits final : public RecordFileWaiter {
-public:
-    bool Wait(int) override { return true; }
-    void ShowNotice(const std::string&) override {}
-    bool AskRetry(const std::string&) override { return false; }
-};
-
-// The least reading the record file can cost: its bytes in one call and one look at every
-// record's pupil, level and seconds.
-std::int64_t ReadRecordsOnePass(const std::filesystem::path& file, std::string& buffer) {
-    SharedFile f(file, SharedFile::Mode::ReadOnly);
-    buffer.resize(static_cast<std::size_t>(f.Size()));
-    f.ReadAt(0, buffer.data(), buffer.size());
-    std::int64_t sum = 0;
-    for (std::size_t at = 0; at + kScoreRecordSize <= buffer.size(); at += kScoreRecordSize) {
-        std::int16_t pupil;
-        std::int16_t level;
-        std::int32_t seconds;
-        std::memcpy(&pupil, buffer.data() + at + 16, sizeof pupil);
-        std::memcpy(&level, buffer.data() + at + 18, sizeof level);
-        std::memcpy(&seconds, buffer.data() + at + 20, sizeof seconds);
-        sum += pupil + level + seconds;
-    }
-    return sum;
-}
+using bench::NoWaits;
+using bench::ReadRecordsOnePass;
 
 struct School {
     std::filesystem::path folder;
@@ -283,8 +261,8 @@ void BM_NameListRebuild(benchmark::State& st) {
     School& school = TheSchool();
     for (auto _ : st) {
         NameListProgress progress;
-        benchmark::DoNotOptimize(RebuildNameList(*school.state, school.clock, 1, "全学年",
-                                                 progress, [&] { school.Aggregate(); }));
+        benchmark::DoNotOptimize(RebuildNameList(*school.state, school.clock, 1, "全学年", progress,
+                                                 [&] { school.Aggregate(); }));
     }
 }
 BENCHMARK(BM_NameListRebuild)->Unit(benchmark::kMillisecond);

@@ -9,12 +9,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QStyle>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>

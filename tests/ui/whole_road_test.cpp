@@ -8,6 +8,7 @@
 #include "common/text_ops.h"
 #include "menu_support.h"
 #include "records/score_record_file.h"
+#include "support/typing.h"
 #include "ui/frmsyuuryou.h"
 #include "ui/mainfrm.h"
 #include "ui/seisekitime1.h"
@@ -17,19 +18,6 @@ using testing::MenuHarness;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Types an answer as a pupil does: charges with their function keys, the rest as characters.
-void TypeAnswer(QWidget* target, const std::string& answer) {
-    for (const char c : answer) {
-        if (c == '\\') {
-            QTest::keyClick(target, Qt::Key_F9);
-        } else if (c == '-') {
-            QTest::keyClick(target, Qt::Key_F8);
-        } else {
-            QTest::keyClicks(target, QString(QChar(c)));
-        }
-    }
-}
 
 QString Text(QWidget* screen, const QString& name) {
     auto* label = screen->findChild<QLabel*>(name);
@@ -62,7 +50,8 @@ private Q_SLOTS:
         QTRY_VERIFY(list->count() > 20 && list->hasFocus());
 
         // The name is reached with the arrow keys and chosen with "1".
-        const QString name = QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
+        const QString name =
+            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
         const int row = testing::RowOf(list, name);
         QVERIFY2(row > 0, qPrintable(name));
         while (list->currentRow() < row)
@@ -89,7 +78,7 @@ private Q_SLOTS:
 
         int answers = 0;
         while (h.program->currentScreen() == drill && !drill->Drill()->AllDone()) {
-            TypeAnswer(drill, drill->Drill()->CorrectAnswer());
+            testing::TypeAnswer(drill, drill->Drill()->CorrectAnswer());
             QTest::keyClick(drill, Qt::Key_Return);
             QVERIFY(++answers <= 2 * drill->Drill()->ProblemCount());
         }
