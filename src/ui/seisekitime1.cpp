@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -287,6 +288,7 @@ void seisekitime1::BuildColumns() {
         c.start->setFont(UiFont(20, true));
         c.start->setMinimumHeight(Scaled(40));
         c.start->setFocusPolicy(Qt::NoFocus);
+        c.start->setEnabled(false);  // the lock pass opens the levels the pupil may start
         c.start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
         connect(c.start, &QPushButton::clicked, this, [this, i] { StartLevel(i); });
         c.ban = CellLabel(Q(kTooMuchPractice), c.start, 20);
@@ -479,6 +481,8 @@ void seisekitime1::Refresh() {
 }
 
 void seisekitime1::ClearBoard() {
+    // No other list can be chosen while this one is built.
+    lists_->setEnabled(false);
     back_->setEnabled(false);
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         columns_[i].start->setEnabled(false);
@@ -591,12 +595,17 @@ void seisekitime1::ApplyLocks() {
 void seisekitime1::StartLevel(int level) {
     if (level < 1 || level >= static_cast<int>(columns_.size()))
         return;
-    if (!At(level).start->isEnabled())
+    if (!At(level).start->isEnabled() || starting_)
         return;
+    // A second key or click while the cover is painted must not start the drill twice.
+    starting_ = true;
+    keysReady_ = false;
     ShowFullCover(true);
     program_.state().CurrentLevel = static_cast<std::int16_t>(level);
+    QPointer<seisekitime1> self(this);
     PumpEvents();
-    keysReady_ = false;
+    if (!self)
+        return;
     program_.StartDrill(level);
 }
 
@@ -634,11 +643,16 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
         for (std::size_t i = 1; i < columns_.size(); ++i) {
             if (watched == columns_[i].name) {
+                // Only a left click released over the name counts.
                 const int level = static_cast<int>(i);
-                if (!At(level).start->isEnabled())
+                if (mouse->button() != Qt::LeftButton ||
+                    !columns_[i].name->rect().contains(mouse->position().toPoint()) ||
+                    !At(level).start->isEnabled() || starting_)
                     return true;
+                starting_ = true;
                 program_.state().CurrentLevel = static_cast<std::int16_t>(level);
                 keysReady_ = false;
                 program_.StartDrill(level);
