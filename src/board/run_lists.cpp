@@ -5,6 +5,7 @@
 
 #include "common/text_ops.h"
 #include "records/run_points.h"
+#include "records/score_record.h"
 #include "state/shared_state.h"
 
 namespace kagaku {
@@ -68,6 +69,17 @@ std::vector<RunRecord> RunRecordsOf(const ScoreAggregates& a) {
     for (std::size_t i = 0; i < n; ++i) {
         out[i] = RunRecord{a.LoadedDate[i], a.LoadedTimeOfDay[i], a.LoadedPupil[i],
                            a.LoadedLevel[i], a.LoadedSeconds[i]};
+    }
+    return out;
+}
+
+std::vector<RunRecord> RunRecordsOf(const RecordWindow& window) {
+    std::vector<RunRecord> out(window.Count());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const ScoreRecord r = window.Record(i);
+        const bool real = IsCountableRun(r.RunDate, r.PupilNumber, r.Level, r.Seconds);
+        out[i] = RunRecord{real ? r.RunDate : 0.0, real ? r.RunTimeOfDay : 0.0, r.PupilNumber,
+                           real ? r.Level : 0, r.Seconds};
     }
     return out;
 }

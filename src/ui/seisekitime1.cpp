@@ -548,7 +548,27 @@ void seisekitime1::Fill(BoardList list) {
                            listProgress_->setMaximum(static_cast<int>(maximum));
                            listProgress_->setValue(static_cast<int>(done));
                        }};
-    const std::vector<RunRecord> records = RunRecordsOf(state.Aggregates);
+    // The run lists read the record file afresh, so they show runs other machines have
+    // finished since the last aggregation; the rankings come from the aggregates.
+    std::vector<RunRecord> records;
+    if (list == BoardList::TodayRuns || list == BoardList::PeriodTimeFirst ||
+        list == BoardList::PeriodPointsFirst || list == BoardList::OwnRuns) {
+        QPointer<seisekitime1> self(this);
+        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        RecordWindow window;
+        try {
+            ReadRecordWindowPatiently(
+                ScoreRecordPath(state.ProgramDataFolder),
+                list == BoardList::TodayRuns ? kTodayListScan : kPeriodListScan, window, waiter);
+        } catch (const DataFileError& e) {
+            if (self)
+                program_.EndWithFileError(e, this);
+            return;
+        }
+        if (!self)
+            return;
+        records = RunRecordsOf(window);
+    }
     const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now());
     for (int i = 1; i <= state.LevelCount; ++i) {
         Column& c = At(i);

@@ -174,6 +174,27 @@ private Q_SLOTS:
         QCOMPARE(state.CurrentLevel, std::int16_t{2});
     }
 
+    // The run lists read the record file when they are filled: a run another machine finished
+    // after the menu was refreshed shows in today's list.
+    void runListsShowRunsAppendedSinceTheRefresh() {
+        MenuHarness h;
+        h.WriteRuns({{5, 2, 41, 0, 10 * 60}});
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        h.WriteRuns({{7, 2, 53, 0, 15 * 60 + 20}});
+        auto* today = menu->findChild<QRadioButton*>("Option1_2");
+        QTest::mouseClick(today, Qt::LeftButton, {}, QPoint(8, today->height() / 2));
+        QTRY_VERIFY(menu->findChild<QWidget*>("Picture6")->isHidden());
+        const auto* list = menu->findChild<QListWidget*>("List5_2");
+        QCOMPARE(list->count(), 2);
+        QVERIFY2(list->item(0)->text().contains(QStringLiteral("41")),
+                 qPrintable(list->item(0)->text()));
+        QVERIFY2(list->item(1)->text().contains(QStringLiteral("53")) &&
+                     list->item(1)->text().contains(QStringLiteral("15:20")),
+                 qPrintable(list->item(1)->text()));
+    }
+
     void backKeyReturnsToNameScreen() {
         MenuHarness h;
         h.Start();
