@@ -58,7 +58,7 @@ namesel::namesel(Program& program) : program_(program) {
 
     title_ = PlainLabel(Q(state.ProgramName), panel_);
     title_->setObjectName("Label4");
-    title_->setFont(UiFont(56, true));
+    title_->setFont(UiFont(64, true));  // 48 points
     title_->setAlignment(Qt::AlignCenter);
     title_->setCursor(Qt::PointingHandCursor);
     title_->installEventFilter(this);

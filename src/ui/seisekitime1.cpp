@@ -458,7 +458,7 @@ void seisekitime1::Refresh() {
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
-    title_->setFont(UiFont(header.TitlePointSize + 4, true));
+    title_->setFont(UiFont(header.TitlePointSize * 4 / 3, true));  // points to pixels
     const int pos = ActivationScrollPos(state);
     {
         const QSignalBlocker blocker(scroll_);
