@@ -12,6 +12,7 @@
 
 #include "common/ole_date.h"
 #include "platform/shared_file.h"
+#include "record_file_floor.h"
 #include "records/aggregation.h"
 #include "records/score_record.h"
 
@@ -26,13 +27,6 @@ class FixedClock final : public Clock {
 public:
     double Now() const override { return ToOleDateTime({2024, 6, 10}, {15, 0, 0}); }
     std::int64_t MonotonicMs() const override { return 0; }
-};
-
-class NoWaits final : public RecordFileWaiter {
-public:
-    bool Wait(int) override { return true; }
-    void ShowNotice(const std::string&) override {}
-    bool AskRetry(const std::string&) override { return false; }
 };
 
 const fs::path& RecordFile() {
@@ -86,7 +80,7 @@ void BM_aggregation_of_20000_records(benchmark::State& state) {
     const fs::path& file = RecordFile();
     LevelSettings settings = Settings();
     FixedClock clock;
-    NoWaits waiter;
+    bench::NoWaits waiter;
     ScoreAggregates aggregates;
     AggregateScoreRecords(file, settings, clock, aggregates, waiter);  // tables warmed up
     std::uint64_t readsBefore = SharedFile::ReadCallCount();
@@ -107,20 +101,7 @@ void BM_aggregation_floor_read_file_and_one_pass(benchmark::State& state) {
     const fs::path& file = RecordFile();
     std::string buffer;
     for (auto _ : state) {
-        SharedFile f(file, SharedFile::Mode::ReadOnly);
-        buffer.resize(static_cast<std::size_t>(f.Size()));
-        f.ReadAt(0, buffer.data(), buffer.size());
-        std::int64_t sum = 0;
-        for (std::size_t at = 0; at + kScoreRecordSize <= buffer.size(); at += kScoreRecordSize) {
-            std::int16_t pupil;
-            std::int16_t level;
-            std::int32_t seconds;
-            std::memcpy(&pupil, buffer.data() + at + 16, sizeof pupil);
-            std::memcpy(&level, buffer.data() + at + 18, sizeof level);
-            std::memcpy(&seconds, buffer.data() + at + 20, sizeof seconds);
-            sum += pupil + level + seconds;
-        }
-        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(bench::ReadRecordsOnePass(file, buffer));
     }
 }
 BENCHMARK(BM_aggregation_floor_read_file_and_one_pass)->Unit(benchmark::kMicrosecond);

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "common/text_ops.h"
+#include "records/run_points.h"
+#include "records/score_record.h"
 #include "state/shared_state.h"
 
 namespace kagaku {
@@ -71,29 +73,22 @@ std::vector<RunRecord> RunRecordsOf(const ScoreAggregates& a) {
     return out;
 }
 
+std::vector<RunRecord> RunRecordsOf(const RecordWindow& window) {
+    std::vector<RunRecord> out(window.Count());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const ScoreRecord r = window.Record(i);
+        const bool real = IsCountableRun(r.RunDate, r.PupilNumber, r.Level, r.Seconds);
+        out[i] = RunRecord{real ? r.RunDate : 0.0, real ? r.RunTimeOfDay : 0.0, r.PupilNumber,
+                           real ? r.Level : 0, r.Seconds};
+    }
+    return out;
+}
+
 long long LineRunPoints(std::int32_t seconds, std::int32_t targetTime) {
     if (seconds >= 99998) {
-        return 0;
+        return 0;  // a timed-out or failed run
     }
-    const double s = seconds;
-    const double t = targetTime;
-    if (s <= t) {
-        if (targetTime <= 0) {
-            return 5;  // a run of 0 seconds on a target of 0: on target
-        }
-        // The first three digits of the time stand for it (a time below 1000 is itself).
-        const std::string digits = text::NumberText(static_cast<long long>(seconds));
-        const double s3 = text::Val(text::Left(digits, 3));
-        const double ratio = (t - s3) / t;
-        return text::Int(ratio * ratio * ratio * 50.0 + 5.0);
-    }
-    if (s < 2 * t) {
-        return 4;
-    }
-    if (s < 10 * t) {
-        return 1;
-    }
-    return 0;
+    return RunPoints(seconds, targetTime);
 }
 
 std::string HourMinuteText(double timeOfDay) {

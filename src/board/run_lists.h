@@ -14,6 +14,7 @@
 #include "board/grade_marks.h"
 #include "common/ole_date.h"
 #include "records/aggregates.h"
+#include "records/score_record_file.h"
 
 namespace kagaku {
 
@@ -30,6 +31,11 @@ struct RunRecord {
 
 // The records of the aggregates' loaded window, oldest first.
 std::vector<RunRecord> RunRecordsOf(const ScoreAggregates& aggregates);
+
+// The records of a window read from the file, in file order. A record that is no real run (a
+// bad date, a level or pupil out of range, negative seconds) keeps its place but has level 0,
+// so the lists skip it.
+std::vector<RunRecord> RunRecordsOf(const RecordWindow& window);
 
 // How many of the last records each list looks at.
 inline constexpr std::size_t kTodayListScan = 1000;
@@ -50,7 +56,7 @@ struct BoardInputs {
 using LevelLines = std::vector<std::vector<std::string>>;
 
 // The points a run shows in a list line: its basic points for the level's target time (no
-// multiplier), 0 for a run of 99998 seconds or more.
+// multiplier), 0 for a run of 99998 seconds or more or on a level without a target time.
 long long LineRunPoints(std::int32_t seconds, std::int32_t targetTime);
 
 // "09:05" for 9:05:03; "04/05" for 5 April.

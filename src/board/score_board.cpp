@@ -102,6 +102,9 @@ BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRe
             if (skipPractice && IsPracticeLevel(state.LevelNames[i])) {
                 continue;
             }
+            if (in.Progress) {
+                in.Progress(static_cast<std::size_t>(level), static_cast<std::size_t>(levelCount));
+            }
             RankedList ranked = RankLevel(in, level, kind);
             fill.Lines[i] = std::move(ranked.Lines);
             fill.OwnLine[i] = ranked.OwnLine;

@@ -41,13 +41,16 @@ std::string LoaderErrorMessage(int stage, const FileOperationError& e) {
            "/date/i=0/time=/name=/Bangou=0/level=0/time=0line" + Number(stage);
 }
 
-void ReadPatiently(const fs::path& file, RecordWindow& window, RecordFileWaiter& waiter) {
+}  // namespace
+
+void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, RecordWindow& window,
+                               RecordFileWaiter& waiter) {
     BusyFileWait busy(waiter, kReadWaitNotice, PathText(file));
     int notFoundWaits = 0;
     for (;;) {
         int stage = 0;
         try {
-            ReadRecordWindowInto(file, kLoadWindowRecords, window, &stage);
+            ReadRecordWindowInto(file, maxRecords, window, &stage);
             return;
         } catch (const FileOperationError& e) {
             switch (e.kind()) {
@@ -69,6 +72,8 @@ void ReadPatiently(const fs::path& file, RecordWindow& window, RecordFileWaiter&
         }
     }
 }
+
+namespace {
 
 // What the counts need of the level settings and the present moment, prepared once.
 struct CountingRules {
@@ -165,7 +170,7 @@ void Rebuild(const fs::path& recordFile, const CountingRules* rules, ScoreAggreg
     RecordWindow window;
     window.Bytes.swap(aggregates.ReadBuffer);
     try {
-        ReadPatiently(recordFile, window, waiter);
+        ReadRecordWindowPatiently(recordFile, kLoadWindowRecords, window, waiter);
     } catch (...) {
         window.Bytes.swap(aggregates.ReadBuffer);
         throw;

@@ -5,12 +5,14 @@
 // machine is just appending is counted once it is whole.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 #include "common/clock.h"
 #include "records/aggregates.h"
 #include "records/level_settings.h"
 #include "records/record_file_waiter.h"
+#include "records/score_record_file.h"
 
 namespace kagaku {
 
@@ -18,6 +20,11 @@ struct SharedState;
 
 // Only the last this many whole records are read.
 inline constexpr std::size_t kLoadWindowRecords = 20000;
+
+// Reads the last maxRecords whole records into window (reusing its memory), waiting on a
+// missing or busy file as described below. Throws DataFileError when waiting does not help.
+void ReadRecordWindowPatiently(const std::filesystem::path& recordFile, std::uint64_t maxRecords,
+                               RecordWindow& window, RecordFileWaiter& waiter);
 
 // Fills the loaded window and the best times (BestTime, LevelBestTime over pupils 1 to 1000),
 // clearing the counts and points. Records skipped: date negative, not a number or beyond

@@ -91,11 +91,13 @@ NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int li
         if (progress.Marker >= 2) {
             aggregateOnce = {};
         }
-        if (auto message = retry.OnFault(progress.Marker, description, number)) {
-            throw NameListGaveUp(*message);
-        }
+        // Every fault is paused on first, the sixth too, so the file has six chances to come
+        // back before the program gives up.
         if (pause) {
             pause(NameListRetry::kPauseSeconds);
+        }
+        if (auto message = retry.OnFault(progress.Marker, description, number)) {
+            throw NameListGaveUp(*message);
         }
     }
 }

@@ -46,7 +46,8 @@ QFont UiFont(int designPixelSize, bool bold) {
 
 QFont FixedFont(int designPixelSize) {
     static const QString family =
-        FirstInstalled({"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP", "VL Gothic"});
+        FirstInstalled({"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック",
+                        "Noto Sans Mono CJK JP", "VL Gothic"});
     QFont font(family);
     font.setPixelSize(Scaled(designPixelSize));
     font.setStyleHint(QFont::TypeWriter);

@@ -58,7 +58,7 @@ namesel::namesel(Program& program) : program_(program) {
 
     title_ = PlainLabel(Q(state.ProgramName), panel_);
     title_->setObjectName("Label4");
-    title_->setFont(UiFont(56, true));
+    title_->setFont(UiFont(64, true));  // 48 points
     title_->setAlignment(Qt::AlignCenter);
     title_->setCursor(Qt::PointingHandCursor);
     title_->installEventFilter(this);
@@ -90,6 +90,7 @@ namesel::namesel(Program& program) : program_(program) {
         grades_->addItem(Q(g));
     grades_->setCurrentText(Q(kAllGrades));
     connect(grades_, &QComboBox::activated, this, [this](int) { OnGradeChosen(); });
+    grades_->installEventFilter(this);
 
     list_ = new QListWidget(panel_);
     list_->setObjectName("List1");
@@ -97,6 +98,10 @@ namesel::namesel(Program& program) : program_(program) {
     list_->setUniformItemSizes(true);
     list_->installEventFilter(this);
     connect(list_, &QListWidget::currentRowChanged, this, &namesel::OnListClick);
+    // A click on the row already chosen fills the caption again too (after the version dialog
+    // has put the prompt back).
+    connect(list_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OnListClick(list_->row(item)); });
     connect(list_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OnListDoubleClick(list_->row(item)); });
 
@@ -122,9 +127,6 @@ namesel::namesel(Program& program) : program_(program) {
     exit_->setFocusPolicy(Qt::NoFocus);
     connect(exit_, &QPushButton::clicked, this, &namesel::OnExit);
 
-    auto* hint = PlainLabel(QStringLiteral("名前をえらんで O.K. (1)"), panel_);
-    hint->setFont(UiFont(18));
-
     // Left: the list; right: the choices, the chosen name and the buttons.
     auto* side = new QVBoxLayout;
     side->setSpacing(Scaled(12));
@@ -133,7 +135,6 @@ namesel::namesel(Program& program) : program_(program) {
     side->addWidget(grades_);
     side->addStretch(1);
     side->addWidget(chosen_);
-    side->addWidget(hint, 0, Qt::AlignHCenter);
     side->addWidget(ok_);
     side->addSpacing(Scaled(16));
     side->addWidget(exit_);
@@ -220,6 +221,8 @@ void namesel::FormActivate() {
     modeButtons_[1]->setChecked(true);
     if (changed)
         OnModeChosen(1);
+    if (!self || ended_)
+        return;
     // The box holds each of its twelve entries once; the text it shows stays.
     if (grades_->count() != static_cast<int>(NameScreenGradeChoices().size())) {
         const QString shown = grades_->currentText();
@@ -230,6 +233,8 @@ void namesel::FormActivate() {
     }
     program_.state().GradeFilterText = Variant(kAllGrades);
     PumpEvents();
+    if (!self || ended_)
+        return;
     chosen_->setText(Q(kChooseNamePrompt));
     ShowCover(false);
     list_->setFocus();
@@ -237,6 +242,18 @@ void namesel::FormActivate() {
 
 void namesel::ShowRoster() {
     SharedState& state = program_.state();
+    // The lists are emptied first: while the records and the roster are read (and during the
+    // pauses after a fault) no name stands chosen, so a key or click meanwhile cannot sign in.
+    const int generation = ++rebuildGeneration_;
+    {
+        const QSignalBlocker blocker(list_);
+        list_->clear();
+    }
+    numbered_.clear();
+    chosenNumber_.clear();
+    chosen_->setText(Q(kChooseNamePrompt));
+    ++rebuildsRunning_;
+    QPointer<namesel> self(this);
     std::optional<DataFileError> aggregateFault;
     ScreenRecordFileWaiter waiter(program_.messages(), this);
     auto aggregate = [&] {
@@ -253,10 +270,22 @@ void namesel::ShowRoster() {
         built = RebuildNameListWithRetry(state, program_.clock(), listMode_,
                                          U(grades_->currentText()), aggregate, pause);
     } catch (const NameListGaveUp& e) {
+        if (!self)
+            return;
+        --rebuildsRunning_;
         ended_ = true;
         program_.EndWithMessage(this, Q(e.what()), 1);
         return;
     }
+    if (!self)
+        return;  // the screen went while the list was read
+    --rebuildsRunning_;
+    if (ended_)
+        return;
+    // A mode or grade chosen while this list was read started a newer rebuild, whose list
+    // stands; this older one is dropped.
+    if (generation != rebuildGeneration_)
+        return;
     if (aggregateFault) {
         ended_ = true;
         program_.EndWithFileError(*aggregateFault, this);
@@ -306,6 +335,8 @@ void namesel::OnOk() {
 }
 
 void namesel::OnExit() {
+    if (rebuildsRunning_ > 0)
+        return;  // the list is being read; the program leaves once it stands
     program_.LeaveForMenuProgram(this);
 }
 
@@ -347,7 +378,7 @@ bool namesel::HandleKey(QKeyEvent* event) {
 
 // The form sees key presses before its controls; a click on the title opens the version dialog.
 bool namesel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_ && event->type() == QEvent::KeyPress) {
+    if ((watched == list_ || watched == grades_) && event->type() == QEvent::KeyPress) {
         if (HandleKey(static_cast<QKeyEvent*>(event)))
             return true;
     }

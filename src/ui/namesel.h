@@ -64,7 +64,9 @@ private:
     std::string chosenNumber_;                // Label2
     int listMode_ = 0;
     bool loaded_ = false;
-    bool ended_ = false;  // the program is ending; the screen does nothing more
+    int rebuildGeneration_ = 0;  // counts rebuilds started, so an outdated one is dropped
+    int rebuildsRunning_ = 0;    // rebuilds under way (one may run inside another)
+    bool ended_ = false;         // the program is ending; the screen does nothing more
 };
 
 }  // namespace kagaku::ui

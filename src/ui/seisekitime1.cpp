@@ -9,11 +9,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -35,7 +37,11 @@ namespace {
 // the fixed-pitch font steps down (never below a size a child can still read), and whatever
 // still does not fit scrolls sideways rather than being cut off.
 void FitListFont(QListWidget* list) {
-    const int available = list->viewport()->width() - Scaled(4);
+    // The room is taken from the list's own width, as the viewport may not yet have given way
+    // to the vertical scroll bar the new lines bring; an item's text is drawn inside a margin
+    // of a few pixels on each side.
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const int available = list->width() - 2 * list->frameWidth() - scrollBar - Scaled(8);
     for (int size = 15; size >= 11; --size) {
         const QFont font = FixedFont(size);
         int widest = 0;
@@ -282,6 +288,7 @@ void seisekitime1::BuildColumns() {
         c.start->setFont(UiFont(20, true));
         c.start->setMinimumHeight(Scaled(40));
         c.start->setFocusPolicy(Qt::NoFocus);
+        c.start->setEnabled(false);  // the lock pass opens the levels the pupil may start
         c.start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
         connect(c.start, &QPushButton::clicked, this, [this, i] { StartLevel(i); });
         c.ban = CellLabel(Q(kTooMuchPractice), c.start, 20);
@@ -349,7 +356,7 @@ int seisekitime1::Level(int i) const {
 }
 
 // Each column's left edge follows the first shown column; columns left of it are parked
-// beyond the right edge.
+// beyond the right edge, and a column that would be cut off at the right edge is not shown.
 void seisekitime1::PlaceColumns() {
     const SharedState& state = program_.state();
     const MenuLayout layout = MenuLayoutFor(state.LevelCount);
@@ -368,7 +375,7 @@ void seisekitime1::PlaceColumns() {
         }
         const int x = static_cast<int>(*left * perTwip) - areaLeft;
         c.box->setGeometry(x, 0, columnWidth, columnArea_->height());
-        c.box->setVisible(x < columnArea_->width());
+        c.box->setVisible(x + columnWidth <= columnArea_->width());
     }
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
@@ -451,7 +458,7 @@ void seisekitime1::Refresh() {
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
-    title_->setFont(UiFont(header.TitlePointSize + 4, true));
+    title_->setFont(UiFont(header.TitlePointSize * 4 / 3, true));  // points to pixels
     const int pos = ActivationScrollPos(state);
     {
         const QSignalBlocker blocker(scroll_);
@@ -474,6 +481,8 @@ void seisekitime1::Refresh() {
 }
 
 void seisekitime1::ClearBoard() {
+    // No other list can be chosen while this one is built.
+    lists_->setEnabled(false);
     back_->setEnabled(false);
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         columns_[i].start->setEnabled(false);
@@ -539,7 +548,27 @@ void seisekitime1::Fill(BoardList list) {
                            listProgress_->setMaximum(static_cast<int>(maximum));
                            listProgress_->setValue(static_cast<int>(done));
                        }};
-    const std::vector<RunRecord> records = RunRecordsOf(state.Aggregates);
+    // The run lists read the record file afresh, so they show runs other machines have
+    // finished since the last aggregation; the rankings come from the aggregates.
+    std::vector<RunRecord> records;
+    if (list == BoardList::TodayRuns || list == BoardList::PeriodTimeFirst ||
+        list == BoardList::PeriodPointsFirst || list == BoardList::OwnRuns) {
+        QPointer<seisekitime1> self(this);
+        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        RecordWindow window;
+        try {
+            ReadRecordWindowPatiently(
+                ScoreRecordPath(state.ProgramDataFolder),
+                list == BoardList::TodayRuns ? kTodayListScan : kPeriodListScan, window, waiter);
+        } catch (const DataFileError& e) {
+            if (self)
+                program_.EndWithFileError(e, this);
+            return;
+        }
+        if (!self)
+            return;
+        records = RunRecordsOf(window);
+    }
     const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now());
     for (int i = 1; i <= state.LevelCount; ++i) {
         Column& c = At(i);
@@ -586,12 +615,17 @@ void seisekitime1::ApplyLocks() {
 void seisekitime1::StartLevel(int level) {
     if (level < 1 || level >= static_cast<int>(columns_.size()))
         return;
-    if (!At(level).start->isEnabled())
+    if (!At(level).start->isEnabled() || starting_)
         return;
+    // A second key or click while the cover is painted must not start the drill twice.
+    starting_ = true;
+    keysReady_ = false;
     ShowFullCover(true);
     program_.state().CurrentLevel = static_cast<std::int16_t>(level);
+    QPointer<seisekitime1> self(this);
     PumpEvents();
-    keysReady_ = false;
+    if (!self)
+        return;
     program_.StartDrill(level);
 }
 
@@ -629,11 +663,16 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
         for (std::size_t i = 1; i < columns_.size(); ++i) {
             if (watched == columns_[i].name) {
+                // Only a left click released over the name counts.
                 const int level = static_cast<int>(i);
-                if (!At(level).start->isEnabled())
+                if (mouse->button() != Qt::LeftButton ||
+                    !columns_[i].name->rect().contains(mouse->position().toPoint()) ||
+                    !At(level).start->isEnabled() || starting_)
                     return true;
+                starting_ = true;
                 program_.state().CurrentLevel = static_cast<std::int16_t>(level);
                 keysReady_ = false;
                 program_.StartDrill(level);

@@ -97,6 +97,7 @@ private:
     int boardMode_ = 1;
     int pointsRankingKind_ = 1;
     bool keysReady_ = false;
+    bool starting_ = false;  // a level is being started; further starts are ignored
     bool activationInProgress_ = false;
     bool refreshed_ = false;
 };

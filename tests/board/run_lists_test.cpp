@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/board_fixture.h"
+#include "records/score_record.h"
 
 namespace kagaku {
 namespace {
@@ -138,6 +139,38 @@ TEST_F(RunListsTest, TodayListScansOnlyTheLastThousandRecords) {
     EXPECT_EQ(lines[2].size(), 999u);
 }
 
+// Catches a damaged record that shifts the window or reaches a list: it keeps its place with
+// level 0; real runs come through unchanged.
+TEST(RunRecordsOfWindow, DamagedRecordsKeepTheirPlaceButNoLevel) {
+    RecordWindow window;
+    const auto add = [&](double date, int pupil, int level, std::int32_t seconds) {
+        ScoreRecord r;
+        r.RunDate = date;
+        r.RunTimeOfDay = 0.25;
+        r.PupilNumber = static_cast<std::int16_t>(pupil);
+        r.Level = static_cast<std::int16_t>(level);
+        r.Seconds = seconds;
+        const auto bytes = EncodeScoreRecord(r);
+        window.Bytes.append(bytes.data(), bytes.size());
+    };
+    add(45000, 12, 2, 40);
+    add(45000, 0, 2, 40);      // no pupil
+    add(-1, 12, 2, 40);        // a date before the calendar
+    add(45000, 12, 2, -5);     // negative seconds
+    add(45001, 13, 4, 99999);  // a timed-out run is still a run
+    const std::vector<RunRecord> records = RunRecordsOf(window);
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[0].Level, 2);
+    EXPECT_EQ(records[0].Pupil, 12);
+    EXPECT_EQ(records[0].Seconds, 40);
+    EXPECT_DOUBLE_EQ(records[0].TimeOfDay, 0.25);
+    EXPECT_EQ(records[1].Level, 0);
+    EXPECT_EQ(records[2].Level, 0);
+    EXPECT_EQ(records[3].Level, 0);
+    EXPECT_EQ(records[4].Level, 4);
+    EXPECT_EQ(records[4].Seconds, 99999);
+}
+
 struct PointsCase {
     int seconds;
     int target;
@@ -146,9 +179,10 @@ struct PointsCase {
 
 // The points rule without the multiplier.
 TEST(LineRunPoints, FollowsTheTargetTime) {
-    const PointsCase cases[] = {{60, 60, 5},    {30, 60, 11},       {0, 60, 55},     {61, 60, 4},
-                                {119, 60, 4},   {120, 60, 1},       {599, 60, 1},    {600, 60, 0},
-                                {99999, 60, 0}, {99998, 100000, 0}, {1234, 2000, 46}};
+    const PointsCase cases[] = {
+        {60, 60, 5},      {30, 60, 11}, {0, 60, 55},  {61, 60, 4},    {119, 60, 4},
+        {120, 60, 1},     {599, 60, 1}, {600, 60, 0}, {99999, 60, 0}, {99998, 100000, 0},
+        {1234, 2000, 46}, {0, 0, 0}};  // a level without a target earns nothing
     for (const auto& c : cases) {
         EXPECT_EQ(LineRunPoints(c.seconds, c.target), c.points) << c.seconds << "/" << c.target;
     }

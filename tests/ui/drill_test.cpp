@@ -15,6 +15,7 @@
 #include "records/score_record_file.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
+#include "support/typing.h"
 #include "ui/formula_view.h"
 #include "ui/frmsyuuryou.h"
 #include "ui/mainfrm.h"
@@ -73,20 +74,6 @@ struct Harness {
     }
 };
 
-// Types an answer as a pupil does: charges with their function keys, the rest as characters.
-void TypeAnswer(QWidget* target, const std::string& answer) {
-    for (std::size_t i = 0; i < answer.size(); ++i) {
-        const char c = answer[i];
-        if (c == '\\') {
-            QTest::keyClick(target, Qt::Key_F9);
-        } else if (c == '-') {
-            QTest::keyClick(target, Qt::Key_F8);
-        } else {
-            QTest::keyClicks(target, QString(QChar(c)));
-        }
-    }
-}
-
 QString Caption(QWidget* screen, const char* name) {
     auto* label = screen->findChild<QLabel*>(name);
     return label != nullptr ? label->text() : QStringLiteral("<no %1>").arg(name);
@@ -136,7 +123,7 @@ private Q_SLOTS:
                 drill->Drill()->Progress(drill->Drill()->CurrentProblem()) == 1) {
                 h.clock.AdvanceSeconds(44.5);  // finishes at 47.5 s: rounds to 48
             }
-            TypeAnswer(drill, answer);
+            testing::TypeAnswer(drill, answer);
             QCOMPARE(FormulaOf(drill, "Picture1"), answer);  // redrawn on every key
             QTest::keyClick(drill, Qt::Key_Return);
             QVERIFY(++answers <= 2 * drill->Drill()->ProblemCount());

@@ -149,6 +149,13 @@ private Q_SLOTS:
         auto* scroll = menu->findChild<QScrollBar*>("HScroll1");
         QVERIFY(scroll->isVisible());
         QCOMPARE(scroll->maximum(), 9);
+        // Four whole columns are shown and none is cut off at the right edge.
+        for (int level = 1; level <= 12; ++level) {
+            auto* column = menu->findChild<QWidget*>(QStringLiteral("Column%1").arg(level));
+            QCOMPARE(column->isVisible(), level <= 4);
+            if (column->isVisible())
+                QVERIFY(column->geometry().right() < column->parentWidget()->width());
+        }
     }
 
     // Number keys start an open level through StartDrill; a closed level's key does nothing,
@@ -165,6 +172,27 @@ private Q_SLOTS:
         QCOMPARE(state.CurrentLevel, std::int16_t{0});
         QTest::keyClick(menu, Qt::Key_2);
         QCOMPARE(state.CurrentLevel, std::int16_t{2});
+    }
+
+    // The run lists read the record file when they are filled: a run another machine finished
+    // after the menu was refreshed shows in today's list.
+    void runListsShowRunsAppendedSinceTheRefresh() {
+        MenuHarness h;
+        h.WriteRuns({{5, 2, 41, 0, 10 * 60}});
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        h.WriteRuns({{7, 2, 53, 0, 15 * 60 + 20}});
+        auto* today = menu->findChild<QRadioButton*>("Option1_2");
+        QTest::mouseClick(today, Qt::LeftButton, {}, QPoint(8, today->height() / 2));
+        QTRY_VERIFY(menu->findChild<QWidget*>("Picture6")->isHidden());
+        const auto* list = menu->findChild<QListWidget*>("List5_2");
+        QCOMPARE(list->count(), 2);
+        QVERIFY2(list->item(0)->text().contains(QStringLiteral("41")),
+                 qPrintable(list->item(0)->text()));
+        QVERIFY2(list->item(1)->text().contains(QStringLiteral("53")) &&
+                     list->item(1)->text().contains(QStringLiteral("15:20")),
+                 qPrintable(list->item(1)->text()));
     }
 
     void backKeyReturnsToNameScreen() {

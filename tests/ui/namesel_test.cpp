@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <fstream>
 
@@ -99,6 +100,38 @@ private Q_SLOTS:
                  qPrintable(h.Messages()));
         QVERIFY(h.launcher.started().empty());
         QCOMPARE(h.program->exitStatus(), 2);
+    }
+
+    // While the list is read again (here paused on a roster that is briefly away) no name
+    // stands chosen: "1" meanwhile plays the no-name cue instead of signing in from a screen
+    // that is about to be rebuilt, and the list comes back once the roster does.
+    void keysDuringRebuildCannotSignIn() {
+        MenuHarness h;
+        h.Start();
+        QTRY_VERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
+        QWidget* screen = h.program->currentScreen();
+        auto* list = screen->findChild<QListWidget*>("List1");
+        QTRY_VERIFY(list->count() > 20 && list->hasFocus());
+        list->setCurrentRow(3);
+        QVERIFY(screen->findChild<QLabel*>("Label1")->text() != QStringLiteral("名前を選びなさい"));
+        const fs::path roster = h.tree / fs::u8path("学校データ/新名簿.txt");
+        const fs::path away = h.tree / fs::u8path("学校データ/新名簿.bak");
+        fs::rename(roster, away);
+        ui::namesel::pauseMillisecondsPerSecond = 20;
+        const std::size_t soundsBefore = h.sound.played().size();
+        QTimer::singleShot(30, list, [&] {
+            QTest::keyClick(list, Qt::Key_1);
+            fs::rename(away, roster);
+        });
+        auto* mode = screen->findChild<QRadioButton*>("Option1_2");
+        QTest::mouseClick(mode, Qt::LeftButton, {}, QPoint(8, mode->height() / 2));
+        QVERIFY(mode->isChecked());
+        ui::namesel::pauseMillisecondsPerSecond = 1000;
+        QVERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
+        QCOMPARE(h.sound.played().size(), soundsBefore + 1);
+        QCOMPARE(int{h.program->state().PupilNumber}, 0);
+        QVERIFY(list->count() > 20);
+        QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }
 
     // Without a roster the list pauses and retries, then names the step and the error and ends.
