@@ -21,10 +21,8 @@ namespace {
 
 // Signs in the pupil named name through the name screen and waits for a ready level menu.
 ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("namesel"); }, 5000))
-        return nullptr;
-    auto* list = h.program->currentScreen()->findChild<QListWidget*>("List1");
-    if (!QTest::qWaitFor([&] { return list->count() > 1 && list->hasFocus(); }, 5000))
+    QListWidget* list = h.ReadyNameList();
+    if (list == nullptr)
         return nullptr;
     const int row = testing::RowOf(list, name);
     if (row < 0)

@@ -68,6 +68,16 @@ struct MenuHarness {
             tree / "kagaku", ui::Program::Services{&clock, &random, &messages, &sound, &launcher});
         program->Start();
     }
+    // The name screen's list once it is filled and has the focus, or nullptr after a wait.
+    QListWidget* ReadyNameList() const {
+        if (!QTest::qWaitFor([&] { return ScreenIs("namesel"); }, 5000))
+            return nullptr;
+        auto* list = program->currentScreen()->findChild<QListWidget*>("List1");
+        if (list == nullptr ||
+            !QTest::qWaitFor([&] { return list->count() > 20 && list->hasFocus(); }, 5000))
+            return nullptr;
+        return list;
+    }
     bool ScreenIs(const char* name) const {
         return program && program->currentScreen() != nullptr &&
                program->currentScreen()->objectName() == name;
