@@ -46,7 +46,7 @@ QPixmap MakePicture(const QString& programName) {
 
 BASEFRM::BASEFRM(const QString& programName) : picture1_(new QLabel(this)) {
     setObjectName("BASEFRM");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(10, 20, 50));
     setPalette(palette);

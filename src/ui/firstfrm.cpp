@@ -7,13 +7,14 @@
 #include "state/start_up.h"
 #include "ui/look.h"
 #include "ui/program.h"
+#include "ui/services.h"
 
 namespace kagaku::ui {
 
 Firstfrm::Firstfrm(Program& program)
     : program_(program), label5_(PlainLabel({}, this)), timer1_(new QTimer(this)) {
     setObjectName("Firstfrm");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     setWindowTitle(Q(kProgramName));
 
     const CivilDate today = program_.clock().TodayDate();

@@ -39,7 +39,7 @@ QString CoverText() {
 
 namesel::namesel(Program& program) : program_(program) {
     setObjectName("namesel");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     const SharedState& state = program_.state();
     setWindowTitle(Q(state.ProgramName));
     QPalette palette = this->palette();

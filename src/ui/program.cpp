@@ -12,12 +12,13 @@
 namespace kagaku::ui {
 
 Program::Program(std::filesystem::path programFolder, Services services)
-    : programFolder_(std::move(programFolder)), services_(services) {
+    : programFolder_(std::move(programFolder)), services_(services), messages_(*services.messages) {
     cues_ = std::make_unique<CuePlayer>(state_, *services_.sound, *services_.random,
                                         static_cast<ProgramStopper&>(*this));
 }
 
 Program::~Program() {
+    DeleteClosedScreensNow();
     if (base_)
         delete base_.data();
     if (current_)
@@ -59,6 +60,7 @@ void Program::ShowVersionDialog(QWidget* parent) {
     if (parent != nullptr) {
         dialog.move(parent->geometry().center() - dialog.rect().center());
     }
+    NestedLoopScope loop;
     dialog.exec();
 }
 

@@ -37,7 +37,8 @@ public:
     SharedState& state() { return state_; }
     const Clock& clock() const { return *services_.clock; }
     RandomSource& random() { return *services_.random; }
-    MessageBoxes& messages() { return *services_.messages; }
+    // Message boxes, each counted as a nested event loop while it is open.
+    MessageBoxes& messages() { return messages_; }
     CuePlayer& cues() { return *cues_; }
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
@@ -91,6 +92,7 @@ private:
 
     std::filesystem::path programFolder_;
     Services services_;
+    CountingMessageBoxes messages_;
     SharedState state_;
     std::unique_ptr<CuePlayer> cues_;
     QPointer<QWidget> current_;

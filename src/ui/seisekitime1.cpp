@@ -102,7 +102,7 @@ QFrame* Cover(QWidget* parent, const QString& name, const QString& text, QProgre
 
 seisekitime1::seisekitime1(Program& program) : program_(program) {
     setObjectName("seisekitime1");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     setFocusPolicy(Qt::StrongFocus);
     SharedState& state = program_.state();
     setWindowTitle(Q(state.ProgramName));

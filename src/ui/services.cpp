@@ -4,9 +4,114 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <utility>
 
 namespace kagaku::ui {
+
+namespace {
+
+int nestedLoops = 0;
+
+// Deletes the closed screens it holds whenever no nested event loop runs.
+class ClosedScreens final : public QObject {
+public:
+    using QObject::QObject;
+    void Add(QWidget* screen) {
+        for (const QPointer<QWidget>& s : screens_) {
+            if (s == screen)
+                return;
+        }
+        screens_.append(screen);
+        Schedule(0);
+    }
+    void DeleteNow() {
+        const auto screens = std::exchange(screens_, {});
+        for (const QPointer<QWidget>& s : screens)
+            delete s.data();
+    }
+
+private:
+    void Schedule(int milliseconds) {
+        if (!scheduled_) {
+            scheduled_ = true;
+            QTimer::singleShot(milliseconds, this, [this] { Sweep(); });
+        }
+    }
+    void Sweep() {
+        scheduled_ = false;
+        if (nestedLoops > 0) {
+            // A handler is still letting events run; try again once it may have finished.
+            Schedule(10);
+            return;
+        }
+        const auto screens = std::exchange(screens_, {});
+        for (const QPointer<QWidget>& s : screens) {
+            if (s && !s->isVisible())
+                delete s.data();
+        }
+    }
+
+    QList<QPointer<QWidget>> screens_;
+    bool scheduled_ = false;
+};
+
+ClosedScreens& Closed() {
+    // Made on first use and owned by the application, so it goes with it.
+    static QPointer<ClosedScreens> closed;
+    if (!closed)
+        closed = new ClosedScreens(QCoreApplication::instance());
+    return *closed;
+}
+
+// Hands a screen's close over to ClosedScreens instead of deleting it on the spot.
+class CloseWatcher final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close && watched->isWidgetType())
+            Closed().Add(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+}  // namespace
+
+NestedLoopScope::NestedLoopScope() {
+    ++nestedLoops;
+}
+
+NestedLoopScope::~NestedLoopScope() {
+    --nestedLoops;
+}
+
+bool InNestedLoop() {
+    return nestedLoops > 0;
+}
+
+void DeleteOnCloseWhenIdle(QWidget* screen) {
+    screen->installEventFilter(new CloseWatcher(screen));
+}
+
+void DeleteClosedScreensNow() {
+    Closed().DeleteNow();
+}
+
+void CountingMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
+    NestedLoopScope loop;
+    boxes_.Inform(parent, title, text);
+}
+
+MessageBoxes::Answer CountingMessageBoxes::Ask(QWidget* parent, const QString& title,
+                                               const QString& text) {
+    NestedLoopScope loop;
+    return boxes_.Ask(parent, title, text);
+}
 
 void RealMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
@@ -22,10 +127,12 @@ MessageBoxes::Answer RealMessageBoxes::Ask(QWidget* parent, const QString& title
 }
 
 void PumpEvents() {
+    NestedLoopScope loop;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void WaitKeepingScreenAlive(int milliseconds) {
+    NestedLoopScope loop;
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) {

@@ -26,9 +26,42 @@ public:
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
 };
 
+// Forwards to another set of message boxes, counting each box as a nested event loop while it
+// is open (the program hands this one to the screens).
+class CountingMessageBoxes final : public MessageBoxes {
+public:
+    explicit CountingMessageBoxes(MessageBoxes& boxes) : boxes_(boxes) {}
+    void Inform(QWidget* parent, const QString& title, const QString& text) override;
+    Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+
+private:
+    MessageBoxes& boxes_;
+};
+
 // Lets pending events run (repaints, timer ticks, clicks).
 void PumpEvents();
 // Waits the given milliseconds while the screen keeps repainting and clocks keep counting.
 void WaitKeepingScreenAlive(int milliseconds);
+
+// Every place that lets events run inside a handler (a message box, a wait, a sound, a pump)
+// holds one of these while it runs. While any is held, a timer tick or a click is running
+// inside some handler that has not finished: a screen must not end a run or go away beneath it.
+class NestedLoopScope {
+public:
+    NestedLoopScope();
+    ~NestedLoopScope();
+    NestedLoopScope(const NestedLoopScope&) = delete;
+    NestedLoopScope& operator=(const NestedLoopScope&) = delete;
+};
+// True while some handler is letting events run.
+bool InNestedLoop();
+
+// A closed screen hides at once but is deleted only once no nested event loop runs, so that no
+// handler still on the stack (a message box's, a sound's, a wait's) is left with a deleted
+// screen. Screens call this instead of deleting themselves on close; a screen shown again
+// before its turn comes is kept.
+void DeleteOnCloseWhenIdle(QWidget* screen);
+// Deletes every closed screen still waiting (at the end of the program).
+void DeleteClosedScreensNow();
 
 }  // namespace kagaku::ui

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/alsa_sound_player.h"
+#include "ui/services.h"
 
 namespace kagaku::ui {
 
@@ -25,6 +26,8 @@ constexpr int kTimedOutCode = 262;
 }  // namespace
 
 PlayResult SoundOutput::PlayToEnd(const std::filesystem::path& wavFile) {
+    // The sound plays to its end while events run: ticks and clicks may arrive meanwhile.
+    NestedLoopScope loop;
     const double seconds = WavDurationSeconds(wavFile);
     auto playback = std::make_shared<Playback>();
     std::thread worker([playback, wavFile] {
