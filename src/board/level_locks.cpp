@@ -18,10 +18,6 @@ bool ValidPupil(int pupil) {
 
 }  // namespace
 
-bool IsPracticeLevel(std::string_view levelName) {
-    return text::Contains(levelName, "練");
-}
-
 bool IsFreeLevel(const LevelSettings& settings, int level) {
     return ValidLevel(level) &&
            settings.ClearPoints[static_cast<std::size_t>(level)] == kFreeLevelPoints;

@@ -11,6 +11,7 @@
 
 #include "records/aggregates.h"
 #include "records/level_settings.h"
+#include "state/level_catalogue.h"
 
 namespace kagaku {
 
@@ -19,8 +20,6 @@ struct SharedState;
 inline constexpr const char* kTooMuchPractice = "やりすぎ禁止";
 inline constexpr std::int32_t kFreeLevelPoints = 9999;
 
-// A level whose name contains "練".
-bool IsPracticeLevel(std::string_view levelName);
 // A level whose clear points are 9999: open whatever happened on the level before it.
 bool IsFreeLevel(const LevelSettings& settings, int level);
 // Enough points and runs within the pass window.

@@ -4,7 +4,8 @@
 // timed drill draws from it at random (timed_drill.h), taking the pupil's keys through the
 // answer entry (answer_entry.h). Answers are typeset by formula_layout.h and judged by exact
 // comparison; answer_notation.h reads their chemistry for checking a problem file. The
-// give-up allowance and its log are give_up.h; the run's clock is run_clock.h.
+// give-up allowance and its log are give_up.h; the run's clock is run_clock.h, and
+// run_frame.h decides whether a level may start and what the end of a run does.
 //
 // The drill screen is a thin binding over these: it forwards key presses, clicks and clock
 // ticks, and draws and shows what they return. Nothing here knows of a window or a font.
@@ -16,4 +17,5 @@
 #include "drill/practice_session.h"
 #include "drill/problem_set.h"
 #include "drill/run_clock.h"
+#include "drill/run_frame.h"
 #include "drill/timed_drill.h"

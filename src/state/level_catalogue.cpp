@@ -39,12 +39,8 @@ void FillEmptyLevelNames(SharedState& state) {
     }
 }
 
-bool IsPracticeLevelNumber(int level) {
-    return level % 2 != 0;
-}
-
-bool IsPracticeLevelName(std::string_view name) {
-    return text::Contains(name, "練");
+bool IsPracticeLevel(std::string_view levelName) {
+    return text::Contains(levelName, "練");
 }
 
 int ProblemCategoryOfLevel(int level) {

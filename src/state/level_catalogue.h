@@ -20,10 +20,10 @@ void BuildLevelCatalogue(SharedState& state);
 // that a catalogue with gaps still shows a name on every level column.
 void FillEmptyLevelNames(SharedState& state);
 
-// The drill screen runs the practice mode on odd levels and the timed drill on even ones.
-bool IsPracticeLevelNumber(int level);
-// The end of a run records nothing for a level whose name contains "練".
-bool IsPracticeLevelName(std::string_view name);
+// A practice level: its name contains "練" (the odd levels of the catalogue). The drill screen
+// pages through such a level untimed, its end records nothing, and the level menu keeps it
+// always open.
+bool IsPracticeLevel(std::string_view levelName);
 // The problem category of a level: (level + 1) divided by 2, rounded down.
 int ProblemCategoryOfLevel(int level);
 

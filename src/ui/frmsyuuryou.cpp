@@ -36,6 +36,8 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     button->setObjectName(name);
     button->setFont(UiFont(30, true));
     button->setMinimumSize(Scaled(220), Scaled(70));
+    // Enter presses the button that has the focus, as the space bar does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -44,7 +46,7 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
 FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     setObjectName("FrmSyuuryou");
     setWindowTitle(QStringLiteral("終了"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ScreenColour(program_.state().SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
@@ -179,11 +181,14 @@ void FrmSyuuryou::EvaluateRun() {
     }
     layout()->activate();
     repaint();
-    const QPointer<FrmSyuuryou> self(this);
     PumpEvents();
-    if (!self)
-        return;
+    if (!isVisible())
+        return;  // the program is ending
 
+    // The buttons come half a second after the evaluation, but never before the sounds have
+    // ended: a tick that falls while a sound plays is kept until the last sound is over.
+    timer1_.start();
+    playingSounds_ = true;
     // Each sound plays to its end before the next.
     for (const ResultSound sound : result_.sounds) {
         switch (sound) {
@@ -200,21 +205,31 @@ void FrmSyuuryou::EvaluateRun() {
                 program_.cues().PlayGoalSound();
                 break;
         }
-        if (!self)
-            return;
+        if (!isVisible())
+            return;  // the program is ending
     }
+    playingSounds_ = false;
     state.NewPersonalBest = 0;
     state.NewAllTimeBest = 0;
-    // The timer counts from the end of the sounds, so the buttons never come before them.
-    timer1_.start();
+    if (wayOnDue_)
+        OfferWayOn();
     PumpEvents();
-    if (!self)
+    if (!isVisible())
         return;
     program_.CloseBaseScreen();
 }
 
 void FrmSyuuryou::OnTimer() {
     timer1_.stop();
+    if (playingSounds_) {
+        wayOnDue_ = true;
+        return;
+    }
+    OfferWayOn();
+}
+
+void FrmSyuuryou::OfferWayOn() {
+    wayOnDue_ = false;
     picture1_->hide();
     command4_->show();
     command4_->setFocus();

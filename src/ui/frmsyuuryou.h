@@ -21,16 +21,18 @@ class FrmSyuuryou final : public QWidget {
 public:
     explicit FrmSyuuryou(Program& program);
 
-    // The activation: rebuilds the standing with the run just stored, shows and plays the
-    // result, then starts the half-second timer.
+    // The activation: rebuilds the standing with the run just stored, shows the result,
+    // starts the half-second timer and plays the sounds.
     void EvaluateRun();
-    // The timer's one tick (Timer1): the buttons and the over-practice rule.
+    // The timer's one tick (Timer1): the buttons and the over-practice rule, at once or, while
+    // a sound still plays, as soon as the last sound ends.
     void OnTimer();
 
     const RunResult& Result() const { return result_; }
     QTimer& Timer1() { return timer1_; }
 
 private:
+    void OfferWayOn();
     void MenuClicked();   // Command4
     void AgainClicked();  // Command5
 
@@ -39,6 +41,8 @@ private:
     RunResult result_;
     QTimer timer1_;
     bool evaluated_ = false;
+    bool playingSounds_ = false;
+    bool wayOnDue_ = false;  // the timer fell while a sound played
 
     QLabel* label15_;
     QLabel* label16_;

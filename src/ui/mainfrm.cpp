@@ -11,6 +11,7 @@
 #include "common/errors.h"
 #include "common/text_ops.h"
 #include "drill/give_up.h"
+#include "drill/run_frame.h"
 #include "records/finished_run.h"
 #include "state/level_catalogue.h"
 #include "ui/formula_view.h"
@@ -37,6 +38,8 @@ QPushButton* Button(const QString& caption, const char* name, int fontSize, QWid
     button->setObjectName(name);
     button->setFont(UiFont(fontSize, true));
     button->setMinimumSize(Scaled(150), Scaled(56));
+    // Enter presses the button that has the focus, as the space bar does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -69,7 +72,7 @@ std::optional<DrillKey> DrillKeyOf(int key) {
 MainFrm::MainFrm(Program& program, ProblemSet problems)
     : program_(program), problems_(std::move(problems)) {
     setObjectName("MainFrm");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     const SharedState& state = program_.state();
     setWindowTitle(Q(state.SchoolName));
     QPalette palette = this->palette();
@@ -249,13 +252,13 @@ void MainFrm::Activate() {
     sLabel2_->setText(Q(state.ProgramName));
     label5_->setText(Q(text::Trim(state.PupilName)));
 
-    const bool chargeButtons = level == 8 || level == 10;
+    const bool chargeButtons = ShowsChargeButtons(level);
     for (int i = 0; i < kChargeButtons; ++i) {
         chargeButtons_[static_cast<std::size_t>(i)]->setVisible(chargeButtons);
         chargeHints_[static_cast<std::size_t>(i)]->setVisible(chargeButtons);
     }
 
-    if (IsPracticeLevelNumber(level)) {
+    if (IsPracticeLevel(state.LevelNames[slot])) {
         practice_ = std::make_unique<PracticeSession>(problems_);
         label8_->setText(QStringLiteral("---"));
         command8_->show();
@@ -293,7 +296,7 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
     // Practice is driven by its buttons; the keys work them as usual.
     if (drill_ == nullptr)
         return false;
-    if (program_.state().RunEnding == 1)
+    if (program_.state().RunEnding == 1 || leaving_)
         return true;
     const int key = event->key();
     if (drill_->ShowingCorrection()) {
@@ -334,12 +337,12 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
             return;
         case TimedDrill::Outcome::Correct: {
             state.CompletedCount = drill_->CompletedCount();
-            const QPointer<MainFrm> self(this);
             program_.cues().PlayCorrectSound();
-            // The sound lets events run: the clock may have ended the run meanwhile.
-            if (!self || leaving_ || state.RunEnding == 1)
+            // The sound let events run: a give-up or a fault may have ended the run meanwhile,
+            // and the time limit may have been reached.
+            if (leaving_ || state.RunEnding == 1)
                 return;
-            if (drill_->AllDone()) {
+            if (drill_->AllDone() || endDue_) {
                 EndRun();
                 return;
             }
@@ -352,6 +355,7 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
             command5_->setFocus();
             repaint();
             program_.cues().PlayWrongSound();
+            EndRunIfDue();
             return;
         }
     }
@@ -371,35 +375,42 @@ void MainFrm::ContinueAfterCorrection() {
 }
 
 void MainFrm::OnClockTick() {
-    if (runClock_ == nullptr || leaving_)
-        return;
     SharedState& state = program_.state();
+    if (runClock_ == nullptr || leaving_ || state.RunEnding == 1)
+        return;
     const RunClock::Tick tick = runClock_->OnTick(program_.clock().MonotonicMs());
     state.ElapsedSeconds = tick.elapsedSeconds;
     label8_->setText(Q(tick.caption));
     if (tick.timedOut)
         state.TimedOut = 1;
     timeBar_->SetElapsedWidth(tick.elapsedWidth);
-    const QPointer<MainFrm> self(this);
-    PumpEvents();
-    if (!self)
+    if (tick.limitReached)
+        endDue_ = true;
+    if (InNestedLoop()) {
+        // A message box, a sound or a wait is open inside a handler: the run must not end
+        // beneath it. The clock goes on counting; the run ends once that handler is done.
         return;
-    if (tick.limitReached) {
-        EndRun();
-        PumpEvents();
     }
+    PumpEvents();
+    EndRunIfDue();
+}
+
+void MainFrm::EndRunIfDue() {
+    if (endDue_ && !leaving_ && program_.state().RunEnding != 1 && !InNestedLoop())
+        EndRun();
 }
 
 void MainFrm::EndRun() {
     SharedState& state = program_.state();
-    const QPointer<MainFrm> self(this);
-    PumpEvents();
-    if (!self || state.RunEnding == 1)
+    if (leaving_ || state.RunEnding == 1)
         return;  // the run is already ending
     state.RunEnding = 1;
+    endDue_ = false;
+    // The clock stops before anything lets events run, so a late tick can neither change the
+    // time nor time out a run that was completed.
+    clockTimer_.stop();
 
     const int level = state.CurrentLevel;
-    const auto slot = static_cast<std::size_t>(level);
     // The time of a completed run is read now, not at the last tick.
     if (runClock_ != nullptr && state.TimedOut != 1) {
         state.ElapsedSeconds = runClock_->ElapsedSeconds(program_.clock().MonotonicMs());
@@ -412,19 +423,19 @@ void MainFrm::EndRun() {
     cover_->raise();
     cover_->repaint();
     PumpEvents();
-    if (!self)
+    if (leaving_)
         return;
 
-    if (IsPracticeLevelName(state.LevelNames[slot])) {
+    const RunEnd end = DecideRunEnd(state, level, state.TimedOut == 1, state.ElapsedSeconds);
+    if (end.action == RunEnd::Action::LeaveForMenu) {
         program_.ShowBaseScreen();
         LeaveToMenu();
         return;
     }
-    if (state.LevelTimed[slot] != 1)
+    if (end.action == RunEnd::Action::KeepCover)
         return;
 
-    clockTimer_.stop();
-    state.ResultTime = state.TimedOut == 1 ? kNoTime : state.ElapsedSeconds;
+    state.ResultTime = end.resultTime;
     try {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         RecordFinishedRun(level, state, program_.clock(), waiter);
@@ -437,8 +448,8 @@ void MainFrm::EndRun() {
     PumpEvents();
     // The cover stays a second, then the result replaces the drill.
     WaitKeepingScreenAlive(1000);
-    if (!self)
-        return;
+    if (leaving_)
+        return;  // the program is ending
     leaving_ = true;
     close();
     program_.ShowResultScreen();
@@ -480,14 +491,21 @@ void MainFrm::ShowPractice() {
 }
 
 void MainFrm::GiveUpClicked() {
-    if (program_.state().RunEnding == 1)
+    if (leaving_ || program_.state().RunEnding == 1)
         return;
     const GiveUpOutcome outcome = GiveUp(GiveUpLog(), program_.clock().TodayDate());
+    // The clock keeps counting while a box is open, but the run cannot end beneath it: a run
+    // given up meanwhile records nothing, and one that goes on ends once the box is answered.
     for (const std::string& message : outcome.messages) {
         program_.messages().Inform(this, Q(program_.state().ProgramName), Q(message));
+        if (leaving_)
+            return;  // the program is ending
     }
-    if (outcome.givenUp)
+    if (outcome.givenUp) {
         LeaveToMenu();
+        return;
+    }
+    EndRunIfDue();
 }
 
 void MainFrm::LeaveToMenu() {

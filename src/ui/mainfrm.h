@@ -43,6 +43,9 @@ public:
     // The end of a run: records a timed run and opens the result screen. Safe against a second
     // entry while it lets events run.
     void EndRun();
+    // Ends the run if its time limit was reached while a handler let events run, once no
+    // handler does any more.
+    void EndRunIfDue();
 
     bool IsPractice() const { return practice_ != nullptr; }
     const TimedDrill* Drill() const { return drill_.get(); }
@@ -75,6 +78,8 @@ private:
     std::unique_ptr<RunClock> runClock_;
     QTimer clockTimer_;
     bool leaving_ = false;
+    // The time limit was reached while a message box, a sound or a wait was open.
+    bool endDue_ = false;
 
     QLabel* sLabel2_;        // program name
     QLabel* label6_;         // level

@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "drill/problem_set.h"
+#include "drill/run_frame.h"
 #include "records/aggregation.h"
 #include "state/level_catalogue.h"
 #include "ui/frmsyuuryou.h"
@@ -23,20 +24,27 @@ void Program::StartDrill(int level) {
     PumpEvents();
 
     QPointer<QWidget> previous = currentScreen();
+    // A level that cannot run is refused before anything starts, so nothing is recorded.
+    const auto refuse = [&](const QString& title, const QString& problem) {
+        messages().Inform(previous, title,
+                          QStringLiteral("レベル%1は始められません。\n\n%2\n\n先生を呼んでください。")
+                              .arg(level)
+                              .arg(problem));
+        if (previous)
+            previous->close();
+        ShowLevelMenu();
+    };
+    if (const auto problem = LevelStartProblem(s, level)) {
+        refuse(QStringLiteral("化学式 - レベルの設定"), Q(*problem));
+        return;
+    }
     ProblemSet problems;
     try {
         problems = LoadProblemSetForLevel(s.AppFolder, level);
     } catch (const DataFileError& error) {
-        // A level without problems (or with more than the drill holds) is refused before
-        // anything starts, so nothing is recorded.
-        messages().Inform(previous, QStringLiteral("化学式 - 問題のファイル"),
-                          QStringLiteral("レベル%1は始められません。\n\nファイル: %2\n問題: %3\n\n"
-                                         "先生を呼んでください。")
-                              .arg(level)
-                              .arg(Q(error.file()), Q(error.problem())));
-        if (previous)
-            previous->close();
-        ShowLevelMenu();
+        // A level without problems (or with more than the drill holds).
+        refuse(QStringLiteral("化学式 - 問題のファイル"),
+               QStringLiteral("ファイル: %1\n問題: %2").arg(Q(error.file()), Q(error.problem())));
         return;
     }
 

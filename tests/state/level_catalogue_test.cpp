@@ -23,14 +23,14 @@ TEST(LevelCatalogue, OffersTwelveLevelsAndDefinesAThirteenthTimedOne) {
     }
 }
 
-// Odd levels are practice by number, and exactly the practice levels carry "練" in their name:
-// the drill screen and the end of a run must agree on which levels record nothing.
-TEST(LevelCatalogue, NumberRuleAndNameRuleAgreeOnOfferedLevels) {
+// The odd levels of the catalogue are its practice levels (untimed, never recorded), the even
+// ones its timed drills.
+TEST(LevelCatalogue, OddOfferedLevelsArePracticeLevels) {
     SharedState state;
     BuildLevelCatalogue(state);
     for (int level = 1; level <= state.LevelCount; ++level) {
-        EXPECT_EQ(IsPracticeLevelNumber(level),
-                  IsPracticeLevelName(state.LevelNames[static_cast<std::size_t>(level)]))
+        EXPECT_EQ(IsPracticeLevel(state.LevelNames[static_cast<std::size_t>(level)]),
+                  level % 2 != 0)
             << level;
     }
     EXPECT_EQ(ProblemCategoryOfLevel(1), 1);

@@ -1,0 +1,46 @@
+#include "drill/run_frame.h"
+
+#include "records/aggregates.h"
+#include "state/level_catalogue.h"
+#include "state/shared_state.h"
+
+namespace kagaku {
+
+bool ShowsChargeButtons(int level) {
+    return level == 8 || level == 10;
+}
+
+std::optional<std::string> LevelStartProblem(const SharedState& state, int level) {
+    if (level < 1 || level >= kLevelSlots)
+        return "レベル" + std::to_string(level) + "はありません。";
+    const auto slot = static_cast<std::size_t>(level);
+    if (state.LevelTimed[slot] != 1 || IsPracticeLevel(state.LevelNames[slot]))
+        return std::nullopt;
+    const char* missing = nullptr;
+    if (state.Settings.TargetTime[slot] <= 0)
+        missing = "目標Time";
+    else if (state.Settings.MinimumTime[slot] <= 0)
+        missing = "最低Time";
+    if (missing == nullptr)
+        return std::nullopt;
+    return "レベル" + std::to_string(level) + "の" + missing +
+           "が設定されていません（1以上の秒数が必要です）。\n" +
+           "タイム回数データ.txtで設定してから始めてください。";
+}
+
+RunEnd DecideRunEnd(const SharedState& state, int level, bool timedOut,
+                    std::int32_t elapsedSeconds) {
+    RunEnd end;
+    const auto slot = static_cast<std::size_t>(level);
+    if (level < 1 || level >= kLevelSlots)
+        return end;
+    if (IsPracticeLevel(state.LevelNames[slot])) {
+        end.action = RunEnd::Action::LeaveForMenu;
+    } else if (state.LevelTimed[slot] == 1) {
+        end.action = RunEnd::Action::Record;
+        end.resultTime = timedOut ? kNoTime : elapsedSeconds;
+    }
+    return end;
+}
+
+}  // namespace kagaku
