@@ -1,6 +1,10 @@
 #include "support/fake_services.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -20,6 +24,50 @@ ui::MessageBoxes::Answer FakeMessageBoxes::Ask(QWidget*, const QString& title,
     Answer a = answers_.front();
     answers_.pop_front();
     return a;
+}
+
+namespace {
+
+QMessageBox::StandardButton ShowBlocking(QMessageBox::Icon icon, QWidget* parent,
+                                         const QString& title, const QString& text,
+                                         QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton answer,
+                                         const std::function<void()>& whileOpen,
+                                         int openMilliseconds) {
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (whileOpen)
+        QTimer::singleShot(0, &box, whileOpen);
+    QTimer::singleShot(openMilliseconds, &box, [&box, answer] { box.button(answer)->click(); });
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+void BlockingMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
+    shown_.push_back({title, text});
+    ShowBlocking(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok,
+                 whileOpen, openMilliseconds);
+}
+
+ui::MessageBoxes::Answer BlockingMessageBoxes::Ask(QWidget* parent, const QString& title,
+                                                   const QString& text) {
+    shown_.push_back({title, text});
+    return ShowBlocking(QMessageBox::Question, parent, title, text,
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, whileOpen,
+                        openMilliseconds) == QMessageBox::Yes
+               ? Answer::Yes
+               : Answer::No;
+}
+
+PlayResult WaitingSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
+    played_.push_back(wavFile);
+    if (whilePlaying)
+        QTimer::singleShot(0, qApp, whilePlaying);
+    ui::WaitKeepingScreenAlive(playMilliseconds);
+    if (afterPlaying)
+        afterPlaying();
+    return PlayResult{};
 }
 
 PlayResult FakeSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {

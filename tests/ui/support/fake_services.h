@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/program_launcher.h"
@@ -31,6 +32,35 @@ public:
 private:
     std::vector<Shown> shown_;
     std::deque<Answer> answers_;
+};
+
+// Real modal message boxes that block in their own event loop, as the program's do, and answer
+// themselves after a while. whileOpen runs inside the box's loop once it is open, so a test can
+// move the clock on and let timers fire beneath the box.
+class BlockingMessageBoxes final : public ui::MessageBoxes {
+public:
+    void Inform(QWidget* parent, const QString& title, const QString& text) override;
+    Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+    std::function<void()> whileOpen;
+    int openMilliseconds = 300;
+    const std::vector<FakeMessageBoxes::Shown>& shown() const { return shown_; }
+
+private:
+    std::vector<FakeMessageBoxes::Shown> shown_;
+};
+
+// A sound that takes its time: while it "plays" events run, as with the real device.
+// whilePlaying runs inside that wait, once per sound.
+class WaitingSoundDevice final : public SoundDevice {
+public:
+    PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
+    std::function<void()> whilePlaying;
+    std::function<void()> afterPlaying;  // at the end of the sound, before it returns
+    int playMilliseconds = 300;
+    const std::vector<std::filesystem::path>& played() const { return played_; }
+
+private:
+    std::vector<std::filesystem::path> played_;
 };
 
 class FakeSoundDevice final : public SoundDevice {
