@@ -48,14 +48,16 @@ void Program::StartDrill(int level) {
         return;
     }
 
-    auto* drill = new MainFrm(*this, std::move(problems));
+    QPointer<MainFrm> drill = new MainFrm(*this, std::move(problems));
     SetCurrentScreen(drill);
     ShowFullScreen(drill);
     // The screen that started the drill (the menu, or a result) is left behind for good.
     if (previous && previous != base_)
         previous->close();
     PumpEvents();
-    drill->Activate();
+    // The program may have ended while events ran; a closed drill is not started.
+    if (!IsClosed(drill))
+        drill->Activate();
 }
 
 void Program::ShowResultScreen() {

@@ -3,10 +3,11 @@
 // uses the real ones; screen tests put stand-ins in their place (a test can pre-answer the next
 // message box).
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
-class QWidget;
 
 namespace kagaku::ui {
 
@@ -61,6 +62,13 @@ bool InNestedLoop();
 // screen. Screens call this instead of deleting themselves on close; a screen shown again
 // before its turn comes is kept.
 void DeleteOnCloseWhenIdle(QWidget* screen);
+// True once the screen has been closed (or deleted). A handler that let events run checks this
+// before it goes on with its screen: a closed screen stays in memory until the handler is done,
+// but nothing more is done with it.
+template <typename Screen>
+bool IsClosed(const QPointer<Screen>& screen) {
+    return screen.isNull() || screen->isHidden();
+}
 // Deletes every closed screen still waiting (at the end of the program).
 void DeleteClosedScreensNow();
 
