@@ -5,8 +5,11 @@
 // program and ends this program.
 
 #include <QWidget>
-#include <string>
+#include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "roster/name_list.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -47,6 +50,7 @@ private:
     void OnModeChosen(int index);
     void OnGradeChosen();
     void ShowCover(bool shown);
+    void ShowPrompt();
     bool HandleKey(QKeyEvent* event);
 
     Program& program_;
@@ -60,8 +64,8 @@ private:
     QPushButton* ok_ = nullptr;               // Command14
     QPushButton* exit_ = nullptr;             // Command7
     QFrame* cover_ = nullptr;                 // Picture5
-    std::vector<std::string> numbered_;       // List3
-    std::string chosenNumber_;                // Label2
+    NameList rows_;                           // List1 and List3 as last built
+    std::optional<std::int16_t> chosenPupil_;  // Label2: the pupil of the chosen row
     int listMode_ = 0;
     bool loaded_ = false;
     int rebuildGeneration_ = 0;  // counts rebuilds started, so an outdated one is dropped
