@@ -52,6 +52,9 @@ struct MenuHeader {
     bool ShowPrintButton = false;    // Command24(1): for a name containing "先生"
 };
 MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock);
+// Whole minutes from the sign-in (SignInSeconds, rounded to the second) to secondsNow, both
+// seconds since midnight: never negative, and across midnight for a sign-in of the day before.
+int MinutesSinceSignIn(double secondsNow, std::int32_t signInSeconds);
 
 // Column widths and the scroll bar. Four columns fit on the screen; fewer than five levels get
 // wider columns and no scroll bar.
