@@ -20,6 +20,10 @@ struct SharedState;
 // Practice runs have this target and minimum time whatever the settings file says.
 inline constexpr std::int32_t kPracticeTargetSeconds = 600;
 
+// The headings above a column's two count rows.
+inline constexpr const char* kTodayHeading = "今日";      // Label9
+inline constexpr const char* kAllTimeHeading = "今まで";  // Label10
+
 struct LevelColumnTexts {
     std::string Number;        // Label1
     std::string Name;          // Label3, also its tooltip

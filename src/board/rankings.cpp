@@ -67,7 +67,7 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
         const bool own = p == state.PupilNumber;
         const std::string mark1 = own ? std::string(kOwnMark) : GradeMark(d);
         const std::string mark2 = own ? std::string(kOwnMark) : std::string("　");
-        if (!GradeFilterPasses(in.GradeFilter(), d)) {
+        if (!GradeFilterPasses(in.GradeFilter, d)) {
             continue;
         }
         if (kind == RankingKind::TodayPoints && a.TodayPoints.at(level, p) == 0) {

@@ -14,7 +14,7 @@ using testing::AddPupil;
 using testing::CatalogueState;
 
 BoardInputs In(const SharedState& s, const char* filter = "全学年") {
-    return BoardInputs{s, FixedGradeFilter(filter)};
+    return BoardInputs{s, std::string(filter)};
 }
 
 // Best times 40, 45, 45, 50 in roster order A, B, C, D rank 1, 2, 2, 4 with B before C; a
@@ -151,6 +151,23 @@ TEST(ScoreBoard, BestListsSkipPracticeLevels) {
     EXPECT_EQ(ListHeading(BoardList::TodayRanking), "獲得ポイント（今日の順位）");
     EXPECT_EQ(ListPeriodForChoice(4), 5);
     EXPECT_FALSE(ListPeriodForChoice(-1).has_value());
+}
+
+// Catches a run list shown from the aggregates (missing other machines' newest runs), a
+// ranking that reads the file for nothing, and the today list reading the long window.
+TEST(ScoreBoard, WhichListsReadTheRecordFile) {
+    const struct {
+        BoardList list;
+        std::optional<std::size_t> scan;
+    } cases[] = {
+        {BoardList::BestTimes, std::nullopt},         {BoardList::TodayRuns, 1000},
+        {BoardList::PeriodTimeFirst, 20000},          {BoardList::CumulativeRanking, std::nullopt},
+        {BoardList::TodayRanking, std::nullopt},      {BoardList::PeriodPointsFirst, 20000},
+        {BoardList::OwnRuns, 20000},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RecordScanFor(c.list), c.scan) << static_cast<int>(c.list);
+    }
 }
 
 }  // namespace
