@@ -4,8 +4,8 @@
 // pupils the grade filter hides (1, 2, 2, 4). The signed-in pupil's line is marked "●" and
 // brought into view.
 
-#include <cstddef>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

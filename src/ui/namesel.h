@@ -57,14 +57,14 @@ private:
     QFrame* panel_ = nullptr;  // Picture6
     QLabel* title_ = nullptr;  // Label4
     QButtonGroup* modes_ = nullptr;
-    std::vector<QRadioButton*> modeButtons_;  // Option1(0..3)
-    QComboBox* grades_ = nullptr;             // Combo1
-    QListWidget* list_ = nullptr;             // List1
-    QLabel* chosen_ = nullptr;                // Label1
-    QPushButton* ok_ = nullptr;               // Command14
-    QPushButton* exit_ = nullptr;             // Command7
-    QFrame* cover_ = nullptr;                 // Picture5
-    NameList rows_;                           // List1 and List3 as last built
+    std::vector<QRadioButton*> modeButtons_;   // Option1(0..3)
+    QComboBox* grades_ = nullptr;              // Combo1
+    QListWidget* list_ = nullptr;              // List1
+    QLabel* chosen_ = nullptr;                 // Label1
+    QPushButton* ok_ = nullptr;                // Command14
+    QPushButton* exit_ = nullptr;              // Command7
+    QFrame* cover_ = nullptr;                  // Picture5
+    NameList rows_;                            // List1 and List3 as last built
     std::optional<std::int16_t> chosenPupil_;  // Label2: the pupil of the chosen row
     int listMode_ = 0;
     bool loaded_ = false;

@@ -160,9 +160,12 @@ TEST(ScoreBoard, WhichListsReadTheRecordFile) {
         BoardList list;
         std::optional<std::size_t> scan;
     } cases[] = {
-        {BoardList::BestTimes, std::nullopt},         {BoardList::TodayRuns, 1000},
-        {BoardList::PeriodTimeFirst, 20000},          {BoardList::CumulativeRanking, std::nullopt},
-        {BoardList::TodayRanking, std::nullopt},      {BoardList::PeriodPointsFirst, 20000},
+        {BoardList::BestTimes, std::nullopt},
+        {BoardList::TodayRuns, 1000},
+        {BoardList::PeriodTimeFirst, 20000},
+        {BoardList::CumulativeRanking, std::nullopt},
+        {BoardList::TodayRanking, std::nullopt},
+        {BoardList::PeriodPointsFirst, 20000},
         {BoardList::OwnRuns, 20000},
     };
     for (const auto& c : cases) {

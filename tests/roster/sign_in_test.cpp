@@ -29,9 +29,15 @@ TEST(ConfirmSignIn, RefusesWithoutAChosenPupil) {
     const struct {
         int row;
         std::optional<std::int16_t> pupil;
-    } cases[] = {{0, std::nullopt}, {1, 12},           {2, std::nullopt},
-                 {3, std::nullopt}, {4, 7},            {5, std::nullopt},
-                 {-1, std::nullopt}};
+    } cases[] = {
+        {0, std::nullopt},   // the separator
+        {1, 12},             // List3 row 0
+        {2, std::nullopt},   // 9999: beyond the tables
+        {3, std::nullopt},   // -3
+        {4, 7},              // a "*" inside the name
+        {5, std::nullopt},   // no such row
+        {-1, std::nullopt},  // nothing selected
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
         EXPECT_EQ(ChosenPupil(list, c.row), c.pupil);
