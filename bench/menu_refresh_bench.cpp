@@ -183,7 +183,7 @@ BENCHMARK(BM_RankingsFloor)->Unit(benchmark::kMillisecond);
 // The twelve best-time rankings with their list lines, as the board fills them.
 void BM_TwelveBestTimeRankings(benchmark::State& st) {
     School& school = TheSchool();
-    const BoardInputs in{*school.state, FixedGradeFilter("全学年")};
+    const BoardInputs in{*school.state, std::string("全学年")};
     for (auto _ : st) {
         const std::vector<RunRecord> records = RunRecordsOf(school.state->Aggregates);
         benchmark::DoNotOptimize(FillBoard(in, BoardList::BestTimes, records, school.clock.Now()));
@@ -208,7 +208,7 @@ BENCHMARK(BM_MenuRefreshFloor)->Unit(benchmark::kMillisecond);
 void BM_MenuRefresh(benchmark::State& st) {
     School& school = TheSchool();
     SharedState& s = *school.state;
-    const BoardInputs in{s, FixedGradeFilter("全学年")};
+    const BoardInputs in{s, std::string("全学年")};
     for (auto _ : st) {
         school.Aggregate();
         RunRosterPass(RosterFilePath(s.DataRoot), s.RosterHideOption, s.Roster);
@@ -226,7 +226,7 @@ BENCHMARK(BM_MenuRefresh)->Unit(benchmark::kMillisecond);
 // The period list over the last 20000 records (the largest run list).
 void BM_PeriodRunList(benchmark::State& st) {
     School& school = TheSchool();
-    const BoardInputs in{*school.state, FixedGradeFilter("全学年")};
+    const BoardInputs in{*school.state, std::string("全学年")};
     const std::vector<RunRecord> records = RunRecordsOf(school.state->Aggregates);
     for (auto _ : st) {
         benchmark::DoNotOptimize(PeriodRunList(in, records, school.clock.Now(), 5, false));

@@ -1,15 +1,9 @@
 #include "board/grade_marks.h"
 
-#include <utility>
-
 #include "common/text_ops.h"
 #include "roster/name_list.h"
 
 namespace kagaku {
-
-GradeFilterSource FixedGradeFilter(std::string text) {
-    return [t = std::move(text)]() { return t; };
-}
 
 int BoardGradeNumber(const RosterTables& roster, int pupil) {
     if (pupil < 0 || pupil > kMaxPupil) {

@@ -3,18 +3,12 @@
 // grade mark beside a name, the grade filter of the board's grade box, and the name fields.
 
 #include <array>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "roster/roster_tables.h"
 
 namespace kagaku {
-
-// The board's grade box is read as each line is decided, so a list always reflects the grade
-// the box shows at that moment.
-using GradeFilterSource = std::function<std::string()>;
-GradeFilterSource FixedGradeFilter(std::string text);
 
 // The signed-in pupil's own lines carry this in place of the grade mark.
 inline constexpr const char* kOwnMark = "●";

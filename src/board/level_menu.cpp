@@ -20,6 +20,10 @@ std::string Plain(long n) {
     return text::NumberText(static_cast<long long>(n));
 }
 
+constexpr double kSecondsPerDay = 86400.0;
+// More than the half second by which a rounded sign-in moment can lie ahead of the true one.
+constexpr double kSignInRoundingSlack = 1.0;
+
 int CatalogueLevels(const SharedState& state) {
     return std::clamp<int>(state.LevelCount, 0, kMaxLevel);
 }
@@ -74,6 +78,18 @@ void ApplyPracticeTargets(SharedState& state) {
     }
 }
 
+int MinutesSinceSignIn(double secondsNow, std::int32_t signInSeconds) {
+    double since = secondsNow - signInSeconds;
+    if (since < 0) {
+        // The sign-in moment was kept rounded to the nearest second, so just after it the
+        // present may read up to half a second earlier: that is no time at all. Anything
+        // further back is a sign-in of the evening before, counted across midnight.
+        since = since > -kSignInRoundingSlack ? 0.0 : since + kSecondsPerDay;
+    }
+    // The clock's seconds come from a day fraction; a whole second may read a hair below.
+    return static_cast<int>(text::Int(since + 1e-6) / 60);
+}
+
 MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock) {
     MenuHeader h;
     h.Title = state.ProgramName;
@@ -81,13 +97,9 @@ MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock) {
     h.GradeAndName = state.PupilGradeLabel + " " + text::Trim(state.PupilName);
     h.SchoolAndNumber = state.SchoolName + ":" + Plain(state.PupilNumber);
 
-    // A sign-in before midnight is still counted from the evening before, never negative.
-    double since = clock.SecondsSinceMidnight() - state.SignInSeconds;
-    if (since < 0) {
-        since += 86400.0;
-    }
-    // The clock's seconds come from a day fraction; a whole second may read a hair below.
-    h.MinutesSinceSignIn = "起動後" + Plain(text::Int(since + 1e-6) / 60) + "分";
+    h.MinutesSinceSignIn =
+        "起動後" + Plain(MinutesSinceSignIn(clock.SecondsSinceMidnight(), state.SignInSeconds)) +
+        "分";
 
     long long today = 0;
     for (int level = 1; level <= kMaxLevel; ++level) {

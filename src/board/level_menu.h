@@ -20,6 +20,10 @@ struct SharedState;
 // Practice runs have this target and minimum time whatever the settings file says.
 inline constexpr std::int32_t kPracticeTargetSeconds = 600;
 
+// The headings above a column's two count rows.
+inline constexpr const char* kTodayHeading = "今日";      // Label9
+inline constexpr const char* kAllTimeHeading = "今まで";  // Label10
+
 struct LevelColumnTexts {
     std::string Number;        // Label1
     std::string Name;          // Label3, also its tooltip
@@ -52,6 +56,9 @@ struct MenuHeader {
     bool ShowPrintButton = false;    // Command24(1): for a name containing "先生"
 };
 MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock);
+// Whole minutes from the sign-in (SignInSeconds, rounded to the second) to secondsNow, both
+// seconds since midnight: never negative, and across midnight for a sign-in of the day before.
+int MinutesSinceSignIn(double secondsNow, std::int32_t signInSeconds);
 
 // Column widths and the scroll bar. Four columns fit on the screen; fewer than five levels get
 // wider columns and no scroll bar.

@@ -10,28 +10,22 @@ namespace kagaku {
 
 namespace {
 
-constexpr std::int64_t kPointsKeyBase = 1000000;
 constexpr std::int64_t kFailedBestTime = 99998;
-
-std::int64_t PrimaryPoints(const ScoreAggregates& a, RankingKind kind, int level, int pupil) {
-    return kind == RankingKind::TodayPoints ? a.TodayPoints.at(level, pupil)
-                                            : a.TotalPoints.at(level, pupil);
-}
 
 }  // namespace
 
-std::int64_t RankKey(const ScoreAggregates& a, RankingKind kind, int level, int pupil) {
+RankKeys RankKeysOf(const ScoreAggregates& a, RankingKind kind, int level, int pupil) {
     switch (kind) {
         case RankingKind::BestTime:
-            return a.BestTime.at(level, pupil);
+            return {a.BestTime.at(level, pupil), 0};
         case RankingKind::CumulativePoints:
-            return kPointsKeyBase - 1000 * a.TotalPoints.at(level, pupil) -
-                   a.TodayPoints.at(level, pupil);
+            return {-std::int64_t{a.TotalPoints.at(level, pupil)},
+                    -std::int64_t{a.TodayPoints.at(level, pupil)}};
         case RankingKind::TodayPoints:
-            return kPointsKeyBase - 1000 * a.TodayPoints.at(level, pupil) -
-                   a.TotalPoints.at(level, pupil);
+            return {-std::int64_t{a.TodayPoints.at(level, pupil)},
+                    -std::int64_t{a.TotalPoints.at(level, pupil)}};
     }
-    return 0;
+    return {};
 }
 
 std::string RankColumn(long long rank) {
@@ -44,36 +38,28 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
     const ScoreAggregates& a = state.Aggregates;
     const int m = std::clamp(roster.RosterCount, 0, kMaxListedPupils);
 
-    // Every listed pupil is ranked, however long the roster (keys are 64-bit, so no points
-    // total can wrap the key round).
+    // Every listed pupil is ranked, however long the roster.
     struct Entry {
-        std::int64_t Key;
+        RankKeys Keys;
         std::int32_t Pupil;
     };
     std::vector<Entry> entries;
     entries.reserve(static_cast<std::size_t>(m));
     for (int i = 1; i <= m; ++i) {
         const int p = roster.RosterNumberAt[static_cast<std::size_t>(i)];
-        entries.push_back(Entry{RankKey(a, kind, level, p), p});
+        entries.push_back(Entry{RankKeysOf(a, kind, level, p), p});
     }
     // Ascending keys; pupils with equal keys stay in roster order.
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& x, const Entry& y) { return x.Key < y.Key; });
+                     [](const Entry& x, const Entry& y) { return x.Keys < y.Keys; });
 
     RankedList out;
     out.Lines.reserve(entries.size());
     long long rank = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const int p = entries[i].Pupil;
-        const std::int64_t k = entries[i].Key;
-        bool sameRank = false;
-        if (i > 0) {
-            const int previous = entries[i - 1].Pupil;
-            sameRank = kind == RankingKind::BestTime ? k == entries[i - 1].Key
-                                                     : PrimaryPoints(a, kind, level, p) ==
-                                                           PrimaryPoints(a, kind, level, previous);
-        }
-        if (!sameRank) {
+        const std::int64_t k = entries[i].Keys.Primary;
+        if (i == 0 || k != entries[i - 1].Keys.Primary) {
             rank = static_cast<long long>(i) + 1;
         }
 
@@ -81,7 +67,7 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
         const bool own = p == state.PupilNumber;
         const std::string mark1 = own ? std::string(kOwnMark) : GradeMark(d);
         const std::string mark2 = own ? std::string(kOwnMark) : std::string("　");
-        if (!GradeFilterPasses(in.GradeFilter(), d)) {
+        if (!GradeFilterPasses(in.GradeFilter, d)) {
             continue;
         }
         if (kind == RankingKind::TodayPoints && a.TodayPoints.at(level, p) == 0) {

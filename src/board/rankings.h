@@ -4,6 +4,7 @@
 // pupils the grade filter hides (1, 2, 2, 4). The signed-in pupil's line is marked "●" and
 // brought into view.
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,8 @@ namespace kagaku {
 enum class RankingKind {
     BestTime,          // time display: fastest first, pupils without a time last
     CumulativePoints,  // points display: most points first, more points today breaking ties
-    TodayPoints,       // points display: most points today first; pupils without any not listed
+    TodayPoints,       // points display: most points today first, more points in all breaking
+                       // ties; pupils without points today are not listed
 };
 
 struct RankedList {
@@ -27,8 +29,16 @@ struct RankedList {
     std::optional<std::size_t> OwnLine;
 };
 
-// The sort key of a pupil on a level.
-std::int64_t RankKey(const ScoreAggregates& aggregates, RankingKind kind, int level, int pupil);
+// Where a pupil stands in a ranking: lower keys first, compared on Primary, then on
+// Secondary. Pupils with equal Primary share a rank. Best time: the time, fastest first.
+// Cumulative points: most points first, then most today. Today's points: most today first,
+// then most cumulative points. Points are compared whole, however large either grows.
+struct RankKeys {
+    std::int64_t Primary = 0;
+    std::int64_t Secondary = 0;
+    friend auto operator<=>(const RankKeys&, const RankKeys&) = default;
+};
+RankKeys RankKeysOf(const ScoreAggregates& aggregates, RankingKind kind, int level, int pupil);
 
 // The ranking fill of one level over RosterNumberAt(1..RosterCount).
 RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind);

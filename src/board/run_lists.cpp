@@ -126,7 +126,7 @@ LevelLines TodayRunList(const BoardInputs& in, std::span<const RunRecord> record
             return;
         }
         const int d = BoardGradeNumber(roster, r.Pupil);
-        if (!GradeFilterPasses(in.GradeFilter(), d)) {
+        if (!GradeFilterPasses(in.GradeFilter, d)) {
             return;
         }
         const std::string mark = MarkOf(in, r.Pupil, d);
@@ -156,7 +156,7 @@ LevelLines PeriodRunList(const BoardInputs& in, std::span<const RunRecord> recor
             return;
         }
         const int d = BoardGradeNumber(roster, r.Pupil);
-        if (!GradeFilterPasses(in.GradeFilter(), d)) {
+        if (!GradeFilterPasses(in.GradeFilter, d)) {
             return;
         }
         const std::string mark = MarkOf(in, r.Pupil, d);
@@ -190,7 +190,7 @@ LevelLines OwnRunList(const BoardInputs& in, std::span<const RunRecord> records,
         if (!(r.Date > from) || r.Pupil != own) {
             return;
         }
-        if (!GradeFilterPasses(in.GradeFilter(), BoardGradeNumber(in.State.Roster, r.Pupil))) {
+        if (!GradeFilterPasses(in.GradeFilter, BoardGradeNumber(in.State.Roster, r.Pupil))) {
             return;
         }
         std::string line = text::Right(FormatSlashDate(OleDateOf(r.Date)), 10) + " " +

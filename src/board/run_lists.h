@@ -45,10 +45,11 @@ inline constexpr std::size_t kPeriodListScan = 20000;
 inline constexpr std::int32_t kFailedRunSeconds = 90000;
 
 // What the lists read: the shared state (roster tables, settings, catalogue, signed-in pupil),
-// the grade box, and optionally a progress report (records done, progress maximum).
+// the text of the grade box when the fill began (nothing lets the box change during a fill),
+// and optionally a progress report (records done, progress maximum).
 struct BoardInputs {
     const SharedState& State;
-    GradeFilterSource GradeFilter;
+    std::string GradeFilter;
     std::function<void(std::size_t done, std::size_t maximum)> Progress = {};
 };
 

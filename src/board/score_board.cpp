@@ -28,15 +28,20 @@ BoardList ListFor(int boardMode, int option) {
     }
 }
 
-int PointsRankingKindFor(BoardList list) {
+std::optional<std::size_t> RecordScanFor(BoardList list) {
     switch (list) {
+        case BoardList::TodayRuns:
+            return kTodayListScan;
+        case BoardList::PeriodTimeFirst:
+        case BoardList::PeriodPointsFirst:
+        case BoardList::OwnRuns:
+            return kPeriodListScan;
+        case BoardList::BestTimes:
         case BoardList::CumulativeRanking:
-            return 1;
         case BoardList::TodayRanking:
-            return 2;
-        default:
-            return 0;
+            return std::nullopt;
     }
+    return std::nullopt;
 }
 
 const std::array<std::string, 3>& DisplayCaptions() {

@@ -5,6 +5,7 @@
 // the lock pass and shows the lists of the levels that are not practice levels.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,8 +28,12 @@ enum class BoardList {
 
 // BoardMode 1 time display, 2 points display (0 counts as 1); option is Option1's index 1..3.
 BoardList ListFor(int boardMode, int option);
-// The points ranking kind a list sets (1 cumulative, 2 today), 0 for the other lists.
-int PointsRankingKindFor(BoardList list);
+
+// The run lists read the record file afresh when they are filled, so they show runs that other
+// machines have finished since the last aggregation: how many of the last records a list reads
+// (1000 for today's runs, 20000 for the period and own-runs lists). The rankings come from the
+// aggregates and read nothing.
+std::optional<std::size_t> RecordScanFor(BoardList list);
 
 // Captions of Option2(0..2).
 const std::array<std::string, 3>& DisplayCaptions();

@@ -41,7 +41,9 @@ std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& cloc
     const std::uint64_t written =
         AppendScoreRecord(ScoreRecordPath(state.ProgramDataFolder), record, waiter);
 
-    if (InTables(level, pupil) && pupil >= 1 && pupil <= 1000) {
+    // The school's best is beaten by whoever runs faster, whatever the pupil's number: only the
+    // rebuild of LevelBestTime leaves pupils above 1000 out.
+    if (level >= 0 && level <= kMaxLevel) {
         std::int32_t& levelBest = aggregates.LevelBestTime[static_cast<std::size_t>(level)];
         if (levelBest > time) {
             levelBest = time;

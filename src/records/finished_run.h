@@ -16,8 +16,8 @@ struct SharedState;
 //     (RunCount not below ClearCount and TotalPoints not below ClearPoints), else 0;
 //   NewPersonalBest = 1 and BestTime lowered when the time beats the pupil's best;
 //   the run is appended to the record file (dated by the clock, Level = CurrentLevel);
-//   NewAllTimeBest = 1 and LevelBestTime lowered when the time beats every ranked pupil's
-//     best (pupils above 1000 are not ranked, as in the rebuild).
+//   NewAllTimeBest = 1 and LevelBestTime lowered when the time beats the level's best, for
+//     any pupil number (LevelBestTime itself is rebuilt over pupils 1 to 1000 only).
 // The flags are only ever set here, never cleared. Counts and points are left to the next
 // AggregateScoreRecords. Returns the number of the record written. Throws DataFileError when
 // the append fails and the waiter gives up.

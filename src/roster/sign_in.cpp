@@ -10,23 +10,31 @@
 
 namespace kagaku {
 
-SignInResult ConfirmSignIn(SharedState& state, std::string_view label1, std::string_view label2,
-                           const Clock& clock) {
-    if (label1.empty() || label1 == kChooseNamePrompt) {
-        return SignInResult::NoNameChosen;
+std::optional<std::int16_t> ChosenPupil(const NameList& list, int row) {
+    if (row < 1 || static_cast<std::size_t>(row) > list.Numbered.size()) {
+        return std::nullopt;
     }
-    const double value = text::Val(label2);
+    const double value =
+        text::Val(PupilNumberText(list.Numbered[static_cast<std::size_t>(row - 1)]));
     if (!std::isfinite(value) || value < -0.5 || value >= kMaxPupil + 0.5) {
-        return SignInResult::NoNameChosen;
+        return std::nullopt;
     }
     const auto number = static_cast<std::int16_t>(text::RoundHalfEven(value));
     if (number < 0 || number > kMaxPupil) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
+                           const Clock& clock) {
+    if (!chosenPupil || *chosenPupil < 0 || *chosenPupil > kMaxPupil) {
         return SignInResult::NoNameChosen;
     }
     state.SignInSeconds =
         static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
-    state.PupilNumber = number;
-    const auto n = static_cast<std::size_t>(number);
+    state.PupilNumber = *chosenPupil;
+    const auto n = static_cast<std::size_t>(*chosenPupil);
     state.PupilName = state.Roster.RosterName[n];
     state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
     return SignInResult::SignedIn;

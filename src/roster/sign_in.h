@@ -3,6 +3,7 @@
 // form sees before its controls, and the fault handling of 名簿表示 (pause five seconds and
 // try again; at the sixth fault in one rebuild, a message and the end of the program).
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -24,10 +25,15 @@ enum class SignInResult {
     SignedIn,      // pupil fields written; build the level catalogue and show the level menu
 };
 
-// O.K.: label1 is the chosen pupil's caption, label2 the pupil number text. Writes
-// PupilNumber, PupilName (the 20-character roster name), PupilGradeLabel and SignInSeconds.
-// A number text that names no pupil slot (outside 0..5000) counts as no name chosen.
-SignInResult ConfirmSignIn(SharedState& state, std::string_view label1, std::string_view label2,
+// The pupil of visible row `row` of the name list (List1), by the number its List3 row
+// carries: nothing for the separator row 0, a row the list does not have, or a number that
+// names no pupil slot (outside 0..5000).
+std::optional<std::int16_t> ChosenPupil(const NameList& list, int row);
+
+// O.K. with the chosen pupil (nothing while the prompt shows). Writes PupilNumber, PupilName
+// (the 20-character roster name), PupilGradeLabel and SignInSeconds (the seconds since
+// midnight, rounded to the nearest second).
+SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
                            const Clock& clock);
 
 enum class NameScreenKey { None, Confirm, ExitToMenuProgram };

@@ -235,7 +235,7 @@ void namesel::FormActivate() {
     PumpEvents();
     if (!self || ended_)
         return;
-    chosen_->setText(Q(kChooseNamePrompt));
+    ShowPrompt();
     ShowCover(false);
     list_->setFocus();
 }
@@ -249,9 +249,8 @@ void namesel::ShowRoster() {
         const QSignalBlocker blocker(list_);
         list_->clear();
     }
-    numbered_.clear();
-    chosenNumber_.clear();
-    chosen_->setText(Q(kChooseNamePrompt));
+    rows_ = NameList{};
+    ShowPrompt();
     ++rebuildsRunning_;
     QPointer<namesel> self(this);
     std::optional<DataFileError> aggregateFault;
@@ -295,35 +294,41 @@ void namesel::ShowRoster() {
     list_->clear();
     for (const auto& row : built.Visible)
         list_->addItem(Q(row));
-    numbered_ = std::move(built.Numbered);
+    rows_ = std::move(built);
     list_->setCurrentRow(0);
     OnListClick(0);
 }
 
+// The prompt stands for no name chosen: O.K. then only sounds the cue.
+void namesel::ShowPrompt() {
+    chosen_->setText(Q(kChooseNamePrompt));
+    chosenPupil_.reset();
+}
+
 void namesel::OnListClick(int row) {
-    if (row <= 0 || row > static_cast<int>(numbered_.size())) {
-        chosen_->setText(Q(kChooseNamePrompt));
-        chosenNumber_.clear();
+    const std::optional<std::int16_t> pupil = ChosenPupil(rows_, row);
+    if (!pupil) {
+        ShowPrompt();
         return;
     }
-    chosen_->setText(Q(ClickCaption(U(list_->item(row)->text()))));
-    chosenNumber_ = PupilNumberText(numbered_[static_cast<std::size_t>(row - 1)]);
+    chosen_->setText(Q(ClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
+    chosenPupil_ = pupil;
 }
 
 void namesel::OnListDoubleClick(int row) {
-    if (row <= 0 || row > static_cast<int>(numbered_.size())) {
-        chosen_->setText(Q(kChooseNamePrompt));
+    const std::optional<std::int16_t> pupil = ChosenPupil(rows_, row);
+    if (!pupil) {
+        ShowPrompt();
         return;
     }
-    chosen_->setText(Q(DoubleClickCaption(U(list_->item(row)->text()))));
-    chosenNumber_ = PupilNumberText(numbered_[static_cast<std::size_t>(row - 1)]);
+    chosen_->setText(Q(DoubleClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
+    chosenPupil_ = pupil;
     OnOk();
 }
 
 void namesel::OnOk() {
     SharedState& state = program_.state();
-    if (ConfirmSignIn(state, U(chosen_->text()), chosenNumber_, program_.clock()) ==
-        SignInResult::NoNameChosen) {
+    if (ConfirmSignIn(state, chosenPupil_, program_.clock()) == SignInResult::NoNameChosen) {
         program_.cues().PlayNoNameSound();
         return;
     }

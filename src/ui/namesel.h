@@ -5,8 +5,11 @@
 // program and ends this program.
 
 #include <QWidget>
-#include <string>
+#include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "roster/name_list.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -47,21 +50,22 @@ private:
     void OnModeChosen(int index);
     void OnGradeChosen();
     void ShowCover(bool shown);
+    void ShowPrompt();
     bool HandleKey(QKeyEvent* event);
 
     Program& program_;
     QFrame* panel_ = nullptr;  // Picture6
     QLabel* title_ = nullptr;  // Label4
     QButtonGroup* modes_ = nullptr;
-    std::vector<QRadioButton*> modeButtons_;  // Option1(0..3)
-    QComboBox* grades_ = nullptr;             // Combo1
-    QListWidget* list_ = nullptr;             // List1
-    QLabel* chosen_ = nullptr;                // Label1
-    QPushButton* ok_ = nullptr;               // Command14
-    QPushButton* exit_ = nullptr;             // Command7
-    QFrame* cover_ = nullptr;                 // Picture5
-    std::vector<std::string> numbered_;       // List3
-    std::string chosenNumber_;                // Label2
+    std::vector<QRadioButton*> modeButtons_;   // Option1(0..3)
+    QComboBox* grades_ = nullptr;              // Combo1
+    QListWidget* list_ = nullptr;              // List1
+    QLabel* chosen_ = nullptr;                 // Label1
+    QPushButton* ok_ = nullptr;                // Command14
+    QPushButton* exit_ = nullptr;              // Command7
+    QFrame* cover_ = nullptr;                  // Picture5
+    NameList rows_;                            // List1 and List3 as last built
+    std::optional<std::int16_t> chosenPupil_;  // Label2: the pupil of the chosen row
     int listMode_ = 0;
     bool loaded_ = false;
     int rebuildGeneration_ = 0;  // counts rebuilds started, so an outdated one is dropped

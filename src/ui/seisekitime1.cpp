@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "board/grade_marks.h"
 #include "board/level_locks.h"
@@ -300,8 +301,8 @@ void seisekitime1::BuildColumns() {
         banPalette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
         c.ban->setPalette(banPalette);
         c.ban->hide();
-        c.todayHead = CellLabel(QStringLiteral("今日"), c.box, 14);
-        c.allHead = CellLabel(QStringLiteral("今まで"), c.box, 14);
+        c.todayHead = CellLabel(Q(kTodayHeading), c.box, 14);
+        c.allHead = CellLabel(Q(kAllTimeHeading), c.box, 14);
         c.today = CellLabel(QString(), c.box, 15, true);
         c.today->setObjectName(QStringLiteral("Label14_%1").arg(i));
         c.all = CellLabel(QString(), c.box, 15, true);
@@ -349,10 +350,6 @@ void seisekitime1::BuildColumns() {
             }
         }
     }
-}
-
-int seisekitime1::Level(int i) const {
-    return i;
 }
 
 // Each column's left edge follows the first shown column; columns left of it are parked
@@ -434,8 +431,8 @@ void seisekitime1::Refresh() {
     keysReady_ = false;
     ShowFullCover(true);
     PumpEvents();
-    listOptions_[0]->setText(QStringLiteral("累計順"));
-    listOptions_[1]->setText(QStringLiteral("本日順"));
+    listOptions_[0]->setText(Q(kRefreshFirstListCaption));
+    listOptions_[1]->setText(Q(kRefreshSecondListCaption));
     ScreenRecordFileWaiter waiter(program_.messages(), this);
     try {
         AggregateScoreRecords(state, program_.clock(), waiter);
@@ -512,12 +509,10 @@ void seisekitime1::DisplaySwitch(int index) {
         boardMode_ = 2;
         PumpEvents();
         if (listOptions_[0]->isChecked()) {
-            pointsRankingKind_ = 1;
             ListSwitch(1);
         } else if (listOptions_[2]->isChecked()) {
             ListSwitch(3);
         } else {
-            pointsRankingKind_ = 2;
             ListSwitch(2);
         }
     } else {
@@ -529,10 +524,7 @@ void seisekitime1::DisplaySwitch(int index) {
 void seisekitime1::ListSwitch(int option) {
     if (boardMode_ == 0)
         boardMode_ = 1;
-    const BoardList list = ListFor(boardMode_, option);
-    if (const int kind = PointsRankingKindFor(list); kind != 0)
-        pointsRankingKind_ = kind;
-    Fill(list);
+    Fill(ListFor(boardMode_, option));
 }
 
 void seisekitime1::Fill(BoardList list) {
@@ -543,23 +535,14 @@ void seisekitime1::Fill(BoardList list) {
     PumpEvents();
     heading_->setText(Q(ListHeading(list)));
     listProgress_->setValue(0);
-    BoardInputs inputs{state, [this] { return U(grades_->currentText()); },
-                       [this](std::size_t done, std::size_t maximum) {
-                           listProgress_->setMaximum(static_cast<int>(maximum));
-                           listProgress_->setValue(static_cast<int>(done));
-                       }};
-    // The run lists read the record file afresh, so they show runs other machines have
-    // finished since the last aggregation; the rankings come from the aggregates.
     std::vector<RunRecord> records;
-    if (list == BoardList::TodayRuns || list == BoardList::PeriodTimeFirst ||
-        list == BoardList::PeriodPointsFirst || list == BoardList::OwnRuns) {
+    if (const std::optional<std::size_t> scan = RecordScanFor(list)) {
         QPointer<seisekitime1> self(this);
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         RecordWindow window;
         try {
-            ReadRecordWindowPatiently(
-                ScoreRecordPath(state.ProgramDataFolder),
-                list == BoardList::TodayRuns ? kTodayListScan : kPeriodListScan, window, waiter);
+            ReadRecordWindowPatiently(ScoreRecordPath(state.ProgramDataFolder), *scan, window,
+                                      waiter);
         } catch (const DataFileError& e) {
             if (self)
                 program_.EndWithFileError(e, this);
@@ -569,11 +552,17 @@ void seisekitime1::Fill(BoardList list) {
             return;
         records = RunRecordsOf(window);
     }
+    // The grade is taken once the records are in: a wait for a busy file lets the box change.
+    const BoardInputs inputs{state, U(grades_->currentText()),
+                             [this](std::size_t done, std::size_t maximum) {
+                                 listProgress_->setMaximum(static_cast<int>(maximum));
+                                 listProgress_->setValue(static_cast<int>(done));
+                             }};
     const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now());
     for (int i = 1; i <= state.LevelCount; ++i) {
         Column& c = At(i);
-        c.todayHead->setText(QStringLiteral("今日"));
-        c.allHead->setText(QStringLiteral("今まで"));
+        c.todayHead->setText(Q(kTodayHeading));
+        c.allHead->setText(Q(kAllTimeHeading));
         c.list->clear();
         const auto k = static_cast<std::size_t>(i);
         if (k < fill.Lines.size()) {

@@ -68,7 +68,6 @@ private:
     void Fill(BoardList list);
     void ApplyLocks();
     void Back();
-    int Level(int i) const;
     Column& At(int level) { return columns_[static_cast<std::size_t>(level)]; }
 
     Program& program_;
@@ -95,7 +94,6 @@ private:
     QProgressBar* listProgress_ = nullptr;  // ProgressBar2
     std::vector<Column> columns_;           // by level, entry 0 unused
     int boardMode_ = 1;
-    int pointsRankingKind_ = 1;
     bool keysReady_ = false;
     bool starting_ = false;  // a level is being started; further starts are ignored
     bool activationInProgress_ = false;

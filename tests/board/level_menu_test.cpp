@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board/board_fixture.h"
+#include "roster/sign_in.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -93,6 +94,39 @@ TEST(LevelMenu, HeaderCaptions) {
     EXPECT_EQ(h.SchoolAndNumber, "本校:7");
     EXPECT_EQ(h.TitlePointSize, 24);
     EXPECT_TRUE(h.ShowDataButton);
+}
+
+// The sign-in keeps its moment rounded to the second while the menu reads the clock unrounded.
+// Catches the first menu after a sign-in in the later half of a second reading "a day ago"
+// (1439 minutes), and a lost wrap for a sign-in of the evening before.
+TEST(LevelMenu, MinutesSinceSignInAcrossRoundingAndMidnight) {
+    const struct {
+        const char* what;
+        double signInAt;  // seconds since midnight, 15 March
+        double later;     // seconds from the sign-in to the menu
+        const char* minutes;
+    } cases[] = {
+        {"at once, .4 past a second", 36000.4, 0, "起動後0分"},
+        {"at once, .6 past a second", 36000.6, 0, "起動後0分"},
+        {"0.3 s later, .6 past a second", 36000.6, 0.3, "起動後0分"},
+        {"59 s later", 36000.6, 59, "起動後0分"},
+        {"59.9 s later", 36000.6, 59.9, "起動後0分"},
+        {"61 s later", 36000.6, 61, "起動後1分"},
+        {"just before midnight, at once", 86399.6, 0, "起動後0分"},
+        {"just before midnight, after midnight", 86399.6, 0.5, "起動後0分"},
+        {"across midnight, two minutes", 86340.6, 121, "起動後2分"},
+        {"the evening before", 79200, 3 * 3600 + 30, "起動後180分"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto s = CatalogueState();
+        s->Roster.RosterName[7] = "山田" + std::string(16, ' ');
+        FakeClock clock;
+        clock.SetNow(ToOleDate({2011, 3, 15}) + c.signInAt / 86400.0);
+        ASSERT_EQ(ConfirmSignIn(*s, std::int16_t{7}, clock), SignInResult::SignedIn);
+        clock.AdvanceSeconds(c.later);
+        EXPECT_EQ(MenuHeaderTexts(*s, clock).MinutesSinceSignIn, c.minutes);
+    }
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ using testing::AddPupil;
 using testing::CatalogueState;
 
 BoardInputs In(const SharedState& s, const char* filter = "全学年") {
-    return BoardInputs{s, FixedGradeFilter(filter)};
+    return BoardInputs{s, std::string(filter)};
 }
 
 // Best times 40, 45, 45, 50 in roster order A, B, C, D rank 1, 2, 2, 4 with B before C; a
@@ -74,6 +74,54 @@ TEST(Rankings, PointsRankings) {
     EXPECT_EQ(RankColumn(1), " 1");
 }
 
+// Points are ranked on the first figure, then the second, each compared whole. Catches a
+// folded key (1000 x first + second) that lets 1000 or more of the second figure outweigh a
+// point of the first, and ties that do not keep roster order or share the rank.
+TEST(Rankings, PointsRankFirstFigureThenSecond) {
+    struct Pupil {
+        const char* name;
+        long long today, total;
+    };
+    const struct {
+        const char* what;
+        RankingKind kind;
+        std::vector<Pupil> roster;
+        std::vector<std::string> expected;  // rank column and name, best first
+    } cases[] = {
+        {"11 today beats 10 today with 5000 in all",
+         RankingKind::TodayPoints,
+         {{"甲", 10, 5000}, {"乙", 11, 11}},
+         {" 1乙", " 2甲"}},
+        {"equal today: more in all first, equal pairs in roster order, one rank",
+         RankingKind::TodayPoints,
+         {{"甲", 5, 30}, {"乙", 5, 40}, {"丙", 5, 40}},
+         {" 1乙", " 1丙", " 1甲"}},
+        {"2001 in all beats 2000 in all with 2000 today",
+         RankingKind::CumulativePoints,
+         {{"甲", 0, 2001}, {"乙", 2000, 2000}},
+         {" 1甲", " 2乙"}},
+        {"equal in all: more today first, one rank",
+         RankingKind::CumulativePoints,
+         {{"甲", 3, 120}, {"乙", 7, 120}, {"丙", 0, 119}},
+         {" 1乙", " 1甲", " 3丙"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto s = CatalogueState();
+        int number = 0;
+        for (const Pupil& p : c.roster) {
+            AddPupil(*s, ++number, p.name, 1);
+            s->Aggregates.TodayPoints.at(2, number) = p.today;
+            s->Aggregates.TotalPoints.at(2, number) = p.total;
+        }
+        std::vector<std::string> ranked;
+        for (const std::string& line : RankLevel(In(*s), 2, c.kind).Lines) {
+            ranked.push_back(line.substr(0, 2) + line.substr(5, 3));  // past the grade mark
+        }
+        EXPECT_EQ(ranked, c.expected);
+    }
+}
+
 // Catches the ranking stopping at 2000 pupils: every listed pupil of a 5000-pupil roster is
 // ranked, and the slowest comes last.
 TEST(Rankings, EveryListedPupilIsRanked) {
@@ -103,6 +151,26 @@ TEST(ScoreBoard, BestListsSkipPracticeLevels) {
     EXPECT_EQ(ListHeading(BoardList::TodayRanking), "獲得ポイント（今日の順位）");
     EXPECT_EQ(ListPeriodForChoice(4), 5);
     EXPECT_FALSE(ListPeriodForChoice(-1).has_value());
+}
+
+// Catches a run list shown from the aggregates (missing other machines' newest runs), a
+// ranking that reads the file for nothing, and the today list reading the long window.
+TEST(ScoreBoard, WhichListsReadTheRecordFile) {
+    const struct {
+        BoardList list;
+        std::optional<std::size_t> scan;
+    } cases[] = {
+        {BoardList::BestTimes, std::nullopt},
+        {BoardList::TodayRuns, 1000},
+        {BoardList::PeriodTimeFirst, 20000},
+        {BoardList::CumulativeRanking, std::nullopt},
+        {BoardList::TodayRanking, std::nullopt},
+        {BoardList::PeriodPointsFirst, 20000},
+        {BoardList::OwnRuns, 20000},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RecordScanFor(c.list), c.scan) << static_cast<int>(c.list);
+    }
 }
 
 }  // namespace

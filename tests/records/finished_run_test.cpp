@@ -99,7 +99,17 @@ TEST_F(FinishedRun, FlagsAgainstTheStandingBeforeTheRun) {
          0,
          0,
          0},
-        {"pupil 1200 is not ranked", {}, 1200, 10, 1, 0, 0},
+        // A pupil above 1000 beats the school's best like anyone else; only the rebuilt level
+        // best leaves such pupils' own times out.
+        {"pupil 1200, first run on the level", {}, 1200, 10, 1, 1, 0},
+        {"pupil 1200 behind the school's best", {RunOn(today_, 8, 4, 20)}, 1200, 30, 1, 0, 0},
+        {"pupil 1200 ahead of pupil 8, behind pupil 1300",
+         {RunOn(today_, 1300, 4, 5), RunOn(today_, 8, 4, 20)},
+         1200,
+         10,
+         1,
+         1,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -20,14 +20,32 @@ std::unique_ptr<SharedState> StateWithPupil() {
     return state;
 }
 
-// Catches a sign-in without a chosen name and a pupil number beyond the tables.
+// Catches a sign-in without a chosen name, a pupil number beyond the tables, and a row taken
+// from the wrong List3 entry (List1 row i pairs with List3 row i - 1).
 TEST(ConfirmSignIn, RefusesWithoutAChosenPupil) {
+    NameList list;
+    list.Visible = {"－－－－－－", "小1 山田太郎", "小1 田中", "小2 鈴木", "小2 佐藤"};
+    list.Numbered = {"小1 山田太郎*12", "小1 田中*9999", "小2 鈴木*-3", "小2 佐*藤*7"};
+    const struct {
+        int row;
+        std::optional<std::int16_t> pupil;
+    } cases[] = {
+        {0, std::nullopt},   // the separator
+        {1, 12},             // List3 row 0
+        {2, std::nullopt},   // 9999: beyond the tables
+        {3, std::nullopt},   // -3
+        {4, 7},              // a "*" inside the name
+        {5, std::nullopt},   // no such row
+        {-1, std::nullopt},  // nothing selected
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        EXPECT_EQ(ChosenPupil(list, c.row), c.pupil);
+    }
     auto state = StateWithPupil();
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
-    EXPECT_EQ(ConfirmSignIn(*state, "名前を選びなさい", "12", clock), SignInResult::NoNameChosen);
-    EXPECT_EQ(ConfirmSignIn(*state, "", "12", clock), SignInResult::NoNameChosen);
-    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田", "9999", clock), SignInResult::NoNameChosen);
-    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田", "-3", clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(*state, std::nullopt, clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(*state, std::int16_t{5001}, clock), SignInResult::NoNameChosen);
     EXPECT_EQ(state->PupilNumber, 0);
 }
 
@@ -37,7 +55,7 @@ TEST(ConfirmSignIn, WritesThePupilFields) {
     auto state = StateWithPupil();
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     clock.AdvanceSeconds(0.6);
-    EXPECT_EQ(ConfirmSignIn(*state, "小1 山田太郎", "12", clock), SignInResult::SignedIn);
+    EXPECT_EQ(ConfirmSignIn(*state, std::int16_t{12}, clock), SignInResult::SignedIn);
     EXPECT_EQ(state->PupilNumber, 12);
     EXPECT_EQ(state->PupilName, "山田太郎" + std::string(16, ' '));
     EXPECT_EQ(state->PupilGradeLabel, "小１");
