@@ -186,10 +186,10 @@ void namesel::showEvent(QShowEvent* event) {
         QPointer<namesel> screen(this);
         QTimer::singleShot(0, [screen] {
             const QPointer<namesel> self = screen;
-            if (!self)
+            if (IsClosed(self))
                 return;
             self->FormLoad();
-            if (self)
+            if (!IsClosed(self))
                 self->FormActivate();
         });
     }
@@ -204,7 +204,7 @@ void namesel::FormLoad() {
         list_->setCurrentRow(0);
     QPointer<namesel> self(this);
     PumpEvents();
-    if (!self || ended_)
+    if (IsClosed(self) || ended_)
         return;
     ShowCover(false);
 }
@@ -215,13 +215,13 @@ void namesel::FormActivate() {
         return;
     QPointer<namesel> self(this);
     PumpEvents();
-    if (!self || ended_)
+    if (IsClosed(self) || ended_)
         return;
     const bool changed = listMode_ != 1 || !modeButtons_[1]->isChecked();
     modeButtons_[1]->setChecked(true);
     if (changed)
         OnModeChosen(1);
-    if (!self || ended_)
+    if (IsClosed(self) || ended_)
         return;
     // The box holds each of its twelve entries once; the text it shows stays.
     if (grades_->count() != static_cast<int>(NameScreenGradeChoices().size())) {
@@ -233,7 +233,7 @@ void namesel::FormActivate() {
     }
     program_.state().GradeFilterText = Variant(kAllGrades);
     PumpEvents();
-    if (!self || ended_)
+    if (IsClosed(self) || ended_)
         return;
     ShowPrompt();
     ShowCover(false);
@@ -269,14 +269,14 @@ void namesel::ShowRoster() {
         built = RebuildNameListWithRetry(state, program_.clock(), listMode_,
                                          U(grades_->currentText()), aggregate, pause);
     } catch (const NameListGaveUp& e) {
-        if (!self)
+        if (IsClosed(self))
             return;
         --rebuildsRunning_;
         ended_ = true;
         program_.EndWithMessage(this, Q(e.what()), 1);
         return;
     }
-    if (!self)
+    if (IsClosed(self))
         return;  // the screen went while the list was read
     --rebuildsRunning_;
     if (ended_)

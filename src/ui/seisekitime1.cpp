@@ -398,7 +398,7 @@ void seisekitime1::showEvent(QShowEvent* event) {
         QPointer<seisekitime1> screen(this);
         QTimer::singleShot(0, [screen] {
             const QPointer<seisekitime1> self = screen;
-            if (self)
+            if (!IsClosed(self))
                 self->Refresh();
         });
     }
@@ -544,11 +544,11 @@ void seisekitime1::Fill(BoardList list) {
             ReadRecordWindowPatiently(ScoreRecordPath(state.ProgramDataFolder), *scan, window,
                                       waiter);
         } catch (const DataFileError& e) {
-            if (self)
+            if (!IsClosed(self))
                 program_.EndWithFileError(e, this);
             return;
         }
-        if (!self)
+        if (IsClosed(self))
             return;
         records = RunRecordsOf(window);
     }
@@ -613,7 +613,7 @@ void seisekitime1::StartLevel(int level) {
     program_.state().CurrentLevel = static_cast<std::int16_t>(level);
     QPointer<seisekitime1> self(this);
     PumpEvents();
-    if (!self)
+    if (IsClosed(self))
         return;
     program_.StartDrill(level);
 }
