@@ -13,6 +13,7 @@
 
 #include "drill/give_up.h"
 #include "records/score_record_file.h"
+#include "support/drill_harness.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
 #include "support/typing.h"
@@ -28,55 +29,20 @@ namespace {
 
 constexpr int kPupil = 12;
 
-// The program on a copy of the demo tree, with the message boxes and sound device the test picks.
-template <typename Boxes, typename Sound>
-struct Harness {
-    testing::TempDir dir;
-    fs::path tree;
-    testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{10, 0, 0}};
-    testing::FakeRandom random;
-    Boxes messages;
-    Sound sound;
-    std::unique_ptr<ui::Program> program;
+// Level 2 with a time-out of five seconds, its clock ticking every 20 ms.
+template <typename Harness>
+ui::MainFrm* StartShortDrill(Harness& h) {
+    h.program->StartDrillFor(kPupil, "山田 花子", 2);
+    h.state().Settings.MinimumTime[2] = 1;
+    h.program->StartDrill(2);
+    ui::MainFrm* drill = h.Drill();
+    if (drill != nullptr)
+        drill->ClockTimer().setInterval(20);
+    return drill;
+}
 
-    Harness() {
-        fs::copy(fs::u8path(KAGAKU_DEMO_DIR), dir.path() / "tree", fs::copy_options::recursive);
-        tree = dir.path() / "tree";
-        program = std::make_unique<ui::Program>(
-            tree / "kagaku", ui::Program::Services{&clock, &random, &messages, &sound});
-        program->StartUp();
-    }
-    ~Harness() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        program.reset();
-    }
-    SharedState& state() { return program->state(); }
-    ui::MainFrm* Drill() { return qobject_cast<ui::MainFrm*>(program->currentScreen()); }
-    ui::FrmSyuuryou* Result() { return qobject_cast<ui::FrmSyuuryou*>(program->currentScreen()); }
-    bool BackAtMenu() {
-        QWidget* s = program->currentScreen();
-        return s != nullptr && Drill() == nullptr && Result() == nullptr;
-    }
-    std::size_t RecordCount() {
-        return ReadRecordWindow(ScoreRecordPath(state().ProgramDataFolder), 0).Count();
-    }
-    std::int32_t LastSeconds() {
-        const RecordWindow w = ReadRecordWindow(ScoreRecordPath(state().ProgramDataFolder), 0);
-        return w.Record(w.Count() - 1).Seconds;
-    }
-    fs::path GiveUpLog() { return GiveUpLogPath(state().ProgramDataFolder, kPupil); }
-    // Level 2 with a time-out of five seconds, its clock ticking every 20 ms.
-    ui::MainFrm* StartShortDrill() {
-        program->StartDrillFor(kPupil, "山田 花子", 2);
-        state().Settings.MinimumTime[2] = 1;
-        program->StartDrill(2);
-        ui::MainFrm* drill = Drill();
-        if (drill != nullptr)
-            drill->ClockTimer().setInterval(20);
-        return drill;
-    }
-};
+template <typename Boxes, typename Sound>
+using Harness = testing::DrillHarness<Boxes, Sound>;
 
 QPushButton* ButtonOf(QWidget* screen, const char* name) {
     return screen->findChild<QPushButton*>(name);
@@ -120,12 +86,12 @@ private Q_SLOTS:
     void giveUpBoxOpenWhenTimeRunsOut() {
         QFETCH(int, giveUpsBefore);
         QFETCH(bool, givenUp);
-        Harness<testing::BlockingMessageBoxes, testing::FakeSoundDevice> h;
-        QPointer<ui::MainFrm> drill = h.StartShortDrill();
+        Harness<testing::BlockingMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
+        QPointer<ui::MainFrm> drill = StartShortDrill(h);
         QVERIFY(drill != nullptr);
         for (int i = 0; i < giveUpsBefore; ++i)
-            AppendGiveUp(h.GiveUpLog(), h.clock.TodayDate());
-        const std::size_t before = h.RecordCount();
+            AppendGiveUp(h.GiveUpLog(kPupil), h.clock.TodayDate());
+        const std::size_t before = h.Records().Count();
         QString clockWhileOpen;
         bool endingWhileOpen = true;
         h.messages.whileOpen = [&] {
@@ -143,13 +109,13 @@ private Q_SLOTS:
         QVERIFY(!endingWhileOpen);
         if (givenUp) {
             QTRY_VERIFY(h.BackAtMenu());
-            QCOMPARE(h.RecordCount(), before);
-            QCOMPARE(CountGiveUpsToday(h.GiveUpLog(), h.clock.TodayDate()), 1);
+            QCOMPARE(h.Records().Count(), before);
+            QCOMPARE(CountGiveUpsToday(h.GiveUpLog(kPupil), h.clock.TodayDate()), 1);
         } else {
             QTRY_VERIFY(h.Result() != nullptr);
-            QCOMPARE(h.RecordCount(), before + 1);
+            QCOMPARE(h.Records().Count(), before + 1);
             QCOMPARE(h.LastSeconds(), 99999);
-            QCOMPARE(CountGiveUpsToday(h.GiveUpLog(), h.clock.TodayDate()), 5);
+            QCOMPARE(CountGiveUpsToday(h.GiveUpLog(kPupil), h.clock.TodayDate()), 5);
         }
         QTRY_VERIFY(drill.isNull());  // closed screens do go away
     }
@@ -157,10 +123,10 @@ private Q_SLOTS:
     // The time-out falls while the sound of a correct answer plays: the run ends once, after
     // the sound, with a time-out record.
     void timeOutDuringASoundEndsTheRunOnceAfterIt() {
-        Harness<testing::FakeMessageBoxes, testing::WaitingSoundDevice> h;
-        ui::MainFrm* drill = h.StartShortDrill();
+        Harness<testing::FakeMessageBoxes, testing::WaitingSoundDevice> h{TimeOfDay{10, 0, 0}};
+        ui::MainFrm* drill = StartShortDrill(h);
         QVERIFY(drill != nullptr);
-        const std::size_t before = h.RecordCount();
+        const std::size_t before = h.Records().Count();
         bool endedDuringSound = true;
         h.sound.whilePlaying = [&] { h.clock.AdvanceSeconds(10); };
         h.sound.afterPlaying = [&] {
@@ -171,17 +137,17 @@ private Q_SLOTS:
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(!endedDuringSound);
         QTRY_VERIFY(h.Result() != nullptr);
-        QCOMPARE(h.RecordCount(), before + 1);
+        QCOMPARE(h.Records().Count(), before + 1);
         QCOMPARE(h.LastSeconds(), 99999);
     }
 
     // The last answer completes the run; a tick that would fall while the cover lets events run
     // (the clock now past the limit) neither changes the time nor turns it into a time-out.
     void lateTickCannotTimeOutACompletedRun() {
-        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h;
-        ui::MainFrm* drill = h.StartShortDrill();
+        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
+        ui::MainFrm* drill = StartShortDrill(h);
         QVERIFY(drill != nullptr);
-        const std::size_t before = h.RecordCount();
+        const std::size_t before = h.Records().Count();
         h.clock.AdvanceSeconds(3);
         while (true) {
             const TimedDrill& run = *drill->Drill();
@@ -199,7 +165,7 @@ private Q_SLOTS:
             QTest::keyClick(drill, Qt::Key_Return);
         }
         QTRY_VERIFY(h.Result() != nullptr);
-        QCOMPARE(h.RecordCount(), before + 1);
+        QCOMPARE(h.Records().Count(), before + 1);
         QCOMPARE(h.LastSeconds(), 3);
         QCOMPARE(int{h.state().TimedOut}, 0);
     }
@@ -208,7 +174,7 @@ private Q_SLOTS:
     // sound plays; a longer sound brings them as soon as it ends. Enter then presses the
     // focused "メニューへ".
     void resultButtonsComeAsSoonAsTheSoundsEnd() {
-        Harness<testing::FakeMessageBoxes, testing::WaitingSoundDevice> h;
+        Harness<testing::FakeMessageBoxes, testing::WaitingSoundDevice> h{TimeOfDay{10, 0, 0}};
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         QVERIFY(h.Drill() != nullptr);
         h.Drill()->close();
@@ -246,7 +212,7 @@ private Q_SLOTS:
 
     // On the practice screen Enter presses whichever button has the focus, as a pupil expects.
     void enterPressesTheFocusedPracticeButton() {
-        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h;
+        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
         h.program->StartDrillFor(kPupil, "山田 花子", 1);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
@@ -273,16 +239,16 @@ private Q_SLOTS:
     void levelWithoutTimesIsRefused() {
         QFETCH(bool, target);
         QFETCH(QString, named);
-        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h;
+        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         (target ? h.state().Settings.TargetTime : h.state().Settings.MinimumTime)[4] = 0;
-        const std::size_t before = h.RecordCount();
+        const std::size_t before = h.Records().Count();
         h.program->StartDrill(4);
         QVERIFY(h.BackAtMenu());
         QCOMPARE(h.messages.shown().size(), std::size_t{1});
         QVERIFY2(h.messages.shown()[0].text.contains(named),
                  qPrintable(h.messages.shown()[0].text));
-        QCOMPARE(h.RecordCount(), before);
+        QCOMPARE(h.Records().Count(), before);
     }
 };
 

@@ -13,6 +13,7 @@
 #include "common/cp932.h"
 #include "drill/give_up.h"
 #include "records/score_record_file.h"
+#include "support/drill_harness.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
 #include "support/typing.h"
@@ -29,50 +30,7 @@ namespace {
 
 constexpr int kPupil = 12;
 
-struct Harness {
-    testing::TempDir dir;
-    fs::path tree;
-    testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{23, 59, 0}};
-    testing::FakeRandom random;
-    testing::FakeMessageBoxes messages;
-    testing::FakeSoundDevice sound;
-    std::unique_ptr<ui::Program> program;
-
-    Harness() {
-        fs::copy(fs::u8path(KAGAKU_DEMO_DIR), dir.path() / "tree", fs::copy_options::recursive);
-        tree = dir.path() / "tree";
-        program = std::make_unique<ui::Program>(
-            tree / "kagaku", ui::Program::Services{&clock, &random, &messages, &sound});
-        program->StartUp();
-    }
-    ~Harness() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        program.reset();
-    }
-    SharedState& state() { return program->state(); }
-    ui::MainFrm* Drill() { return qobject_cast<ui::MainFrm*>(program->currentScreen()); }
-    ui::FrmSyuuryou* Result() { return qobject_cast<ui::FrmSyuuryou*>(program->currentScreen()); }
-    bool BackAtMenu() {
-        QWidget* s = program->currentScreen();
-        return s != nullptr && Drill() == nullptr && Result() == nullptr;
-    }
-    RecordWindow Records() {
-        return ReadRecordWindow(ScoreRecordPath(state().ProgramDataFolder), 0);
-    }
-    // Makes the first question drawn the problem whose answer is `answer` (in a fresh drill).
-    void FirstQuestionWillBe(int level, const std::string& answer) {
-        const ProblemSet set = LoadProblemSetForLevel(
-            state().AppFolder.empty() ? (tree / "kagaku/").string() : state().AppFolder, level);
-        for (int i = 0; i < set.Count(); ++i) {
-            if (set.problems[static_cast<std::size_t>(i)].answer == answer) {
-                random.Push((i + 0.5) / set.Count());
-                return;
-            }
-        }
-        QFAIL("answer not in the problem file");
-    }
-};
+using Harness = testing::DrillHarness<testing::FakeMessageBoxes, testing::FakeSoundDevice>;
 
 QString Caption(QWidget* screen, const char* name) {
     auto* label = screen->findChild<QLabel*>(name);
