@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/text_ops.h"
+#include "state/level_catalogue.h"
 
 namespace kagaku::admin {
 
@@ -64,6 +65,14 @@ std::string ColumnExplanation(int column) {
         default:
             return "";
     }
+}
+
+std::vector<bool> TimedLevels(const SharedState& state) {
+    std::vector<bool> timed(kLevelSlots, false);
+    for (int k = 1; k <= state.LevelCount && k < kLevelSlots; ++k) {
+        timed[static_cast<std::size_t>(k)] = !IsPracticeLevelNumber(k);
+    }
+    return timed;
 }
 
 std::optional<SettingsProblem> CheckSettingsRows(const std::vector<SettingsRow>& levelRows,

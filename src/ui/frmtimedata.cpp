@@ -367,10 +367,8 @@ bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
 
 bool FrmTimeData::Save() {
     SharedState& state = program_.state();
-    std::vector<bool> timed(kLevelSlots, false);
-    for (int k = 1; k <= state.LevelCount && k < kLevelSlots; ++k)
-        timed[static_cast<std::size_t>(k)] = state.LevelTimed[static_cast<std::size_t>(k)] != 0;
-    if (const auto problem = admin::CheckSettingsRows(grid_.LevelRows(), timed)) {
+    if (const auto problem =
+            admin::CheckSettingsRows(grid_.LevelRows(), admin::TimedLevels(state))) {
         program_.messages().Inform(
             this, QStringLiteral("注意"),
             Q(problem->message) +

@@ -155,5 +155,17 @@ TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
     }
 }
 
+// Only the catalogue's even levels run against the clock; a zero time on a practice level is
+// allowed (the demo tree has them).
+TEST(SettingsCheck, TimedLevelsAreTheCataloguesEvenLevels) {
+    SharedState state;
+    state.LevelCount = 12;
+    const std::vector<bool> timed = TimedLevels(state);
+    EXPECT_FALSE(timed[1]);
+    EXPECT_TRUE(timed[2]);
+    EXPECT_TRUE(timed[12]);
+    EXPECT_FALSE(timed[14]);
+}
+
 }  // namespace
 }  // namespace kagaku::admin
