@@ -102,6 +102,7 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     table_->setObjectName("MSFlexGrid1");
     table_->setColumnCount(1 + kSettingsColumns);
     table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     table_->setFont(UiFont(15));
@@ -134,7 +135,7 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
                             QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), 16),
                     0, Qt::AlignTop);
     left->addLayout(help);
-    middle->addLayout(left, 3);
+    middle->addLayout(left, 5);
 
     auto* right = new QGridLayout;
     right->addWidget(Caption(panel_, "Label7", QStringLiteral("現在までの成績度数分布"), 16), 0, 0,
@@ -149,11 +150,12 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
         list->setFont(FixedFont(12));
         list->setFocusPolicy(Qt::NoFocus);
         list->setUniformItemSizes(true);
+        list->setTextElideMode(Qt::ElideNone);  // the heading line is read in full
     }
     right->addWidget(allRuns_, 2, 0);
     right->addWidget(bestTimes_, 2, 1);
     right->setRowStretch(2, 1);
-    middle->addLayout(right, 2);
+    middle->addLayout(right, 4);
     layout->addLayout(middle, 1);
     auto* empty = Caption(panel_, "Label4", QString(), 12);
     layout->addWidget(empty);
@@ -241,9 +243,6 @@ void FrmTimeData::ShowGrid() {
         for (int c = 1; c <= kSettingsColumns; ++c)
             ShowCell(r, c);
     }
-    const int width = table_->viewport()->width() / (1 + kSettingsColumns);
-    for (int c = 0; c <= kSettingsColumns; ++c)
-        table_->setColumnWidth(c, width);
 }
 
 void FrmTimeData::ShowCell(int row, int column) {

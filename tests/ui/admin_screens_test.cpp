@@ -4,10 +4,12 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -71,6 +73,15 @@ void DoubleClickLine(QListView* list, int row) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
 }
 
+// The screenshot once the screen has grown to the whole display (that arrives as an event).
+void SaveFullScreenShot(QWidget* screen, const QString& name) {
+    const QSize full = QGuiApplication::primaryScreen()->size();
+    if (!QTest::qWaitFor([&] { return screen->size() == full; }, 3000))
+        qWarning("the screen did not grow to the display");
+    QTest::qWait(50);
+    testing::SaveScreenshot(screen, name);
+}
+
 }  // namespace
 
 class AdminScreensTest : public QObject {
@@ -111,7 +122,7 @@ private Q_SLOTS:
         QTest::keyClick(edit, Qt::Key_Down);
         QCOMPARE(allRuns->item(0)->text(), QStringLiteral("レベル3 今まで1回  （★=1）"));
         QVERIFY(Child<QLabel>(h, "Label3")->text().startsWith(QStringLiteral("合格基準タイム")));
-        testing::SaveScreenshot(h.program->currentScreen(), "frmtimedata");
+        SaveFullScreenShot(h.program->currentScreen(), "frmtimedata");
         Click(Child<QPushButton>(h, "Command3"));
         const std::string settings = Cp932ToUtf8(
             testing::ReadBytes(h.DataFolder() / fs::u8path("タイム回数データ.txt")), "");
@@ -143,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(list->currentIndex().row(), 2);
         QVERIFY(list->model()->index(2, 0).data().toString().contains(QStringLiteral("   83秒")));
         QVERIFY(!fs::exists(DeletionCopyPath(h.RecordFile())));
-        testing::SaveScreenshot(h.program->currentScreen(), "frmdata");
+        SaveFullScreenShot(h.program->currentScreen(), "frmdata");
         Click(Child<QPushButton>(h, "Command4"));
         QVERIFY(QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000));
         QVERIFY2(!h.Messages().contains(QStringLiteral("エラー")), qPrintable(h.Messages()));
