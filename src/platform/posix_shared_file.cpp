@@ -14,6 +14,18 @@ namespace kagaku {
 namespace {
 
 std::atomic<std::uint64_t> readCalls{0};
+// Changing calls that may still succeed before the fault seam fails them; negative: no fault.
+std::atomic<long long> changesBeforeFault{-1};
+
+void ChangePoint() {
+    if (changesBeforeFault.load(std::memory_order_relaxed) < 0) {
+        return;
+    }
+    if (changesBeforeFault.fetch_sub(1, std::memory_order_relaxed) <= 0) {
+        changesBeforeFault.store(0, std::memory_order_relaxed);
+        throw FileOperationError(FileErrorKind::Other, EIO, "（試験）ここで止まりました");
+    }
+}
 
 std::string JapaneseDescription(int errnum) {
     switch (errnum) {
@@ -123,6 +135,9 @@ FileOperationError::FileOperationError(FileErrorKind kind, int errorNumber, std:
 SharedFile::SharedFile(const std::filesystem::path& path, Mode mode) : handle_(-1) {
     int flags = O_CLOEXEC;
     flags |= (mode == Mode::ReadOnly) ? O_RDONLY : (O_RDWR | O_CREAT);
+    if (mode != Mode::ReadOnly) {
+        ChangePoint();
+    }
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
@@ -168,6 +183,7 @@ std::size_t SharedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
 }
 
 void SharedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+    ChangePoint();
     const auto* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
@@ -183,12 +199,14 @@ void SharedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
 }
 
 void SharedFile::Truncate(std::uint64_t size) {
+    ChangePoint();
     if (::ftruncate(Fd(handle_), Offset(size)) != 0) {
         ThrowErrno(errno);
     }
 }
 
 void SharedFile::Sync() {
+    ChangePoint();
     if (::fsync(Fd(handle_)) != 0) {
         ThrowErrno(errno);
     }
@@ -235,6 +253,36 @@ bool SharedFile::IsStillAt(const std::filesystem::path& path) const {
         ThrowErrno(errno);
     }
     return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+}
+
+void SharedFile::Remove(const std::filesystem::path& path) {
+    ChangePoint();
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        ThrowErrno(errno);
+    }
+}
+
+void SharedFile::SyncFolder(const std::filesystem::path& folder) {
+    ChangePoint();
+    int fd;
+    do {
+        fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        ThrowErrno(errno);
+    }
+    // Some file systems (network shares among them) cannot flush a folder; the data itself
+    // has been flushed already, so that is no error.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) {
+        int err = errno;
+        ::close(fd);
+        ThrowErrno(err);
+    }
+    ::close(fd);
+}
+
+void FailFileChangesAfter(long long count) {
+    changesBeforeFault.store(count < 0 ? -1 : count, std::memory_order_relaxed);
 }
 
 std::uint64_t SharedFile::ReadCallCount() {

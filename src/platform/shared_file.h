@@ -71,9 +71,20 @@ public:
     // network share); for measurements.
     static std::uint64_t ReadCallCount();
 
+    // Removes the file (a file that is not there counts as removed).
+    static void Remove(const std::filesystem::path& path);
+    // Flushes the folder's entries (a file created, renamed or removed in it) to the disk.
+    static void SyncFolder(const std::filesystem::path& folder);
+
 private:
     std::intptr_t handle_;
     bool classicLocks_ = false;  // the file system has no open-file-description locks
 };
+
+// Fault seam for the crash tests: after `count` more changing calls (create, write, truncate,
+// sync, remove, folder sync) have succeeded, the next one and every later one fail with an
+// Other error, as if the machine had stopped at that point. A negative count switches it off
+// (the program never switches it on).
+void FailFileChangesAfter(long long count);
 
 }  // namespace kagaku

@@ -33,9 +33,9 @@ std::array<std::string, kSettingsColumns> LevelSettingsHeadings() {
             "禁点",     "判期間",   "禁期間",   "",        "",          ""};
 }
 
-void LoadLevelSettings(const std::filesystem::path& file, LevelSettings& settings) {
-    FieldReader reader = FieldReader::FromFile(file);
-    // Read everything first, so that a damaged file leaves the table as it was.
+std::vector<std::vector<std::string>> ReadLevelSettingsGroups(std::string text,
+                                                              const std::string& fileForMessages) {
+    FieldReader reader(std::move(text), fileForMessages);
     std::vector<std::vector<std::string>> groups;
     while (!reader.AtEnd()) {
         if (groups.size() >= static_cast<std::size_t>(kMaxSettingsLines)) {
@@ -51,6 +51,13 @@ void LoadLevelSettings(const std::filesystem::path& file, LevelSettings& setting
                     "行目の途中でファイルが終わっています（1行に12項目が必要です）。");
         }
     }
+    return groups;
+}
+
+void LoadLevelSettings(const std::filesystem::path& file, LevelSettings& settings) {
+    // Read everything first, so that a damaged file leaves the table as it was.
+    const std::vector<std::vector<std::string>> groups =
+        ReadLevelSettingsGroups(ReadCp932File(file), PathText(file));
     for (std::size_t k = 0; k < groups.size(); ++k) {
         const auto& g = groups[k];
         settings.TargetTime[k] = Narrow<std::int32_t>(WholeNumberOf(g[0]));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/field_list.h"
 #include "common/variant.h"
 #include "records/aggregates.h"
 
@@ -45,6 +46,12 @@ std::array<std::string, kSettingsColumns> LevelSettingsHeadings();
 // DataFileError when the file is missing, undecodable, holds more than 36 lines' worth of
 // items, or ends in the middle of a group of twelve.
 void LoadLevelSettings(const std::filesystem::path& file, LevelSettings& settings);
+
+// The items of the file's text as read, twelve per group (group 0 the heading line). Throws
+// DataFileError (naming fileForMessages) for more than 36 groups or a file that ends in the
+// middle of a group.
+std::vector<std::vector<std::string>> ReadLevelSettingsGroups(std::string text,
+                                                              const std::string& fileForMessages);
 
 // Writes rows of twelve texts (row 0 the headings) as plain comma-separated CR LF lines in code
 // page 932, replacing the file atomically, then loads it again into settings.

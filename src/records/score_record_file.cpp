@@ -1,5 +1,6 @@
 #include "records/score_record_file.h"
 
+#include <cstring>
 #include <memory>
 #include <system_error>
 #include <type_traits>
@@ -35,6 +36,108 @@ auto Patiently(BusyFileWait& busy, Step&& step) -> decltype(step()) {
     }
 }
 
+std::uint64_t WholeRecordsOf(std::uint64_t size) {
+    return size / kScoreRecordSize;
+}
+
+// The trailer of the deletion copy.
+constexpr char kCopyMark[8] = {'K', 'G', 'K', 'D', 'E', 'L', '0', '1'};
+constexpr std::size_t kCopyTrailerSize = 32;
+
+void PutU64(char* p, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+
+std::uint64_t GetU64(const char* p) {
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) {
+        v = (v << 8) | static_cast<unsigned char>(p[i]);
+    }
+    return v;
+}
+
+std::uint64_t Checksum(std::string_view bytes, std::uint64_t n, std::uint64_t size) {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    auto mix = [&](unsigned char c) {
+        h ^= c;
+        h *= 1099511628211ull;
+    };
+    for (char c : bytes) {
+        mix(static_cast<unsigned char>(c));
+    }
+    for (int i = 0; i < 8; ++i) {
+        mix(static_cast<unsigned char>((n >> (8 * i)) & 0xFF));
+        mix(static_cast<unsigned char>((size >> (8 * i)) & 0xFF));
+    }
+    return h;
+}
+
+// The records that a deletion of record n moves, with the trailer.
+std::string DeletionCopy(const std::string& later, std::uint64_t n, std::uint64_t sizeBefore) {
+    std::string copy = later;
+    char trailer[kCopyTrailerSize];
+    std::memcpy(trailer, kCopyMark, sizeof kCopyMark);
+    PutU64(trailer + 8, n);
+    PutU64(trailer + 16, sizeBefore);
+    PutU64(trailer + 24, Checksum(later, n, sizeBefore));
+    copy.append(trailer, kCopyTrailerSize);
+    return copy;
+}
+
+// The moving part of a deletion, from a finished copy: the later records go to record n's
+// place, the file ends after them. Running it twice does no harm.
+void MoveDown(SharedFile& f, std::uint64_t n, std::uint64_t sizeBefore, const std::string& later) {
+    f.WriteAt((n - 1) * kScoreRecordSize, later.data(), later.size());
+    f.Truncate((WholeRecordsOf(sizeBefore) - 1) * kScoreRecordSize);
+    f.Sync();
+}
+
+void RemoveCopy(const fs::path& copyPath) {
+    SharedFile::Remove(copyPath);
+    SharedFile::SyncFolder(copyPath.parent_path());
+}
+
+// Called with the writers' lock held. A copy whose trailer is whole and whose checksum holds
+// was flushed before the record file was touched: the deletion is finished from it. Any other
+// copy was cut short before the record file was touched: it is only removed.
+void FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
+    const fs::path copyPath = DeletionCopyPath(file);
+    std::string copy;
+    try {
+        SharedFile c(copyPath, SharedFile::Mode::ReadOnly);
+        copy.resize(static_cast<std::size_t>(c.Size()));
+        copy.resize(c.ReadAt(0, copy.data(), copy.size()));
+    } catch (const FileOperationError& e) {
+        if (e.kind() == FileErrorKind::NotFound) {
+            return;  // the usual case: no deletion was interrupted
+        }
+        throw;
+    }
+    bool finished = false;
+    std::uint64_t n = 0;
+    std::uint64_t sizeBefore = 0;
+    std::string later;
+    if (copy.size() >= kCopyTrailerSize &&
+        (copy.size() - kCopyTrailerSize) % kScoreRecordSize == 0) {
+        const char* trailer = copy.data() + copy.size() - kCopyTrailerSize;
+        n = GetU64(trailer + 8);
+        sizeBefore = GetU64(trailer + 16);
+        later = copy.substr(0, copy.size() - kCopyTrailerSize);
+        const std::uint64_t whole = WholeRecordsOf(sizeBefore);
+        finished = std::memcmp(trailer, kCopyMark, sizeof kCopyMark) == 0 && n >= 1 && n <= whole &&
+                   later.size() == (whole - n) * kScoreRecordSize &&
+                   GetU64(trailer + 24) == Checksum(later, n, sizeBefore) &&
+                   // The file still holds at least the records before n and the copy's length.
+                   records.Size() >= (whole - 1) * kScoreRecordSize;
+    }
+    if (finished) {
+        MoveDown(records, n, sizeBefore, later);
+    }
+    RemoveCopy(copyPath);
+}
+
 // Opens the file, takes the writers' lock and makes sure the path still names the locked file,
 // then runs work(file, busy). Busy steps are repeated after a second; any other error closes
 // the file (releasing the lock, so that other machines are not held up while a message is
@@ -57,6 +160,8 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
             if (!Patiently(busy, [&] { return opened->IsStillAt(file); })) {
                 continue;
             }
+            // A deletion that stopped half way is finished before anything else is written.
+            Patiently(busy, [&] { FinishDeletionUnderLock(file, *opened); });
             if constexpr (std::is_void_v<decltype(work(*opened, busy))>) {
                 work(*opened, busy);
                 opened->UnlockRange(kRecordLockOffset, kRecordLockLength);
@@ -73,10 +178,6 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
             }
         }
     }
-}
-
-std::uint64_t WholeRecordsOf(std::uint64_t size) {
-    return size / kScoreRecordSize;
 }
 
 [[noreturn]] void ThrowNoSuchRecord(const fs::path& file, std::uint64_t n, std::uint64_t whole) {
@@ -163,24 +264,69 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
     });
 }
 
-void RewriteScoreRecord(const fs::path& file, std::uint64_t n, const ScoreRecord& record,
-                        RecordFileWaiter& waiter) {
-    const ScoreRecordBytes bytes = EncodeScoreRecord(record);
-    UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
-        std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
-        if (n < 1 || n > whole) {
-            ThrowNoSuchRecord(file, n, whole);
+void FinishInterruptedDeletion(const fs::path& file, RecordFileWaiter& waiter) {
+    std::error_code ec;
+    if (!fs::exists(DeletionCopyPath(file), ec)) {
+        return;
+    }
+    UnderWritersLock(file, waiter, [](SharedFile&, BusyFileWait&) {});
+}
+
+fs::path DeletionCopyPath(const fs::path& recordFile) {
+    return recordFile.parent_path() / fs::u8path(kDeletionCopyFileName);
+}
+
+namespace {
+
+// Under the lock: is there a record n, and does it hold the expected bytes? Without expected
+// bytes a missing record is an error.
+bool RecordIsAsExpected(const fs::path& file, SharedFile& f, BusyFileWait& busy, std::uint64_t n,
+                        std::uint64_t whole, const ScoreRecordBytes* expected) {
+    if (n < 1 || n > whole) {
+        if (expected != nullptr) {
+            return false;
         }
+        ThrowNoSuchRecord(file, n, whole);
+    }
+    if (expected == nullptr) {
+        return true;
+    }
+    ScoreRecordBytes now{};
+    std::size_t got = Patiently(
+        busy, [&] { return f.ReadAt((n - 1) * kScoreRecordSize, now.data(), now.size()); });
+    return got == now.size() && now == *expected;
+}
+
+}  // namespace
+
+RecordChange RewriteScoreRecord(const fs::path& file, std::uint64_t n, const ScoreRecord& record,
+                                RecordFileWaiter& waiter, const ScoreRecordBytes* expected) {
+    const ScoreRecordBytes bytes = EncodeScoreRecord(record);
+    bool written = false;
+    return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
+        std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
+        // Tried again after a failure past the write: the record may already hold the new bytes.
+        if (written && RecordIsAsExpected(file, f, busy, n, whole, &bytes)) {
+            return RecordChange::Done;
+        }
+        if (!RecordIsAsExpected(file, f, busy, n, whole, expected)) {
+            return RecordChange::RecordDiffers;
+        }
+        written = true;
         Patiently(busy, [&] { f.WriteAt((n - 1) * kScoreRecordSize, bytes.data(), bytes.size()); });
         Patiently(busy, [&] { f.Sync(); });
+        return RecordChange::Done;
     });
 }
 
-void DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFileWaiter& waiter) {
-    UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
-        std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
-        if (n < 1 || n > whole) {
-            ThrowNoSuchRecord(file, n, whole);
+RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFileWaiter& waiter,
+                               const ScoreRecordBytes* expected) {
+    const fs::path copyPath = DeletionCopyPath(file);
+    return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
+        const std::uint64_t sizeBefore = Patiently(busy, [&] { return f.Size(); });
+        const std::uint64_t whole = WholeRecordsOf(sizeBefore);
+        if (!RecordIsAsExpected(file, f, busy, n, whole, expected)) {
+            return RecordChange::RecordDiffers;
         }
         std::string later(static_cast<std::size_t>((whole - n) * kScoreRecordSize), '\0');
         Patiently(busy, [&] {
@@ -188,9 +334,27 @@ void DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFileWaiter& 
                 throw FileOperationError(FileErrorKind::Other, 0, "記録を読み切れませんでした");
             }
         });
-        Patiently(busy, [&] { f.WriteAt((n - 1) * kScoreRecordSize, later.data(), later.size()); });
-        Patiently(busy, [&] { f.Truncate((whole - 1) * kScoreRecordSize); });
-        Patiently(busy, [&] { f.Sync(); });
+        // 1. The copy, flushed with its folder entry, before the record file is touched. From
+        // here on a failure is not tried again by this call: the copy may be whole, and the
+        // next writer to take the lock finishes or drops the deletion from it.
+        const std::string copy = DeletionCopy(later, n, sizeBefore);
+        try {
+            SharedFile c(copyPath, SharedFile::Mode::ReadWriteCreate);
+            c.Truncate(0);
+            c.WriteAt(0, copy.data(), copy.size());
+            c.Sync();
+            SharedFile::SyncFolder(copyPath.parent_path());
+            // 2. The move, flushed. 3. The copy goes.
+            MoveDown(f, n, sizeBefore, later);
+            RemoveCopy(copyPath);
+        } catch (const FileOperationError& e) {
+            throw DataFileError(
+                PathText(file),
+                "記録" + std::to_string(n) + "の消去の途中でエラーが発生しました（" +
+                    e.description() +
+                    "）。次にこのファイルに書き込むときに、消去を仕上げるか取り消します。");
+        }
+        return RecordChange::Done;
     });
 }
 

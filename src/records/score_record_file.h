@@ -63,14 +63,38 @@ ScoreRecord ReadScoreRecord(const std::filesystem::path& file, std::uint64_t n);
 std::uint64_t AppendScoreRecord(const std::filesystem::path& file, const ScoreRecord& record,
                                 RecordFileWaiter& waiter);
 
-// Writes the record over record n (from 1) under the lock. Throws DataFileError when the file
-// has no whole record n or the waiter gives up.
-void RewriteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
-                        const ScoreRecord& record, RecordFileWaiter& waiter);
+// The copy a deletion keeps beside the record file while it moves records: the records after
+// the deleted one, then a 32-byte trailer (a mark, the number of the deleted record, the file's
+// length before the deletion and a checksum). Read as a record file it shows the records the
+// deletion moves. Its presence means that a deletion was interrupted.
+inline constexpr const char* kDeletionCopyFileName = "成績累積データtemp.dat";
+std::filesystem::path DeletionCopyPath(const std::filesystem::path& recordFile);
+// Takes the writers' lock only to finish (or drop) an interrupted deletion, so that a reader
+// that lists every record sees the file whole.
+void FinishInterruptedDeletion(const std::filesystem::path& file, RecordFileWaiter& waiter);
 
-// Removes record n (from 1) under the lock by moving the later records down in place and
-// shortening the file; a partial record at the end goes too. Later records are renumbered.
-void DeleteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
-                       RecordFileWaiter& waiter);
+// What a rewrite or deletion that was given the record's expected bytes found under the lock.
+enum class RecordChange {
+    Done,
+    RecordDiffers,  // record n no longer holds the expected bytes (or is gone): nothing written
+};
+
+// Writes the record over record n (from 1) under the lock. With expected, writes only when
+// record n still holds exactly those bytes. Throws DataFileError when the file has no whole
+// record n (and no bytes were expected) or the waiter gives up.
+RecordChange RewriteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
+                                const ScoreRecord& record, RecordFileWaiter& waiter,
+                                const ScoreRecordBytes* expected = nullptr);
+
+// Removes record n (from 1) under the lock; a partial record at the end goes too and later
+// records are renumbered. The records after n are first copied to 成績累積データtemp.dat and
+// flushed; then they are moved down in place, the file is shortened and flushed, and the copy
+// is removed. If the machine stops on the way, whoever takes the lock next finishes the
+// deletion from the copy (or, when the copy itself was not finished, just removes it: the
+// record file was not touched yet). With expected, deletes only when record n still holds
+// exactly those bytes.
+RecordChange DeleteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
+                               RecordFileWaiter& waiter,
+                               const ScoreRecordBytes* expected = nullptr);
 
 }  // namespace kagaku

@@ -26,6 +26,7 @@
 #include "board/level_menu.h"
 #include "common/errors.h"
 #include "records/aggregation.h"
+#include "ui/data_panel.h"
 #include "ui/look.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
@@ -234,6 +235,9 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     counts->addWidget(todayTotal_, 0, Qt::AlignRight);
     counts->addWidget(minutes_, 0, Qt::AlignRight);
     header->addLayout(counts);
+    // The teacher's data panel.
+    dataPanel_ = new DataPanel(program_, this);
+    header->addWidget(dataPanel_->button());
     header->addWidget(back_);
 
     auto* choices = new QHBoxLayout;
@@ -452,6 +456,7 @@ void seisekitime1::Refresh() {
     activationInProgress_ = false;
     ApplyPracticeTargets(state);
     ShowListCover(false);
+    dataPanel_->button()->setVisible(header.ShowDataButton);
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
@@ -490,6 +495,7 @@ void seisekitime1::ClearBoard() {
 }
 
 void seisekitime1::DisplaySwitch(int index) {
+    dataPanel_->HidePanel();
     ClearBoard();
     if (activationInProgress_)
         return;
@@ -604,7 +610,7 @@ void seisekitime1::ApplyLocks() {
 void seisekitime1::StartLevel(int level) {
     if (level < 1 || level >= static_cast<int>(columns_.size()))
         return;
-    if (!At(level).start->isEnabled() || starting_)
+    if (!At(level).start->isEnabled() || starting_ || dataPanel_->IsShown())
         return;
     // A second key or click while the cover is painted must not start the drill twice.
     starting_ = true;
@@ -659,7 +665,7 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
                 const int level = static_cast<int>(i);
                 if (mouse->button() != Qt::LeftButton ||
                     !columns_[i].name->rect().contains(mouse->position().toPoint()) ||
-                    !At(level).start->isEnabled() || starting_)
+                    !At(level).start->isEnabled() || starting_ || dataPanel_->IsShown())
                     return true;
                 starting_ = true;
                 program_.state().CurrentLevel = static_cast<std::int16_t>(level);

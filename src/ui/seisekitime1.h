@@ -21,6 +21,7 @@ class QScrollBar;
 
 namespace kagaku::ui {
 
+class DataPanel;
 class Program;
 
 class seisekitime1 final : public QWidget {
@@ -98,6 +99,7 @@ private:
     bool starting_ = false;  // a level is being started; further starts are ignored
     bool activationInProgress_ = false;
     bool refreshed_ = false;
+    DataPanel* dataPanel_ = nullptr;  // Command8 and Picture7: the teacher's data panel
 };
 
 }  // namespace kagaku::ui

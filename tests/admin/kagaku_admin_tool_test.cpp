@@ -173,5 +173,39 @@ TEST_F(AdminTool, FailuresAreOneLine) {
     ExpectOneErrorLine(Run({"check"}));
 }
 
+// The record manager's operations: the manager's lines, a correction that changes only the
+// pupil and seconds, a deletion, and one error line for a record that is not there.
+TEST_F(AdminTool, ListRewriteAndDeleteWorkOnSingleRecords) {
+    Records({At(today_, 2, 2, 30, 0.5), At(today_, 3, 4, 99999, 0.5), At(today_, 2, 3, 41, 0.5)});
+    ToolResult list = Run({"list"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    // The grade column follows today's school year.
+    const std::string first = list.out.substr(0, list.out.find('\n'));
+    EXPECT_EQ(first.rfind("   1 2024/06/10　 12:00:00ﾚﾍﾞﾙ2　   30秒 　   2 青木　さくら ", 0), 0u)
+        << first;
+    EXPECT_NE(first.find("++さくら進学塾"), std::string::npos) << first;
+
+    const std::string before = testing::ReadBytes(recordFile_);
+    ToolResult rewrite = Run({"rewrite", "--record", "2", "--pupil", "12", "--seconds", "45"});
+    ASSERT_EQ(rewrite.status, 0) << rewrite.err;
+    const std::string after = testing::ReadBytes(recordFile_);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const std::size_t at = i - 44;
+        const bool changed = i >= 44 && i < 88 && ((at >= 16 && at < 18) || (at >= 20 && at < 24));
+        EXPECT_EQ(after[i] != before[i], changed && after[i] != before[i]) << "byte " << i;
+    }
+    EXPECT_EQ(DecodeScoreRecord(after.data() + 44).PupilNumber, 12);
+    EXPECT_EQ(DecodeScoreRecord(after.data() + 44).Seconds, 45);
+
+    ToolResult deleted = Run({"delete", "--record", "1"});
+    ASSERT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_EQ(testing::ReadBytes(recordFile_), after.substr(44));
+    ExpectOneErrorLine(Run({"delete", "--record", "3"}));
+    ExpectOneErrorLine(Run({"rewrite", "--record", "9", "--seconds", "4"}));
+    ExpectOneErrorLine(Run({"rewrite", "--record", "1", "--seconds", "100000"}));
+    EXPECT_EQ(fs::file_size(recordFile_), 88u);
+}
+
 }  // namespace
 }  // namespace kagaku

@@ -4,6 +4,7 @@
 //   append_helper tear FILE                 takes the writers' lock, writes the first 20 bytes
 //                                           of a record (pupil 999) and dies by SIGKILL
 //   append_helper hold FILE MILLISECONDS    takes the writers' lock, prints "locked", holds it
+//   append_helper delete FILE N             deletes record N (the tests kill it on the way)
 #include <signal.h>
 #include <unistd.h>
 
@@ -92,6 +93,11 @@ int main(int argc, char** argv) {
         }
         if (mode == "tear" && argc == 3) {
             return Tear(argv[2]);
+        }
+        if (mode == "delete" && argc == 4) {
+            QuickWaiter waiter;
+            DeleteScoreRecord(argv[2], std::strtoull(argv[3], nullptr, 10), waiter);
+            return 0;
         }
         if (mode == "hold" && argc == 4) {
             return Hold(argv[2], std::atoi(argv[3]));

@@ -39,6 +39,11 @@ int RunCheck(const SharedState& state);
 int RunExport(const CommandLine& line, const SharedState& state);
 int RunAddRun(const CommandLine& line, const SharedState& state);
 int RunStanding(const CommandLine& line, const SharedState& state);
+// The record manager's operations: list its lines, correct or delete one record, each under
+// the writers' lock.
+int RunList(const SharedState& state);
+int RunRewrite(const CommandLine& line, const SharedState& state);
+int RunDelete(const CommandLine& line, const SharedState& state);
 
 // Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
 // a damaged one throws DataFileError.

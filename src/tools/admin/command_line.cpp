@@ -12,6 +12,9 @@ const std::map<std::string, std::vector<std::string>>& KnownOptions() {
         {"export", {"encoding"}},
         {"add-run", {"pupil", "level", "seconds"}},
         {"standing", {"pupil", "now"}},
+        {"list", {}},
+        {"rewrite", {"record", "pupil", "seconds"}},
+        {"delete", {"record"}},
     };
     return known;
 }
@@ -52,7 +55,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
         throw UsageError(
             "使い方: kagaku-admin [--app-folder DIR] check | export [--encoding utf-8|cp932] | "
             "add-run --pupil N --level L --seconds S | standing --pupil N [--now \"yyyy-mm-dd "
-            "hh:mm:ss\"]");
+            "hh:mm:ss\"] | list | rewrite --record N [--pupil P] [--seconds S] | delete --record N");
     }
     auto known = KnownOptions().find(line.command);
     if (known == KnownOptions().end()) {

@@ -1,4 +1,4 @@
-// kagaku-admin: check, export, add-run and standing on the score record file. Every failure is
+// kagaku-admin: check, export, add-run, standing, list, rewrite and delete on the score record file. Every failure is
 // one line on standard error and a non-zero status.
 #include <unistd.h>
 
@@ -54,6 +54,15 @@ int main(int argc, char** argv) {
         }
         if (line.command == "add-run") {
             return admin::RunAddRun(line, state);
+        }
+        if (line.command == "list") {
+            return admin::RunList(state);
+        }
+        if (line.command == "rewrite") {
+            return admin::RunRewrite(line, state);
+        }
+        if (line.command == "delete") {
+            return admin::RunDelete(line, state);
         }
         return admin::RunStanding(line, state);
     } catch (const DataFileError& e) {

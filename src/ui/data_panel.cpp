@@ -1,0 +1,78 @@
+#include "ui/data_panel.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/frmdata.h"
+#include "ui/frmtimedata.h"
+#include "ui/look.h"
+#include "ui/program.h"
+
+namespace kagaku::ui {
+
+DataPanel::DataPanel(Program& program, QWidget* menu)
+    : QObject(menu), program_(program), menu_(menu) {
+    button_ = new QPushButton(QStringLiteral("データ処理"), menu);
+    button_->setObjectName("Command8");
+    button_->setFont(UiFont(16));
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setMinimumSize(Scaled(110), Scaled(40));
+    button_->hide();
+    connect(button_, &QPushButton::clicked, this, &DataPanel::ShowPanel);
+
+    panel_ = new QFrame(menu);
+    panel_->setObjectName("Picture7");
+    panel_->setFrameShape(QFrame::Box);
+    panel_->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(panel_);
+    const QString captions[] = {QStringLiteral("データ変更"),
+                                QStringLiteral("合格タイムデータ変更")};
+    for (int i = 0; i < 2; ++i) {
+        auto* open = new QPushButton(captions[i], panel_);
+        open->setObjectName(QStringLiteral("Command10_%1").arg(i));
+        open->setFont(UiFont(18));
+        open->setMinimumSize(Scaled(260), Scaled(44));
+        connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
+        layout->addWidget(open);
+    }
+    auto* back = new QPushButton(QStringLiteral("戻る"), panel_);
+    back->setObjectName("Command12");
+    back->setFont(UiFont(18));
+    back->setMinimumSize(Scaled(260), Scaled(44));
+    connect(back, &QPushButton::clicked, this, &DataPanel::HidePanel);
+    layout->addWidget(back);
+    panel_->adjustSize();
+    panel_->hide();
+}
+
+bool DataPanel::IsShown() const {
+    return panel_->isVisible();
+}
+
+void DataPanel::ShowPanel() {
+    panel_->adjustSize();
+    panel_->move((menu_->width() - panel_->width()) / 2, (menu_->height() - panel_->height()) / 3);
+    panel_->show();
+    panel_->raise();
+}
+
+void DataPanel::HidePanel() {
+    panel_->hide();
+}
+
+void DataPanel::Open(int index) {
+    // A second click while the new screen is being shown opens nothing more; the panel stays
+    // shown and the menu is closed by the new screen.
+    if (opening_) {
+        return;
+    }
+    opening_ = true;
+    if (index == 0) {
+        ShowRecordManager(program_);
+    } else {
+        ShowLevelSettingsEditor(program_);
+    }
+}
+
+}  // namespace kagaku::ui

@@ -1,0 +1,38 @@
+#pragma once
+// The teacher's data panel of the level menu: the button Command8 ("データ処理"), shown only to
+// the teacher, opens Picture7 with the two administration screens and "戻る". While the panel
+// shows, the menu's start buttons and keys start nothing.
+
+#include <QObject>
+
+class QFrame;
+class QPushButton;
+class QWidget;
+
+namespace kagaku::ui {
+
+class Program;
+
+class DataPanel final : public QObject {
+    Q_OBJECT
+
+public:
+    // Creates the button and the hidden panel as children of the menu.
+    DataPanel(Program& program, QWidget* menu);
+    QPushButton* button() const { return button_; }
+    bool IsShown() const;
+    // Closes the panel (戻る, and every display switch of the menu).
+    void HidePanel();
+
+private:
+    void ShowPanel();
+    void Open(int index);
+
+    Program& program_;
+    QWidget* menu_;
+    QPushButton* button_;  // Command8
+    QFrame* panel_;        // Picture7
+    bool opening_ = false;
+};
+
+}  // namespace kagaku::ui

@@ -1,0 +1,74 @@
+#pragma once
+// FrmData, the score record manager: every record of the score record file as one line of a
+// model-based list (built from one read by admin::BuildRecordListing), and an edit panel opened
+// by a double click that corrects the pupil or the time of one record or deletes it. Both go
+// through the record file's lock and are refused when the record changed since the double
+// click.
+
+#include <QWidget>
+#include <memory>
+
+#include "admin/record_manager.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QPushButton;
+class QScrollBar;
+
+namespace kagaku::ui {
+
+class Program;
+class RecordLinesModel;
+
+class FrmData final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmData(Program& program);
+    ~FrmData() override;
+
+    // Command1_Click: reads the roster and the whole record file and shows the list.
+    void BuildList();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OpenPanel(const QModelIndex& index);  // List1_DblClick
+    void HidePanel();                          // List1_Click
+    void Rewrite();                            // Command2_Click
+    void Delete();                             // Command3_Click
+    void Back();                               // Command4_Click
+    void SelectLine(std::optional<std::size_t> line);
+    void RecordChangedElsewhere();
+    std::filesystem::path RecordFile() const;
+
+    Program& program_;
+    admin::RosterLookup roster_;
+    admin::RecordListing listing_;
+    RecordLinesModel* model_ = nullptr;
+    std::uint64_t selectedRecord_ = 0;  // SelectedRecord
+    ScoreRecordBytes readBytes_{};      // the record as read at the double click
+    QListView* list_ = nullptr;         // List1
+    QFrame* panel_ = nullptr;           // Picture3
+    QLabel* number_ = nullptr;          // Label1
+    QLabel* level_ = nullptr;           // Label2(1)
+    QLabel* date_ = nullptr;            // Label2(2)
+    QLabel* grade_ = nullptr;           // Label2(4)
+    QComboBox* pupil_ = nullptr;        // Combo1
+    QLineEdit* seconds_ = nullptr;      // Text1(1)
+    QScrollBar* scroll_ = nullptr;      // VScroll1
+    QPushButton* rewrite_ = nullptr;    // Command2
+    QPushButton* delete_ = nullptr;     // Command3
+    QFrame* cover_ = nullptr;           // Picture1
+    bool busy_ = false;                 // a rewrite, deletion or the way back is under way
+};
+
+// Opens the manager in place of the level menu.
+void ShowRecordManager(Program& program);
+
+}  // namespace kagaku::ui

@@ -1,0 +1,71 @@
+#pragma once
+// FrmTimeData, the level settings editor: タイム回数データ.txt in a grid (one row per level)
+// with an edit box laid over the current cell, the explanation of the current column, and the
+// distributions of the recorded times of the current row's level. Nothing reaches the file
+// until "更新記録"; the grid and its checks are admin::SettingsGrid, the distributions
+// admin::TimeDistributions (read once when the editor opens, after 元に戻す and after a save).
+
+#include <QWidget>
+
+#include "admin/settings_editor.h"
+#include "admin/time_distribution.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+namespace kagaku::ui {
+
+class Program;
+
+class FrmTimeData final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmTimeData(Program& program);
+
+    // TextToGrid転送 and GridToText転送.
+    void TextToGrid();
+    void GridToText();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Activate();
+    bool LoadGrid();  // Command2_Click; false when the file could not be read
+    void ReadRecords();
+    void ShowGrid();
+    void ShowCell(int row, int column);
+    void PlaceEditBox();
+    void DrawDistributions();  // Command7_Click
+    bool Save();               // Command3_Click; false when nothing was written
+    void Back();               // Command4_Click
+    void CellClicked(int tableRow, int tableColumn);
+    bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
+    std::filesystem::path SettingsFile() const;
+
+    Program& program_;
+    admin::SettingsGrid grid_;
+    admin::TimeDistributions distributions_;
+    QFrame* panel_ = nullptr;           // Picture1
+    QTableWidget* table_ = nullptr;     // MSFlexGrid1
+    QLineEdit* edit_ = nullptr;         // Gridinputtext
+    QLabel* explanation_ = nullptr;     // Label3
+    QListWidget* allRuns_ = nullptr;    // List3
+    QListWidget* bestTimes_ = nullptr;  // List4
+    QFrame* cover_ = nullptr;           // Picture6
+    int histogramLevel_ = 0;            // HistogramLevel
+    bool activated_ = false;
+    bool busy_ = false;  // a save or the way back is under way: further clicks do nothing
+};
+
+// Opens the editor in place of the level menu.
+void ShowLevelSettingsEditor(Program& program);
+
+}  // namespace kagaku::ui
