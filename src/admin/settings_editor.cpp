@@ -70,7 +70,9 @@ std::string ColumnExplanation(int column) {
 std::vector<bool> TimedLevels(const SharedState& state) {
     std::vector<bool> timed(kLevelSlots, false);
     for (int k = 1; k <= state.LevelCount && k < kLevelSlots; ++k) {
-        timed[static_cast<std::size_t>(k)] = !IsPracticeLevelNumber(k);
+        const auto slot = static_cast<std::size_t>(k);
+        // The levels the drill runs against the clock, as the drill's start decides them.
+        timed[slot] = state.LevelTimed[slot] == 1 && !IsPracticeLevel(state.LevelNames[slot]);
     }
     return timed;
 }

@@ -4,6 +4,7 @@
 
 #include "admin/settings_editor.h"
 #include "common/errors.h"
+#include "state/level_catalogue.h"
 #include "support/test_support.h"
 
 namespace kagaku::admin {
@@ -159,7 +160,7 @@ TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
 // allowed (the demo tree has them).
 TEST(SettingsCheck, TimedLevelsAreTheCataloguesEvenLevels) {
     SharedState state;
-    state.LevelCount = 12;
+    BuildLevelCatalogue(state);
     const std::vector<bool> timed = TimedLevels(state);
     EXPECT_FALSE(timed[1]);
     EXPECT_TRUE(timed[2]);
