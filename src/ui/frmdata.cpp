@@ -309,8 +309,8 @@ void FrmData::Delete() {
         return;
     busy_ = true;
     const bool sure =
-        program_.messages().Ask(this, QStringLiteral("注意"),
-                                QStringLiteral("本当に消去しますか")) == MessageBoxes::Answer::Yes;
+        program_.messages().Confirm(this, QStringLiteral("注意"),
+                                    QStringLiteral("本当に消去しますか")) == MessageBoxes::Answer::Ok;
     busy_ = false;
     if (!sure)
         return;

@@ -113,6 +113,12 @@ MessageBoxes::Answer CountingMessageBoxes::Ask(QWidget* parent, const QString& t
     return boxes_.Ask(parent, title, text);
 }
 
+MessageBoxes::Answer CountingMessageBoxes::Confirm(QWidget* parent, const QString& title,
+                                                   const QString& text) {
+    NestedLoopScope loop;
+    return boxes_.Confirm(parent, title, text);
+}
+
 void RealMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -124,6 +130,15 @@ MessageBoxes::Answer RealMessageBoxes::Ask(QWidget* parent, const QString& title
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+MessageBoxes::Answer RealMessageBoxes::Confirm(QWidget* parent, const QString& title,
+                                               const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 void PumpEvents() {

@@ -13,18 +13,21 @@ namespace kagaku::ui {
 
 class MessageBoxes {
 public:
-    enum class Answer { Ok, Yes, No };
+    enum class Answer { Ok, Yes, No, Cancel };
     virtual ~MessageBoxes() = default;
     // A modal message with an OK button.
     virtual void Inform(QWidget* parent, const QString& title, const QString& text) = 0;
     // A modal question with Yes and No buttons.
     virtual Answer Ask(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A modal warning with OK and Cancel buttons: Ok or Cancel.
+    virtual Answer Confirm(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 class RealMessageBoxes final : public MessageBoxes {
 public:
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 // Forwards to another set of message boxes, counting each box as a nested event loop while it
@@ -34,6 +37,7 @@ public:
     explicit CountingMessageBoxes(MessageBoxes& boxes) : boxes_(boxes) {}
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
 
 private:
     MessageBoxes& boxes_;

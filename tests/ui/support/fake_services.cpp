@@ -60,6 +60,16 @@ ui::MessageBoxes::Answer BlockingMessageBoxes::Ask(QWidget* parent, const QStrin
                : Answer::No;
 }
 
+ui::MessageBoxes::Answer BlockingMessageBoxes::Confirm(QWidget* parent, const QString& title,
+                                                       const QString& text) {
+    shown_.push_back({title, text});
+    return ShowBlocking(QMessageBox::Warning, parent, title, text,
+                        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, whileOpen,
+                        openMilliseconds) == QMessageBox::Ok
+               ? Answer::Ok
+               : Answer::Cancel;
+}
+
 PlayResult WaitingSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
     played_.push_back(wavFile);
     if (whilePlaying)
@@ -68,6 +78,12 @@ PlayResult WaitingSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
     if (afterPlaying)
         afterPlaying();
     return PlayResult{};
+}
+
+ui::MessageBoxes::Answer FakeMessageBoxes::Confirm(QWidget* parent, const QString& title,
+                                                   const QString& text) {
+    const Answer a = Ask(parent, title, text);
+    return a == Answer::Yes || a == Answer::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 PlayResult FakeSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {

@@ -25,6 +25,8 @@ public:
     };
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+    // OK/Cancel takes the queued answer too: Yes or Ok is OK, No or Cancel is Cancel.
+    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
     // The answer to the next question (Yes when none is queued).
     void QueueAnswer(Answer a) { answers_.push_back(a); }
     const std::vector<Shown>& shown() const { return shown_; }
@@ -41,6 +43,7 @@ class BlockingMessageBoxes final : public ui::MessageBoxes {
 public:
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
+    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
     std::function<void()> whileOpen;
     int openMilliseconds = 300;
     const std::vector<FakeMessageBoxes::Shown>& shown() const { return shown_; }
