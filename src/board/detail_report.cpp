@@ -30,6 +30,9 @@ constexpr int kRuleWidth = 2;
 constexpr int kAxisWidth = 1;
 constexpr int kBestCurveWidth = 3;
 constexpr int kRunPointSize = 5;
+// The chart's labels are a little larger than the base size, so that they stay readable on
+// paper and on a small screen.
+constexpr double kLabelScale = 1.25;
 
 // Geometry in the units of the block: W the width, Wh half of it, Hb a third of the height.
 constexpr double kHalf = 0.5;         // Wh / W
@@ -237,7 +240,8 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
     page.Lines.push_back(ReportLine{0, hb(0.09), 1, hb(0.09), kRuleWidth});
     page.Texts.push_back(
         ReportText{0.35, hb(0.01), paper ? 3.0 : 2.0,
-                   state.ProgramName + " " + state.LevelNames[static_cast<std::size_t>(level)]});
+                   state.ProgramName + " " + state.LevelNames[static_cast<std::size_t>(level)],
+                   TextAnchor::TopLeft, wh(1.04) - 0.35});
 
     // The plot area: T seconds at its top edge, 0 at its bottom edge.
     const int scale = ReportTimeScale(runs.Slowest);
@@ -277,8 +281,8 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
     }
 
     // Axis labels, and labels for the first and last personal bests and every third between.
-    page.Texts.push_back(ReportText{wh(0.12), bottom, 1, "0秒", TextAnchor::MiddleLeft});
-    page.Texts.push_back(ReportText{wh(0.12), top, 1,
+    page.Texts.push_back(ReportText{wh(0.12), bottom, kLabelScale, "0秒", TextAnchor::MiddleLeft});
+    page.Texts.push_back(ReportText{wh(0.12), top, kLabelScale,
                                     text::NumberText(static_cast<long long>(scale)) + "秒",
                                     TextAnchor::MiddleLeft});
     std::vector<std::size_t> labelled;
@@ -298,8 +302,8 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
         const BestStep& b = best[labelled[n]];
         const int year = OleDateOf(b.Date).year;
         page.Texts.push_back(
-            ReportText{b.X + 0.006, b.Y - 0.012, 1, b.TimeText, TextAnchor::MiddleLeft});
-        page.Texts.push_back(ReportText{b.X, bottom + 0.004, 1,
+            ReportText{b.X + 0.006, b.Y - 0.012, kLabelScale, b.TimeText, TextAnchor::MiddleLeft});
+        page.Texts.push_back(ReportText{b.X, bottom + 0.004, kLabelScale,
                                         DateText(b.Date, n == 0 || year != previousYear),
                                         TextAnchor::TopCentre});
         previousYear = year;
@@ -333,7 +337,8 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
         const double average =
             static_cast<double>(standing.PointsSum) / static_cast<double>(standing.PointsCount);
         at(8, "　　　　　　　　　　　　/" + text::Right(blanks + FigureText(average), 5) + "点");
-        at(8.5, "　　　　　　　　　　　　 (塾平均)");
+        // A full step lower rather than half: half a step is less than a line's height.
+        at(9, "　　　　　　　　　　　　 (塾平均)");
     }
 }
 

@@ -52,6 +52,9 @@ struct ReportText {
     double FontScale = 1;  // times the base font size
     std::string Text;
     TextAnchor Anchor = TextAnchor::TopLeft;
+    // When above 0: the text is drawn smaller where it would be wider than this share of the
+    // width (a long level title stays clear of the figures column).
+    double MaxWidth = 0;
 };
 // Painted in this order: lines, then points, then texts.
 struct ReportPage {

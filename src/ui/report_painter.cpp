@@ -12,9 +12,9 @@ namespace kagaku::ui {
 
 namespace {
 
-// No text is taller than this share of the area: the name and the level's title stay inside
-// the band above the block's second rule.
-constexpr double kTallestText = 0.022;
+// The name and the level's title are no taller than this share of the area, so that they stay
+// inside the band above the block's second rule.
+constexpr double kTallestTitle = 0.018;
 
 }  // namespace
 
@@ -48,12 +48,19 @@ void PaintReportPage(QPainter& painter, const ReportPage& page, const QRectF& ar
     painter.setPen(Qt::black);
     QFont font = FixedFont(10);
     for (const ReportText& t : page.Texts) {
-        const double pixels =
-            std::min(t.FontScale * scale.BasePixels, kTallestText * area.height());
+        double pixels = t.FontScale * scale.BasePixels;
+        if (t.FontScale >= 2)
+            pixels = std::min(pixels, kTallestTitle * area.height());
+        const QString text = Q(t.Text);
         font.setPixelSize(std::max(1, static_cast<int>(pixels + 0.5)));
+        if (t.MaxWidth > 0) {
+            const double room = t.MaxWidth * area.width();
+            const double wide = QFontMetricsF(font, painter.device()).horizontalAdvance(text);
+            if (wide > room)
+                font.setPixelSize(std::max(1, static_cast<int>(pixels * room / wide)));
+        }
         painter.setFont(font);
         const QFontMetricsF metrics(font, painter.device());
-        const QString text = Q(t.Text);
         QPointF origin = at(t.X, t.Y);
         switch (t.Anchor) {
             case TextAnchor::TopLeft:

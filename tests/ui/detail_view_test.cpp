@@ -230,7 +230,7 @@ private Q_SLOTS:
         QVERIFY(name(5).endsWith(QStringLiteral("5_江口　蓮_2026-06-10.pdf")));
         QCOMPARE(PdfPages(name(5)), 2);
         // A page rendered to a picture, to look at.
-        QProcess::execute("pdftoppm", {"-png", "-r", "80", "-f", "1", "-l", "1", name(5),
+        QProcess::execute("pdftoppm", {"-png", "-r", "100", "-f", "1", "-l", "1", name(5),
                                        QStringLiteral(KAGAKU_SCREENSHOT_DIR "/detail_printed")});
     }
 
