@@ -8,6 +8,7 @@ KAGAKU_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
+    cups printer-driver-cups-pdf poppler-utils
 )
 
 as_root() {

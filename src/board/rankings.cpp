@@ -32,7 +32,7 @@ std::string RankColumn(long long rank) {
     return text::Right(text::Str(rank), 2);
 }
 
-RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
+std::vector<RankedPupil> RankPupils(const BoardInputs& in, int level, RankingKind kind) {
     const SharedState& state = in.State;
     const RosterTables& roster = state.Roster;
     const ScoreAggregates& a = state.Aggregates;
@@ -53,8 +53,8 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& x, const Entry& y) { return x.Keys < y.Keys; });
 
-    RankedList out;
-    out.Lines.reserve(entries.size());
+    std::vector<RankedPupil> out;
+    out.reserve(entries.size());
     long long rank = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const int p = entries[i].Pupil;
@@ -62,17 +62,34 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
         if (i == 0 || k != entries[i - 1].Keys.Primary) {
             rank = static_cast<long long>(i) + 1;
         }
+        bool listed = GradeFilterPasses(in.GradeFilter, BoardGradeNumber(roster, p));
+        if (kind == RankingKind::TodayPoints && a.TodayPoints.at(level, p) == 0) {
+            listed = false;
+        }
+        out.push_back(RankedPupil{p, rank, k, listed});
+    }
+    return out;
+}
 
+RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
+    const SharedState& state = in.State;
+    const RosterTables& roster = state.Roster;
+    const ScoreAggregates& a = state.Aggregates;
+    const std::vector<RankedPupil> ranked = RankPupils(in, level, kind);
+
+    RankedList out;
+    out.Lines.reserve(ranked.size());
+    for (const RankedPupil& r : ranked) {
+        if (!r.Listed) {
+            continue;
+        }
+        const int p = r.Pupil;
+        const std::int64_t k = r.Primary;
+        const long long rank = r.Rank;
         const int d = BoardGradeNumber(roster, p);
         const bool own = p == state.PupilNumber;
         const std::string mark1 = own ? std::string(kOwnMark) : GradeMark(d);
         const std::string mark2 = own ? std::string(kOwnMark) : std::string("　");
-        if (!GradeFilterPasses(in.GradeFilter, d)) {
-            continue;
-        }
-        if (kind == RankingKind::TodayPoints && a.TodayPoints.at(level, p) == 0) {
-            continue;
-        }
         const std::string name = RankingNameField(roster.RosterName[static_cast<std::size_t>(p)]);
         std::string line;
         if (kind == RankingKind::BestTime) {

@@ -40,6 +40,18 @@ struct RankKeys {
 };
 RankKeys RankKeysOf(const ScoreAggregates& aggregates, RankingKind kind, int level, int pupil);
 
+// One pupil of a level's ranking, in ranking order: the rank counts the pupils the grade filter
+// hides; Listed says whether the pupil gets a line (grade filter, and points today in the
+// today's points ranking).
+struct RankedPupil {
+    std::int32_t Pupil = 0;
+    long long Rank = 0;
+    std::int64_t Primary = 0;  // the key compared for ties (a best time, or minus the points)
+    bool Listed = false;
+};
+// Every pupil of RosterNumberAt(1..RosterCount) in ranking order.
+std::vector<RankedPupil> RankPupils(const BoardInputs& in, int level, RankingKind kind);
+
 // The ranking fill of one level over RosterNumberAt(1..RosterCount).
 RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind);
 

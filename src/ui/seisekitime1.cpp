@@ -27,6 +27,7 @@
 #include "common/errors.h"
 #include "records/aggregation.h"
 #include "ui/data_panel.h"
+#include "ui/detail_view.h"
 #include "ui/look.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
@@ -246,6 +247,24 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     choices->addWidget(lists_);
     choices->addWidget(grades_);
     choices->addWidget(periods_);
+    // ---- detail view: the graph button of the own-runs display, and the panel ----
+    graph_ = new QPushButton(QStringLiteral("グラフ"), this);
+    graph_->setObjectName("Command17");
+    graph_->setFont(UiFont(17));
+    graph_->setFocusPolicy(Qt::NoFocus);
+    graph_->hide();
+    choices->addWidget(graph_);
+    detail_ = new DetailView(
+        program_,
+        [this] {
+            return DetailView::BoardChoice{U(grades_->currentText()), pointsRankingKind_};
+        },
+        this);
+    connect(graph_, &QPushButton::clicked, this, [this] {
+        PlaceDetail();
+        detail_->Open();
+    });
+    // ---- end of detail view ----
     choices->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -391,6 +410,15 @@ void seisekitime1::resizeEvent(QResizeEvent* event) {
     if (listCover_->isVisible())
         ShowListCover(true);
     PlaceColumns();
+    PlaceDetail();
+}
+
+// The detail view lies over the level columns, from the heading down.
+void seisekitime1::PlaceDetail() {
+    const int left = static_cast<int>(120 / kScreenTwips * width());
+    const int top = heading_->mapTo(this, QPoint(0, 0)).y();
+    const int bottom = columnArea_->mapTo(this, QPoint(0, columnArea_->height())).y();
+    detail_->setGeometry(left, top, width() - 2 * left, std::max(0, bottom - top));
 }
 
 void seisekitime1::showEvent(QShowEvent* event) {
@@ -496,6 +524,8 @@ void seisekitime1::ClearBoard() {
 
 void seisekitime1::DisplaySwitch(int index) {
     dataPanel_->HidePanel();
+    graph_->hide();
+    detail_->hide();
     ClearBoard();
     if (activationInProgress_)
         return;
@@ -522,6 +552,7 @@ void seisekitime1::DisplaySwitch(int index) {
             ListSwitch(2);
         }
     } else {
+        graph_->show();
         periods_->hide();
         Fill(BoardList::OwnRuns);
     }
@@ -535,6 +566,12 @@ void seisekitime1::ListSwitch(int option) {
 
 void seisekitime1::Fill(BoardList list) {
     SharedState& state = program_.state();
+    if (list == BoardList::CumulativeRanking)
+        pointsRankingKind_ = 1;
+    if (list == BoardList::TodayRanking)
+        pointsRankingKind_ = 2;
+    if (list == BoardList::OwnRuns && !detail_->FillPupilList())
+        return;
     ClearBoard();
     periods_->hide();
     lists_->setEnabled(false);

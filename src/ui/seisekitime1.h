@@ -20,6 +20,10 @@ class QRadioButton;
 class QScrollBar;
 
 namespace kagaku::ui {
+class DetailView;
+}
+
+namespace kagaku::ui {
 
 class DataPanel;
 class Program;
@@ -100,6 +104,13 @@ private:
     bool activationInProgress_ = false;
     bool refreshed_ = false;
     DataPanel* dataPanel_ = nullptr;  // Command8 and Picture7: the teacher's data panel
+
+    // ---- detail view ----
+    void PlaceDetail();
+    QPushButton* graph_ = nullptr;  // Command17: "グラフ", on the own-runs display
+    DetailView* detail_ = nullptr;  // Picture11
+    int pointsRankingKind_ = 0;     // the points ranking last shown: 1 cumulative, 2 today's
+    // ---- end of detail view ----
 };
 
 }  // namespace kagaku::ui

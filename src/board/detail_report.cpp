@@ -1,0 +1,411 @@
+#include "board/detail_report.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/ole_date.h"
+#include "common/text_ops.h"
+#include "roster/roster_file.h"
+#include "roster/school_grade.h"
+#include "state/shared_state.h"
+
+namespace kagaku {
+
+namespace {
+
+// Runs of this many seconds or more are left out of the chart and the figures.
+constexpr std::int32_t kChartedSecondsLimit = 1800;
+constexpr int kMaxTimeScale = 1000;
+constexpr int kNoSchoolBest = 99999;
+// A report reaches back ten years.
+constexpr double kReportWindowDays = 3650;
+
+// The three blocks of a screen or page, in fractions of its height.
+constexpr double kFirstBlockTop = 0.05;
+constexpr double kBlockStep = 0.3;
+constexpr double kLastBlockTop = 0.9;
+
+// Widths in screen pixels.
+constexpr int kRuleWidth = 2;
+constexpr int kAxisWidth = 1;
+constexpr int kBestCurveWidth = 3;
+constexpr int kRunPointSize = 5;
+// The chart's labels are a little larger than the base size, so that they stay readable on
+// paper and on a small screen.
+constexpr double kLabelScale = 1.25;
+
+// Geometry in the units of the block: W the width, Wh half of it, Hb a third of the height.
+constexpr double kHalf = 0.5;         // Wh / W
+constexpr double kBlock = 1.0 / 3.0;  // Hb / H
+
+std::string RankText3(long long rank) {
+    return text::Right("   " + text::Str(rank), 3);
+}
+
+// The value in the last five characters of a points line: the cumulative points as the line
+// shows them.
+long long LastFiveFigures(long long totalPoints) {
+    return static_cast<long long>(
+        text::Val(text::Right("    " + text::NumberText(totalPoints), 5)));
+}
+
+std::string DateText(double date, bool full) {
+    const std::string d = FormatSlashDate(OleDateOf(date));
+    return full ? d : text::Right(d, 5);
+}
+
+struct BestStep {
+    double X = 0;
+    double Y = 0;
+    std::string TimeText;
+    double Date = 0;
+};
+
+// What one pass over the records gathers for one level.
+struct LevelRuns {
+    int Count = 0;             // N: the pupil's runs below 1800 seconds
+    long long Sum = 0;         // S
+    std::int32_t Slowest = 0;  // M
+    long long SchoolCount = 0;
+    long long SchoolSum = 0;
+    std::int32_t SchoolBest = kNoSchoolBest;
+    std::vector<const RunRecord*> Own;  // the pupil's runs, in file order
+};
+
+}  // namespace
+
+// ---- pupil list ----
+
+std::string DetailPupilLine(std::string_view gradeLabel, std::string_view name, int pupil) {
+    return std::string(gradeLabel) + " /  " + text::Trim(name) + "/" +
+           text::NumberText(static_cast<long long>(pupil));
+}
+
+std::optional<int> DetailPupilOf(std::string_view line) {
+    const auto slash = line.rfind('/');
+    if (slash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string tail = text::Trim(line.substr(slash + 1));
+    if (tail.empty() ||
+        !std::all_of(tail.begin(), tail.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        tail.size() > 4) {
+        return std::nullopt;
+    }
+    const int n = std::stoi(tail);
+    if (n > kMaxPupil) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+std::vector<std::string> ReadDetailPupilList(const std::filesystem::path& rosterFile,
+                                             int schoolYear, RosterTables& tables) {
+    // The pass works on a copy, so a damaged file leaves the tables as they were; status 2
+    // pupils are not listed here whatever the hide option says.
+    RosterTables scratch = tables;
+    scratch.SchoolYear = schoolYear;
+    std::vector<std::string> lines;
+    RunRosterPass(rosterFile, Variant(), scratch, [&](const RosterRecord& record, int, int) {
+        const auto n = static_cast<std::size_t>(record.Number);
+        lines.push_back(
+            DetailPupilLine(scratch.RosterGradeLabel[n], scratch.RosterName[n], record.Number));
+    });
+    tables.RosterName = std::move(scratch.RosterName);
+    tables.RosterBirthYear = std::move(scratch.RosterBirthYear);
+    tables.RosterGradeLabel = std::move(scratch.RosterGradeLabel);
+    return lines;
+}
+
+// ---- standings ----
+
+DetailRankings::DetailRankings(const SharedState& state, std::string gradeFilter,
+                               int pointsRankingKind)
+    : state_(state),
+      gradeFilter_(std::move(gradeFilter)),
+      pointsKind_(pointsRankingKind == 2 ? RankingKind::TodayPoints
+                                         : RankingKind::CumulativePoints),
+      levels_(static_cast<std::size_t>(std::clamp<int>(state.LevelCount, 0, kMaxLevel)) + 1) {}
+
+void DetailRankings::Rank(int level, Level& slot) {
+    const BoardInputs in{state_, gradeFilter_};
+    slot.TimeRank.assign(kPupilSlots, 0);
+    slot.NoTime.assign(kPupilSlots, 0);
+    slot.PointsRank.assign(kPupilSlots, 0);
+    // A pupil listed twice answers with the first of the lines, as a search from the top would.
+    for (const RankedPupil& r : RankPupils(in, level, RankingKind::BestTime)) {
+        const auto p = static_cast<std::size_t>(r.Pupil);
+        if (r.Listed && slot.TimeRank[p] == 0) {
+            slot.TimeRank[p] = static_cast<std::int32_t>(r.Rank);
+            slot.NoTime[p] = r.Primary == kNoTime ? 1 : 0;
+        }
+    }
+    const ScoreAggregates& a = state_.Aggregates;
+    for (const RankedPupil& r : RankPupils(in, level, pointsKind_)) {
+        if (!r.Listed) {
+            continue;
+        }
+        const auto p = static_cast<std::size_t>(r.Pupil);
+        if (slot.PointsRank[p] == 0) {
+            slot.PointsRank[p] = static_cast<std::int32_t>(r.Rank);
+        }
+        const long long v = LastFiveFigures(a.TotalPoints.at(level, r.Pupil));
+        if (v > 0) {
+            slot.PointsCount += 1;
+            slot.PointsSum += v;
+        }
+    }
+    slot.Ranked = true;
+    ++rankedLevels_;
+}
+
+LevelStanding DetailRankings::StandingOf(int level, int pupil) {
+    LevelStanding out;
+    if (level < 1 || static_cast<std::size_t>(level) >= levels_.size() || pupil < 0 ||
+        pupil > kMaxPupil) {
+        return out;
+    }
+    Level& slot = levels_[static_cast<std::size_t>(level)];
+    if (!slot.Ranked) {
+        Rank(level, slot);
+    }
+    const auto p = static_cast<std::size_t>(pupil);
+    if (slot.TimeRank[p] != 0) {
+        out.TimeRank = slot.NoTime[p] != 0 ? std::string("---") : RankText3(slot.TimeRank[p]);
+    }
+    if (slot.PointsRank[p] != 0) {
+        out.PointsRank = RankText3(slot.PointsRank[p]);
+        out.OwnPoints = LastFiveFigures(state_.Aggregates.TotalPoints.at(level, pupil));
+    }
+    out.PointsSum = slot.PointsSum;
+    out.PointsCount = slot.PointsCount;
+    return out;
+}
+
+// ---- formats ----
+
+std::string FigureText(double value) {
+    if (!std::isfinite(value)) {
+        return "";
+    }
+    const long long rounded = std::llround(value);
+    return rounded == 0 ? std::string() : text::NumberText(rounded);
+}
+
+std::string RankFigureText(std::string_view rankText) {
+    if (!text::IsNumeric(rankText)) {
+        return std::string(rankText);
+    }
+    return FigureText(text::Val(text::Trim(rankText)));
+}
+
+int ReportTimeScale(int slowestSeconds) {
+    return std::min((std::max(slowestSeconds, 0) / 10 + 1) * 10, kMaxTimeScale);
+}
+
+std::string ReportFileName(int pupil, std::string_view rosterName, double now) {
+    std::string name = text::Trim(rosterName);
+    for (char& c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
+            c == '<' || c == '>' || c == '|' || c == ' ') {
+            c = '_';
+        }
+    }
+    if (name.empty() || name == "." || name == "..") {
+        name = "_";
+    }
+    return text::NumberText(static_cast<long long>(pupil)) + "_" + name + "_" +
+           FormatIsoDate(OleDateOf(now)) + ".pdf";
+}
+
+// ---- the report ----
+
+namespace {
+
+void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupil, int level,
+              const LevelRuns& runs, const LevelStanding& standing) {
+    const SharedState& state = in.State;
+    const bool paper = in.Target == ReportTarget::Paper;
+    const auto hb = [t](double f) { return t + f * kBlock; };
+    const auto wh = [](double f) { return f * kHalf; };
+
+    // The pupil's name heads each screen or page.
+    if (t < 0.08) {
+        page.Texts.push_back(
+            ReportText{wh(0.01), 0.02 * kBlock, 3,
+                       text::Trim(state.Roster.RosterName[static_cast<std::size_t>(pupil)])});
+    }
+    page.Lines.push_back(ReportLine{0, t, 1, t, kRuleWidth});
+    page.Lines.push_back(ReportLine{0, hb(0.09), 1, hb(0.09), kRuleWidth});
+    page.Texts.push_back(
+        ReportText{0.35, hb(0.01), paper ? 3.0 : 2.0,
+                   state.ProgramName + " " + state.LevelNames[static_cast<std::size_t>(level)],
+                   TextAnchor::TopLeft, wh(1.04) - 0.35});
+
+    // The plot area: T seconds at its top edge, 0 at its bottom edge.
+    const int scale = ReportTimeScale(runs.Slowest);
+    const double left = wh(0.2);
+    const double right = wh(0.9);
+    const double top = hb(0.1);
+    const double bottom = hb(0.8);
+    page.Lines.push_back(ReportLine{left, top, left, bottom, kAxisWidth});
+    page.Lines.push_back(ReportLine{left, bottom, right, bottom, kAxisWidth});
+
+    // The pupil's runs, in the order they ended. A run slower than the scale (the scale stops
+    // at 1000 seconds) is drawn on the top edge rather than over the block above.
+    std::vector<BestStep> best;
+    const bool shown = GradeFilterPasses(in.GradeFilter, BoardGradeNumber(state.Roster, pupil));
+    int k = 0;
+    std::int32_t fastest = 0;
+    for (const RunRecord* r : runs.Own) {
+        ++k;
+        if (!shown) {
+            continue;
+        }
+        const double x = wh(0.2 + 0.7 * k / runs.Count);
+        const double s = std::min<double>(r->Seconds, scale);
+        const double y = hb(0.8 - 0.7 * s / scale);
+        const bool newBest = best.empty() || r->Seconds < fastest;
+        if (newBest) {
+            fastest = r->Seconds;
+            best.push_back(BestStep{
+                x, y, text::NumberText(static_cast<long long>(r->Seconds)) + "秒", r->Date});
+        }
+        page.Points.push_back(
+            ReportPoint{x, y, newBest ? kBestRunColour : kOtherRunColour, kRunPointSize});
+    }
+    for (std::size_t i = 1; i < best.size(); ++i) {
+        page.Lines.push_back(
+            ReportLine{best[i - 1].X, best[i - 1].Y, best[i].X, best[i].Y, kBestCurveWidth});
+    }
+
+    // Axis labels, and labels for the first and last personal bests and every third between.
+    page.Texts.push_back(ReportText{wh(0.12), bottom, kLabelScale, "0秒", TextAnchor::MiddleLeft});
+    page.Texts.push_back(ReportText{wh(0.12), top, kLabelScale,
+                                    text::NumberText(static_cast<long long>(scale)) + "秒",
+                                    TextAnchor::MiddleLeft});
+    std::vector<std::size_t> labelled;
+    if (!best.empty()) {
+        labelled.push_back(0);
+        if (best.size() > 5) {
+            for (std::size_t i = 3; i + 2 <= best.size(); i += 3) {
+                labelled.push_back(i - 1);
+            }
+        }
+        if (best.size() > 1) {
+            labelled.push_back(best.size() - 1);
+        }
+    }
+    int previousYear = 0;
+    for (std::size_t n = 0; n < labelled.size(); ++n) {
+        const BestStep& b = best[labelled[n]];
+        const int year = OleDateOf(b.Date).year;
+        page.Texts.push_back(
+            ReportText{b.X + 0.006, b.Y - 0.012, kLabelScale, b.TimeText, TextAnchor::MiddleLeft});
+        page.Texts.push_back(ReportText{b.X, bottom + 0.004, kLabelScale,
+                                        DateText(b.Date, n == 0 || year != previousYear),
+                                        TextAnchor::TopCentre});
+        previousYear = year;
+    }
+
+    // The figures column, one line per step; a line left out leaves its step empty.
+    const double x = wh(1.05);
+    const double step = (paper ? 0.06 : 0.08) * kBlock;
+    const auto at = [&](double row, std::string line) {
+        page.Texts.push_back(ReportText{x, hb(0.05) + row * step, 1.5, std::move(line)});
+    };
+    const std::string blanks = "      ";
+    at(0, "回数　　　　　　　" + text::Right(blanks + FigureText(runs.Count), 3) + "回");
+    at(1, "タイム  　　 　    本人 / 塾全体");
+    at(2, "　　順位　　　　" + text::Right("     " + RankFigureText(standing.TimeRank), 5) + "位");
+    at(3, "　　最高　　　　" + text::Right(blanks + (best.empty() ? "" : best.back().TimeText), 6) +
+              " /" + text::Right(blanks + FigureText(runs.SchoolBest), 5) + "秒");
+    if (runs.Count != 0) {
+        const double own =
+            static_cast<double>(text::Int(static_cast<double>(runs.Sum) / runs.Count));
+        const double school =
+            static_cast<double>(runs.SchoolSum) / static_cast<double>(runs.SchoolCount);
+        at(4, "　　平均　　　　" + text::Right(blanks + FigureText(own), 5) + "秒" + " /" +
+                  text::Right(blanks + FigureText(school), 5) + "秒");
+    }
+    at(5, "ポイント  　　　");
+    at(6, "　　順位　　　　" + text::Right(blanks + RankFigureText(standing.PointsRank), 5) + "位");
+    at(7, "　　獲得ポイント" +
+              text::Right(blanks + FigureText(static_cast<double>(standing.OwnPoints)), 5) + "点");
+    if (standing.PointsCount != 0) {
+        const double average =
+            static_cast<double>(standing.PointsSum) / static_cast<double>(standing.PointsCount);
+        at(8, "　　　　　　　　　　　　/" + text::Right(blanks + FigureText(average), 5) + "点");
+        // A full step lower rather than half: half a step is less than a line's height.
+        at(9, "　　　　　　　　　　　　 (塾平均)");
+    }
+}
+
+}  // namespace
+
+ReportDocument BuildDetailReport(const DetailReportInputs& in, std::span<const RunRecord> records,
+                                 int pupil, std::span<const int> levels, DetailRankings& rankings) {
+    ReportDocument doc;
+    const SharedState& state = in.State;
+    const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
+    if (pupil < 0 || pupil > kMaxPupil) {
+        return doc;
+    }
+
+    // The levels drawn, in order; the first beyond the catalogue ends the report.
+    std::vector<int> drawn;
+    for (int level : levels) {
+        if (level > levelCount) {
+            break;
+        }
+        if (level >= 1) {
+            drawn.push_back(level);
+        }
+    }
+
+    // One pass over the records gathers every drawn level's figures.
+    std::vector<int> slotOf(kLevelSlots, -1);
+    std::vector<LevelRuns> runs(drawn.size());
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        slotOf[static_cast<std::size_t>(drawn[i])] = static_cast<int>(i);
+    }
+    const std::span<const RunRecord> window =
+        records.size() > kPeriodListScan ? records.subspan(records.size() - kPeriodListScan)
+                                         : records;
+    const double from = in.Now - kReportWindowDays;
+    for (const RunRecord& r : window) {
+        if (r.Level < 1 || r.Level > levelCount || !(r.Date > from) ||
+            r.Seconds >= kChartedSecondsLimit) {
+            continue;
+        }
+        const int slot = slotOf[static_cast<std::size_t>(r.Level)];
+        if (slot < 0) {
+            continue;
+        }
+        LevelRuns& lr = runs[static_cast<std::size_t>(slot)];
+        lr.SchoolCount += 1;
+        lr.SchoolSum += r.Seconds;
+        lr.SchoolBest = std::min(lr.SchoolBest, r.Seconds);
+        if (r.Pupil == pupil) {
+            lr.Count += 1;
+            lr.Sum += r.Seconds;
+            lr.Slowest = std::max(lr.Slowest, r.Seconds);
+            lr.Own.push_back(&r);
+        }
+    }
+
+    double t = kFirstBlockTop - kBlockStep;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        t += kBlockStep;
+        if (doc.Pages.empty() || t > kLastBlockTop) {
+            doc.Pages.emplace_back();
+            t = kFirstBlockTop;
+        }
+        AddBlock(in, doc.Pages.back(), t, pupil, drawn[i], runs[i],
+                 rankings.StandingOf(drawn[i], pupil));
+    }
+    return doc;
+}
+
+}  // namespace kagaku
