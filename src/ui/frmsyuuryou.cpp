@@ -235,10 +235,12 @@ void FrmSyuuryou::MenuClicked() {
 void FrmSyuuryou::AgainClicked() {
     command4_->setEnabled(false);
     command5_->setEnabled(false);
-    program_.ShowBaseScreen();
+    // Closing lets the pending events delete this screen: nothing of it is touched after.
+    Program& program = program_;
+    program.ShowBaseScreen();
     close();
     PumpEvents();
-    program_.StartDrill(program_.state().CurrentLevel);
+    program.StartDrill(program.state().CurrentLevel);
 }
 
 }  // namespace kagaku::ui
