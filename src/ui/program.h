@@ -41,8 +41,11 @@ public:
     CuePlayer& cues() { return *cues_; }
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
-    // Shows the splash, which runs StartUp after 100 ms.
+    // Shows the splash, which runs StartUp 100 ms after the event loop has taken over.
     void Start();
+    // Start, then the event loop until the program ends; returns the exit status. An end asked
+    // for before the loop runs (which QCoreApplication::exit would ignore) is returned at once.
+    int Run();
     // Loads the configuration and shows the first working screen. On a damaged or missing
     // file it shows a message naming the file and the problem and ends the program with
     // status 1.
@@ -96,6 +99,7 @@ private:
     QPointer<QWidget> current_;
     QPointer<QWidget> base_;
     int exitStatus_ = 0;
+    bool ended_ = false;
 };
 
 }  // namespace kagaku::ui
