@@ -81,10 +81,14 @@ MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock) {
     h.GradeAndName = state.PupilGradeLabel + " " + text::Trim(state.PupilName);
     h.SchoolAndNumber = state.SchoolName + ":" + Plain(state.PupilNumber);
 
-    // A sign-in before midnight is still counted from the evening before, never negative.
+    // A sign-in before midnight is still counted from the evening before, never negative. The
+    // sign-in time is rounded to the second, so up to half a second before it is still now,
+    // not almost a day ago.
     double since = clock.SecondsSinceMidnight() - state.SignInSeconds;
-    if (since < 0) {
+    if (since < -1.0) {
         since += 86400.0;
+    } else if (since < 0) {
+        since = 0;
     }
     // The clock's seconds come from a day fraction; a whole second may read a hair below.
     h.MinutesSinceSignIn = "起動後" + Plain(text::Int(since + 1e-6) / 60) + "分";

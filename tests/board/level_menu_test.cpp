@@ -95,5 +95,22 @@ TEST(LevelMenu, HeaderCaptions) {
     EXPECT_TRUE(h.ShowDataButton);
 }
 
+// The sign-in time is rounded: a menu shown within the same second of a sign-in rounded up
+// read 起動後1439分.
+TEST(LevelMenu, MinutesSinceSignInAroundTheRoundedSecond) {
+    struct Case {
+        double secondsAfterTen;  // when the menu is shown, 10:00:00 plus this
+        const char* expected;
+    };
+    const Case cases[] = {{0.8, "起動後0分"}, {1.0, "起動後0分"}, {61.0, "起動後1分"}};
+    for (const Case& c : cases) {
+        auto s = CatalogueState();
+        s->SignInSeconds = 10 * 3600 + 1;  // signed in at 10:00:00.6
+        FakeClock clock({2010, 4, 6}, {10, 0, 0});
+        clock.AdvanceSeconds(c.secondsAfterTen);
+        EXPECT_EQ(MenuHeaderTexts(*s, clock).MinutesSinceSignIn, c.expected) << c.secondsAfterTen;
+    }
+}
+
 }  // namespace
 }  // namespace kagaku
