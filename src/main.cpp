@@ -18,7 +18,5 @@ int main(int argc, char* argv[]) {
     kagaku::PosixProgramLauncher launcher;
     kagaku::ui::Program program(kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
                                 {&clock, &random, &messages, &sound, &launcher});
-    program.Start();
-    const int status = app.exec();
-    return status != 0 ? status : program.exitStatus();
+    return program.Run();
 }

@@ -53,7 +53,12 @@ Firstfrm::Firstfrm(Program& program)
     timer1_->setSingleShot(true);
     timer1_->setInterval(100);
     connect(timer1_, &QTimer::timeout, this, &Firstfrm::Timer1_Timer);
-    timer1_->start();
+}
+
+void Firstfrm::StartTimer1() {
+    // Queued: the 100 ms count begins only when the event loop picks this up, so the start-up
+    // (which may end the program) never runs before that loop exists.
+    QTimer::singleShot(0, timer1_, qOverload<>(&QTimer::start));
 }
 
 void Firstfrm::Timer1_Timer() {

@@ -1,6 +1,7 @@
 #pragma once
 // The splash: the program's name and today's date in the Japanese era calendar. It picks the
-// season colour, and 100 ms after it shows, it runs the start-up and closes.
+// season colour, and 100 ms after the event loop has taken over the shown splash, it runs the
+// start-up and closes.
 
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +18,8 @@ class Firstfrm final : public QWidget {
 public:
     explicit Firstfrm(Program& program);
     QLabel* label5() const { return label5_; }
+    // Starts Timer1 from the event loop; called once the splash is on screen.
+    void StartTimer1();
 
 private:
     void Timer1_Timer();

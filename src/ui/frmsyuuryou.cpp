@@ -250,10 +250,12 @@ void FrmSyuuryou::MenuClicked() {
 void FrmSyuuryou::AgainClicked() {
     command4_->setEnabled(false);
     command5_->setEnabled(false);
-    program_.ShowBaseScreen();
+    // Nothing of this screen is used once it is closed.
+    Program& program = program_;
+    program.ShowBaseScreen();
     close();
     PumpEvents();
-    program_.StartDrill(program_.state().CurrentLevel);
+    program.StartDrill(program.state().CurrentLevel);
 }
 
 }  // namespace kagaku::ui

@@ -77,6 +77,13 @@ QLabel* PlainLabel(const QString& text, QWidget* parent) {
 }
 
 void ShowFullScreen(QWidget* screen) {
+    // Full screen is a request to the window manager; on a bare X session without one the
+    // window keeps its own geometry, so that geometry is the whole display to begin with.
+    const QScreen* display = screen->screen();
+    if (display == nullptr)
+        display = QGuiApplication::primaryScreen();
+    if (display != nullptr)
+        screen->setGeometry(display->geometry());
     screen->showFullScreen();
     screen->raise();
     screen->activateWindow();

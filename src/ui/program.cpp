@@ -26,10 +26,20 @@ Program::~Program() {
 }
 
 void Program::Start() {
-    auto* splash = new Firstfrm(*this);
+    QPointer<Firstfrm> splash = new Firstfrm(*this);
     current_ = splash;
     ShowFullScreen(splash);
     PumpEvents();
+    if (splash)
+        splash->StartTimer1();
+}
+
+int Program::Run() {
+    Start();
+    if (ended_)
+        return exitStatus_;
+    const int status = QCoreApplication::exec();
+    return status != 0 ? status : exitStatus_;
 }
 
 void Program::StartUp() {
@@ -79,12 +89,15 @@ void Program::StopWithMessage(const std::string& title, const std::string& text)
 
 void Program::EndProgram(int status) {
     exitStatus_ = status;
+    ended_ = true;
     // Close every open screen, the most recent first, then leave the event loop.
     const auto windows = QApplication::topLevelWidgets();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if ((*it)->isVisible())
             (*it)->close();
     }
+    // Leaves the running loop; before the loop runs this does nothing, and Run returns the
+    // status instead.
     QCoreApplication::exit(status);
 }
 

@@ -2,6 +2,25 @@
 // The running program: owns the shared state record and the services, and moves the pupil from
 // screen to screen. Screens are created when shown and destroyed when closed; everything that
 // must outlive a screen lives in the shared state record or in the data files.
+//
+// The screens (one class each, named as the program names them) and the logic they bind to:
+//   Firstfrm      splash: today's era date and the season colour, then the start-up
+//                 (state/start_up.h; StartUp here loads state/configuration.h)
+//   namesel       name screen: the pupil finds his or her name and signs in, or leaves for the
+//                 family's menu program (roster/name_list.h, roster/sign_in.h)
+//   seisekitime1  level menu and score board: level columns, locks, run lists and rankings;
+//                 starts a drill (board/level_menu.h, board/level_locks.h, board/score_board.h)
+//   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
+//                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
+//                 drill/give_up.h, drill/run_clock.h, records/finished_run.h)
+//   BASEFRM       cover: hides the change from the drill to the result and back (no logic)
+//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then back to the
+//                 menu or the same level once more (results/result_evaluation.h)
+//   frmver        version dialog over the name screen (state/start_up.h)
+// The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
+// seisekitime1 (or MainFrm again); the name screen's exit ends the program. Start-up lives in
+// program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
+// program_flow_drill.cpp.
 
 #include <QObject>
 #include <QPointer>
@@ -42,8 +61,11 @@ public:
     CuePlayer& cues() { return *cues_; }
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
-    // Shows the splash, which runs StartUp after 100 ms.
+    // Shows the splash, which runs StartUp 100 ms after the event loop has taken over.
     void Start();
+    // Start, then the event loop until the program ends; returns the exit status. An end asked
+    // for before the loop runs (which QCoreApplication::exit would ignore) is returned at once.
+    int Run();
     // Loads the configuration and shows the first working screen. On a damaged or missing
     // file it shows a message naming the file and the problem and ends the program with
     // status 1.
@@ -98,6 +120,7 @@ private:
     QPointer<QWidget> current_;
     QPointer<QWidget> base_;
     int exitStatus_ = 0;
+    bool ended_ = false;
 };
 
 }  // namespace kagaku::ui

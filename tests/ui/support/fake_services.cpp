@@ -8,17 +8,18 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
 #include <QWidget>
 
 namespace kagaku::testing {
 
 void FakeMessageBoxes::Inform(QWidget*, const QString& title, const QString& text) {
-    shown_.push_back({title, text});
+    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
 }
 
 ui::MessageBoxes::Answer FakeMessageBoxes::Ask(QWidget*, const QString& title,
                                                const QString& text) {
-    shown_.push_back({title, text});
+    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
     if (answers_.empty())
         return Answer::Yes;
     Answer a = answers_.front();

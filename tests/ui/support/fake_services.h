@@ -22,6 +22,7 @@ public:
     struct Shown {
         QString title;
         QString text;
+        int loopLevel = 0;  // how many event loops were running when it was shown
     };
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
