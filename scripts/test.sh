@@ -14,7 +14,11 @@ configure_and_build "$KAGAKU_ROOT/build" -DKAGAKU_WERROR=ON
 # The print test goes through the print system where it can run one: as root, a PDF queue as
 # the default printer; elsewhere it prints through Qt's PDF output.
 if [ "$(id -u)" -eq 0 ] && [ -x /usr/sbin/cupsd ]; then
-    pgrep -x cupsd >/dev/null || /usr/sbin/cupsd
+    if ! pgrep -x cupsd >/dev/null; then
+        # Started here, so stopped here; it keeps none of this script's output open.
+        /usr/sbin/cupsd </dev/null >/dev/null 2>&1
+        trap 'pkill -x cupsd || true' EXIT
+    fi
     for _ in 1 2 3 4 5; do lpstat -r >/dev/null 2>&1 && break; sleep 1; done
     lpadmin -p KagakuPDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null &&
         lpadmin -d KagakuPDF && export KAGAKU_CUPS_PDF_DIR="$HOME/PDF"
