@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <utility>
 
+#include "ui/look.h"
+
 namespace kagaku::ui {
 
 namespace {
@@ -119,16 +121,26 @@ MessageBoxes::Answer CountingMessageBoxes::Confirm(QWidget* parent, const QStrin
     return boxes_.Confirm(parent, title, text);
 }
 
+namespace {
+
+// Plain text at a size a pupil reads from a full-screen drill, not the desktop's small default.
+void SetUpBox(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+    box.setFont(UiFont(22));
+}
+
+}  // namespace
+
 void RealMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
+    SetUpBox(box);
     box.exec();
 }
 
 MessageBoxes::Answer RealMessageBoxes::Ask(QWidget* parent, const QString& title,
                                            const QString& text) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
+    SetUpBox(box);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
@@ -136,7 +148,7 @@ MessageBoxes::Answer RealMessageBoxes::Confirm(QWidget* parent, const QString& t
                                                const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel,
                     parent);
-    box.setTextFormat(Qt::PlainText);
+    SetUpBox(box);
     box.setDefaultButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
