@@ -10,15 +10,27 @@
 //                 family's menu program (roster/name_list.h, roster/sign_in.h)
 //   seisekitime1  level menu and score board: level columns, locks, run lists and rankings;
 //                 starts a drill (board/level_menu.h, board/level_locks.h, board/score_board.h)
+//   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
+//                 or saved as PDF by the teacher (board/detail_report.h; drawn by
+//                 report_painter.h)
+//   DataPanel     the teacher's data panel on the level menu, opening the two forms below
+//   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
+//   FrmData       score record manager (admin/record_manager.h)
 //   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
 //                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
-//                 drill/give_up.h, drill/run_clock.h, records/finished_run.h)
+//                 drill/give_up.h, drill/run_clock.h, drill/run_frame.h,
+//                 records/finished_run.h)
 //   BASEFRM       cover: hides the change from the drill to the result and back (no logic)
 //   FrmSyuuryou   result: points, messages and sounds of the recorded run, then back to the
 //                 menu or the same level once more (results/result_evaluation.h)
 //   frmver        version dialog over the name screen (state/start_up.h)
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
-// seisekitime1 (or MainFrm again); the name screen's exit ends the program. Start-up lives in
+// seisekitime1 (or MainFrm again); the name screen's exit ends the program. The teacher's forms
+// open from seisekitime1 and return to it.
+//
+// Message boxes, waits, sounds and event pumps inside a handler let ticks and clicks run; each
+// is counted (services.h), a screen does not end a run or act beneath one, and a closed
+// screen is deleted only once none runs. Start-up lives in
 // program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
 // program_flow_drill.cpp.
 
