@@ -75,7 +75,7 @@ void ShowRecordManager(Program& program) {
 
 FrmData::FrmData(Program& program) : program_(program) {
     setObjectName("FrmData");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     setWindowTitle(Q(program_.state().ProgramName));
 
     auto* layout = new QHBoxLayout(this);
@@ -284,7 +284,7 @@ void FrmData::Rewrite() {
         result = RewriteScoreRecord(RecordFile(), selectedRecord_, std::get<ScoreRecord>(corrected),
                                     waiter, &readBytes_);
     } catch (const DataFileError& e) {
-        if (!self)
+        if (IsClosed(self))
             return;
         busy_ = false;
         program_.messages().Inform(
@@ -293,7 +293,7 @@ void FrmData::Rewrite() {
                 .arg(Q(e.file()), Q(e.problem())));
         return;
     }
-    if (!self)
+    if (IsClosed(self))
         return;
     busy_ = false;
     if (result != RecordChange::Done) {
@@ -321,7 +321,7 @@ void FrmData::Delete() {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         result = DeleteScoreRecord(RecordFile(), selectedRecord_, waiter, &readBytes_);
     } catch (const DataFileError& e) {
-        if (!self)
+        if (IsClosed(self))
             return;
         busy_ = false;
         program_.messages().Inform(
@@ -331,7 +331,7 @@ void FrmData::Delete() {
         BuildList();
         return;
     }
-    if (!self)
+    if (IsClosed(self))
         return;
     busy_ = false;
     if (result != RecordChange::Done) {

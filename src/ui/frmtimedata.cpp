@@ -61,7 +61,7 @@ void ShowLevelSettingsEditor(Program& program) {
 
 FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     setObjectName("FrmTimeData");
-    setAttribute(Qt::WA_DeleteOnClose);
+    DeleteOnCloseWhenIdle(this);
     setWindowTitle(Q(program_.state().ProgramName));
 
     panel_ = new QFrame(this);
@@ -394,7 +394,7 @@ bool FrmTimeData::Save() {
     cover_->raise();
     QPointer<FrmTimeData> self(this);
     PumpEvents();
-    if (!self)
+    if (IsClosed(self))
         return false;
     bool saved = true;
     try {
