@@ -6,7 +6,7 @@ KAGAKU_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KAGAKU_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
+    libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev libsodium-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     cups printer-driver-cups-pdf poppler-utils
 )

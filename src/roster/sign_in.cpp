@@ -37,6 +37,8 @@ SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chose
     const auto n = static_cast<std::size_t>(*chosenPupil);
     state.PupilName = state.Roster.RosterName[n];
     state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
+    // The teacher's password is asked again in every sign-in.
+    state.TeacherPassword.Given = false;
     return SignInResult::SignedIn;
 }
 

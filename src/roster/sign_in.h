@@ -32,7 +32,7 @@ std::optional<std::int16_t> ChosenPupil(const NameList& list, int row);
 
 // O.K. with the chosen pupil (nothing while the prompt shows). Writes PupilNumber, PupilName
 // (the 20-character roster name), PupilGradeLabel and SignInSeconds (the seconds since
-// midnight, rounded to the nearest second).
+// midnight, rounded to the nearest second), and forgets a teacher's password given before.
 SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
                            const Clock& clock);
 

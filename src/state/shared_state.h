@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "admin/teacher_password.h"
 #include "common/variant.h"
 #include "records/aggregates.h"
 #include "records/level_settings.h"
@@ -22,6 +23,8 @@ struct SharedState {
     std::string PupilName;
     std::string PupilGradeLabel;
     std::int32_t SignInSeconds = 0;
+    // The teacher's password: given in this sign-in, and the wrong entries of the program run.
+    admin::TeacherPasswordAttempts TeacherPassword;
 
     // The level catalogue.
     std::int16_t CurrentLevel = 0;

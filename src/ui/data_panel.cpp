@@ -8,6 +8,7 @@
 #include "ui/frmtimedata.h"
 #include "ui/look.h"
 #include "ui/program.h"
+#include "ui/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -19,7 +20,7 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     button_->setFocusPolicy(Qt::NoFocus);
     button_->setMinimumSize(Scaled(110), Scaled(40));
     button_->hide();
-    connect(button_, &QPushButton::clicked, this, &DataPanel::ShowPanel);
+    connect(button_, &QPushButton::clicked, this, &DataPanel::AskThenShowPanel);
 
     panel_ = new QFrame(menu);
     panel_->setObjectName("Picture7");
@@ -48,6 +49,14 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
 
 bool DataPanel::IsShown() const {
     return panel_->isVisible();
+}
+
+void DataPanel::AskThenShowPanel() {
+    // While a password is set the panel opens only once it has been given in this sign-in; the
+    // dialog is modal, so nothing else reaches the menu meanwhile.
+    if (!AskTeacherPassword(program_, menu_))
+        return;
+    ShowPanel();
 }
 
 void DataPanel::ShowPanel() {

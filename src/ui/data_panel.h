@@ -1,7 +1,8 @@
 #pragma once
 // The teacher's data panel of the level menu: the button Command8 ("データ処理"), shown only to
 // the teacher, opens Picture7 with the two administration screens and "戻る". While the panel
-// shows, the menu's start buttons and keys start nothing.
+// shows, the menu's start buttons and keys start nothing. While a teacher's password is set,
+// the panel asks for it first (teacher_password_dialog.h).
 
 #include <QObject>
 
@@ -25,6 +26,7 @@ public:
     void HidePanel();
 
 private:
+    void AskThenShowPanel();
     void ShowPanel();
     void Open(int index);
 

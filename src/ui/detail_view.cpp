@@ -25,6 +25,7 @@
 #include "ui/report_painter.h"
 #include "ui/screen_record_waiter.h"
 #include "ui/services.h"
+#include "ui/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -128,7 +129,11 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
     pupils_->setFixedWidth(Scaled(150));
 
     connect(show_, &QPushButton::clicked, this, [this] { Draw(0); });
-    connect(print_, &QPushButton::clicked, this, [this] { Draw(1); });
+    connect(print_, &QPushButton::clicked, this, [this] {
+        if (busy_ || !AskTeacherPassword(program_, this))
+            return;
+        Draw(1);
+    });
     connect(pdf_, &QPushButton::clicked, this, &DetailView::SaveAsPdf);
     connect(others_, &QPushButton::clicked, this, [this] {
         pupils_->show();
@@ -296,6 +301,8 @@ void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& report
 
 void DetailView::SaveAsPdf() {
     if (busy_)
+        return;
+    if (!AskTeacherPassword(program_, this))
         return;
     QPointer<DetailView> self(this);
     const QPointer<QWidget> screen(window());

@@ -2,8 +2,8 @@
 // The detail view (Picture11), laid over the level columns: the report blocks of one pupil on
 // the chosen levels (Picture12), the level list, the list of other pupils, and for the teacher
 // printing (one print job per pupil, three blocks a page, A4 portrait) and saving each pupil's
-// report as a PDF file. It binds board/detail_report.h: the report is built in the logic and
-// only painted here.
+// report as a PDF file, both behind the teacher's password when one is set. It binds
+// board/detail_report.h: the report is built in the logic and only painted here.
 
 #include <QFrame>
 #include <QPointer>

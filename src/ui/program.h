@@ -14,6 +14,8 @@
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
 //   DataPanel     the teacher's data panel on the level menu, opening the two forms below
+//   TeacherPasswordDialog  asks for the teacher's password, when one is set, before the data
+//                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
 //   FrmData       score record manager (admin/record_manager.h)
 //   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up

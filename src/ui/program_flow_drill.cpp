@@ -75,6 +75,7 @@ void Program::StartDrillFor(int pupilNumber, const std::string& pupilName, int l
     SharedState& s = state();
     s.PupilNumber = static_cast<std::int16_t>(pupilNumber);
     s.PupilName = pupilName;
+    s.TeacherPassword.Given = false;
     if (s.LevelCount == 0)
         BuildLevelCatalogue(s);
     try {

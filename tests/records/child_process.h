@@ -17,9 +17,10 @@ namespace kagaku::testing {
 
 class ChildProcess {
 public:
-    // stderrFile, when given, receives the process's standard error.
-    explicit ChildProcess(const std::vector<std::string>& args,
-                          const std::string& stderrFile = "") {
+    // stderrFile, when given, receives the process's standard error; stdinFile, when given, is
+    // its standard input.
+    explicit ChildProcess(const std::vector<std::string>& args, const std::string& stderrFile = "",
+                          const std::string& stdinFile = "") {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
@@ -30,6 +31,9 @@ public:
         if (!stderrFile.empty()) {
             posix_spawn_file_actions_addopen(&actions, 2, stderrFile.c_str(),
                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+        if (!stdinFile.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 0, stdinFile.c_str(), O_RDONLY, 0);
         }
         std::vector<char*> argv;
         for (const std::string& a : args) {

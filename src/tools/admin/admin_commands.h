@@ -45,6 +45,11 @@ int RunList(const SharedState& state);
 int RunRewrite(const CommandLine& line, const SharedState& state);
 int RunDelete(const CommandLine& line, const SharedState& state);
 
+// The teacher's password (password_commands.cpp): set asks for it twice (without echo on a
+// terminal, two lines of standard input otherwise); clear removes it.
+int RunSetTeacherPassword(const SharedState& state);
+int RunClearTeacherPassword(const SharedState& state);
+
 // Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
 // a damaged one throws DataFileError.
 std::map<int, std::string> RosterNames(const SharedState& state);

@@ -15,6 +15,8 @@ const std::map<std::string, std::vector<std::string>>& KnownOptions() {
         {"list", {}},
         {"rewrite", {"record", "pupil", "seconds"}},
         {"delete", {"record"}},
+        {"set-teacher-password", {}},
+        {"clear-teacher-password", {}},
     };
     return known;
 }
@@ -55,7 +57,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
         throw UsageError(
             "使い方: kagaku-admin [--app-folder DIR] check | export [--encoding utf-8|cp932] | "
             "add-run --pupil N --level L --seconds S | standing --pupil N [--now \"yyyy-mm-dd "
-            "hh:mm:ss\"] | list | rewrite --record N [--pupil P] [--seconds S] | delete --record N");
+            "hh:mm:ss\"] | list | rewrite --record N [--pupil P] [--seconds S] | delete --record N | "
+            "set-teacher-password | clear-teacher-password");
     }
     auto known = KnownOptions().find(line.command);
     if (known == KnownOptions().end()) {

@@ -64,6 +64,12 @@ int main(int argc, char** argv) {
         if (line.command == "delete") {
             return admin::RunDelete(line, state);
         }
+        if (line.command == "set-teacher-password") {
+            return admin::RunSetTeacherPassword(state);
+        }
+        if (line.command == "clear-teacher-password") {
+            return admin::RunClearTeacherPassword(state);
+        }
         return admin::RunStanding(line, state);
     } catch (const DataFileError& e) {
         return Fail(e.file() + ": " + e.problem());
