@@ -9,6 +9,7 @@ KAGAKU_PACKAGES=(
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev libsodium-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     cups printer-driver-cups-pdf poppler-utils
+    dpkg-dev file
 )
 
 as_root() {

@@ -6,17 +6,20 @@
 #include "common/files.h"
 #include "platform/program_launcher.h"
 #include "ui/program.h"
+#include "ui/screen_log.h"
 #include "ui/sound_output.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    kagaku::ui::InstallScreenLogIfAsked(app);
     kagaku::SystemClock clock;
-    kagaku::SystemRandom random(static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    kagaku::SystemRandom random(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     kagaku::ui::RealMessageBoxes messages;
     kagaku::ui::SoundOutput sound;
     kagaku::PosixProgramLauncher launcher;
-    kagaku::ui::Program program(kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
-                                {&clock, &random, &messages, &sound, &launcher});
+    kagaku::ui::Program program(
+        kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
+        {&clock, &random, &messages, &sound, &launcher});
     return program.Run();
 }
