@@ -23,6 +23,7 @@ public:
 struct CommandLine {
     std::string command;
     std::filesystem::path appFolder;
+    std::vector<std::string> arguments;  // after the command: new-school DIR, set-data-root PATH
     std::map<std::string, std::string> options;  // without the leading "--"
 };
 
@@ -49,6 +50,12 @@ int RunDelete(const CommandLine& line, const SharedState& state);
 // terminal, two lines of standard input otherwise); clear removes it.
 int RunSetTeacherPassword(const SharedState& state);
 int RunClearTeacherPassword(const SharedState& state);
+
+// A new school's data tree (school_commands.cpp): new-school DIR --name NAME [--code CODE] lays
+// it out, set-data-root PATH writes パスデータ.txt beside the program folder. Neither loads the
+// configuration first.
+int RunNewSchool(const CommandLine& line);
+int RunSetDataRoot(const CommandLine& line);
 
 // Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
 // a damaged one throws DataFileError.

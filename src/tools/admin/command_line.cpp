@@ -17,6 +17,8 @@ const std::map<std::string, std::vector<std::string>>& KnownOptions() {
         {"delete", {"record"}},
         {"set-teacher-password", {}},
         {"clear-teacher-password", {}},
+        {"new-school", {"name", "code"}},
+        {"set-data-root", {}},
     };
     return known;
 }
@@ -30,10 +32,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (!line.command.empty()) {
-                throw UsageError("余分な引数があります: " + arg);
+            if (line.command.empty()) {
+                line.command = arg;
+            } else {
+                line.arguments.push_back(arg);
             }
-            line.command = arg;
             continue;
         }
         std::string name = arg.substr(2);
@@ -57,12 +60,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
         throw UsageError(
             "使い方: kagaku-admin [--app-folder DIR] check | export [--encoding utf-8|cp932] | "
             "add-run --pupil N --level L --seconds S | standing --pupil N [--now \"yyyy-mm-dd "
-            "hh:mm:ss\"] | list | rewrite --record N [--pupil P] [--seconds S] | delete --record N | "
-            "set-teacher-password | clear-teacher-password");
+            "hh:mm:ss\"] | list | rewrite --record N [--pupil P] [--seconds S] | "
+            "delete --record N | set-teacher-password | clear-teacher-password | "
+            "new-school DIR --name NAME [--code CODE] | set-data-root PATH");
     }
     auto known = KnownOptions().find(line.command);
     if (known == KnownOptions().end()) {
         throw UsageError("知らないコマンドです: " + line.command);
+    }
+    // new-school and set-data-root take one folder; every other command none.
+    const std::size_t folders = line.command == "new-school" || line.command == "set-data-root";
+    if (line.arguments.size() > folders) {
+        throw UsageError("余分な引数があります: " + line.arguments[folders]);
+    }
+    if (line.arguments.size() < folders) {
+        throw UsageError(line.command + " にはフォルダを指定してください");
     }
     for (const auto& [name, value] : line.options) {
         bool ok = false;

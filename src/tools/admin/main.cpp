@@ -1,5 +1,6 @@
-// kagaku-admin: check, export, add-run, standing, list, rewrite and delete on the score record file. Every failure is
-// one line on standard error and a non-zero status.
+// kagaku-admin: check, export, add-run, standing, list, rewrite and delete on the score record
+// file, the teacher's password, and a new school's data tree. Every failure is one line on
+// standard error and a non-zero status.
 #include <unistd.h>
 
 #include <cstdio>
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
     try {
         std::vector<std::string> args(argv + 1, argv + argc);
         admin::CommandLine line = admin::ParseCommandLine(args, ToolFolder(argv[0]));
+        if (line.command == "new-school") {
+            return admin::RunNewSchool(line);
+        }
+        if (line.command == "set-data-root") {
+            return admin::RunSetDataRoot(line);
+        }
         SharedState state;
         LoadConfiguration(line.appFolder, state);
         if (line.command == "check") {
