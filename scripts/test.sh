@@ -28,3 +28,10 @@ fi
 configure_and_build "$KAGAKU_ROOT/build-sanitize" -DKAGAKU_WERROR=ON -DKAGAKU_SANITIZE=ON \
     -DKAGAKU_BUILD_UI=ON -DKAGAKU_BUILD_BENCH=OFF
 (cd "$KAGAKU_ROOT/build-sanitize" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+
+# The Debian package, where dpkg may install it (as root): packed from build/, installed, a new
+# school set up in a temporary folder, the installed program started on it until the name
+# screen shows, then removed with the school's tree left untouched (a few seconds).
+if [ "$(id -u)" -eq 0 ] && command -v dpkg >/dev/null 2>&1; then
+    "$KAGAKU_ROOT/scripts/package_check.sh" "$KAGAKU_ROOT/build"
+fi
