@@ -392,5 +392,23 @@ TEST_F(AdminTool, CheckJsonListsEachRecordWithItsProblem) {
     }
 }
 
+// A folder name that is not UTF-8 (copied from an old machine) still gives valid JSON, with
+// the bad byte replaced, instead of a failure halfway through the output.
+TEST_F(AdminTool, CheckJsonSurvivesAFolderNameThatIsNotUtf8) {
+    const fs::path odd = dir_ / "\xff";
+    fs::copy(KAGAKU_DEMO_DIR, odd, fs::copy_options::recursive);
+    fs::create_directories(odd / "kagaku");
+    const fs::path file = odd / "学校データ" / "kagaku" / kScoreRecordFileName;
+    fs::create_directories(file.parent_path());
+    const std::string bytes = testing::RecordFileBytes({RunOn(today_, 2, 2, 30)});
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const ToolResult r = Run({"check", "--json", "--app-folder", PathText(odd / "kagaku")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_NE(json.at("file").get<std::string>().find("/\xEF\xBF\xBD/"), std::string::npos);
+    EXPECT_EQ(json.at("whole_records"), 1);
+}
+
 }  // namespace
 }  // namespace kagaku

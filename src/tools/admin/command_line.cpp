@@ -88,10 +88,8 @@ std::string OptionNameIn(const std::string& message) {
 }
 
 const CLI::App* ChosenCommand(const CLI::App& app) {
-    for (const CLI::App* command : app.get_subcommands()) {
-        return command;
-    }
-    return nullptr;
+    const auto chosen = app.get_subcommands();
+    return chosen.empty() ? nullptr : chosen.front();
 }
 
 // One line in the program's words for a mistake CLI11 found.
@@ -210,19 +208,21 @@ int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFo
     std::string topFolder;
     AddAppFolderOption(app, topFolder);
 
-    struct Chosen {
-        std::string appFolder;
+    struct Declared {
+        const CLI::App* command;
+        std::unique_ptr<std::string> appFolder;  // filled in by the parse
         CommandAction action;
     };
-    std::vector<std::unique_ptr<Chosen>> chosen;
+    std::vector<Declared> declared;
     for (const CommandSpec& spec : AllCommands()) {
         CLI::App* command = app.add_subcommand(spec.name, spec.description);
         command->group("コマンド");
         command->set_help_flag("-h,--help", "この使い方を表示して終了します");
         command->footer(kExitStatusNote);
-        auto& slot = *chosen.emplace_back(std::make_unique<Chosen>());
-        AddAppFolderOption(*command, slot.appFolder);
-        slot.action = spec.declare(*command);
+        auto appFolder = std::make_unique<std::string>();
+        AddAppFolderOption(*command, *appFolder);
+        CommandAction action = spec.declare(*command);
+        declared.push_back({command, std::move(appFolder), std::move(action)});
     }
 
     try {
@@ -238,18 +238,17 @@ int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFo
     }
 
     const CLI::App* command = ChosenCommand(app);
-    const Chosen* run = nullptr;
-    for (std::size_t i = 0; i < AllCommands().size(); ++i) {
-        if (command != nullptr && AllCommands()[i].name == command->get_name()) {
-            run = chosen[i].get();
-        }
+    const Declared* run = nullptr;
+    for (const Declared& d : declared) {
+        run = d.command == command ? &d : run;
     }
     if (run == nullptr) {
         return Fail("コマンドを指定してください", kExitUsage);
     }
+    // --app-folder after the command wins over one before it.
     fs::path appFolder = defaultAppFolder;
-    if (!run->appFolder.empty()) {
-        appFolder = fs::path(run->appFolder);
+    if (!run->appFolder->empty()) {
+        appFolder = fs::path(*run->appFolder);
     } else if (!topFolder.empty()) {
         appFolder = fs::path(topFolder);
     }
