@@ -219,8 +219,9 @@ TEST_F(AdminTool, HelpOfEveryCommandNamesItsOptions) {
         std::vector<std::string> args;
         std::vector<std::string> named;
     } cases[] = {
-        {{"--help"}, {"check", "export", "add-run", "standing", "list", "rewrite", "delete",
-                      "--version", "--app-folder"}},
+        {{"--help"},
+         {"check", "export", "add-run", "standing", "list", "rewrite", "delete", "--version",
+          "--app-folder"}},
         {{"-h"}, {"使い方: kagaku-admin", "check", "delete"}},
         {{"check", "--help"}, {"--json", "--app-folder"}},
         {{"export", "-h"}, {"--encoding", "utf-8|cp932", "--app-folder"}},
@@ -267,7 +268,7 @@ TEST_F(AdminTool, UsageErrorsExitTwoNamingTheOption) {
         {{"add-run", "--pupil", "7", "--level", "0", "--seconds", "30"}, "--level"},
         {{"add-run", "--pupil", "7", "--level", "4", "--seconds", "-1"}, "--seconds"},
         {{"add-run", "--pupil", "7", "--level", "4", "--seconds", "100000"}, "--seconds"},
-        {{"add-run", "--level", "4", "--seconds", "30"}, "--pupil"},           // missing
+        {{"add-run", "--level", "4", "--seconds", "30"}, "--pupil"},             // missing
         {{"add-run", "--level", "4", "--seconds", "30", "--pupil"}, "--pupil"},  // no value
         {{"add-run", "--pupil", "2", "--pupil", "3", "--level", "4", "--seconds", "3"},
          "--pupil"},  // twice
@@ -326,12 +327,10 @@ TEST_F(AdminTool, StandingJsonReadsBackFieldByField) {
     EXPECT_EQ(json.at("pupil"), 2);
     const auto& levels = json.at("levels");
     ASSERT_EQ(levels.size(), 35u);
-    const std::vector<std::string> keys{"level",           "run_count",
-                                        "pass_window_run_count", "ban_window_run_count",
-                                        "today_run_count", "total_points",
-                                        "pass_window_points", "ban_window_points",
-                                        "today_points",    "best_time",
-                                        "level_best_time"};
+    const std::vector<std::string> keys{
+        "level",           "run_count",    "pass_window_run_count", "ban_window_run_count",
+        "today_run_count", "total_points", "pass_window_points",    "ban_window_points",
+        "today_points",    "best_time",    "level_best_time"};
     for (std::size_t i = 0; i < levels.size(); ++i) {
         std::vector<std::string> got;
         for (const auto& item : levels[i].items()) {
@@ -345,13 +344,11 @@ TEST_F(AdminTool, StandingJsonReadsBackFieldByField) {
         const char* key;
         long long value;
     } fields[] = {
-        {2, "run_count", 2},           {2, "pass_window_run_count", 2},
-        {2, "ban_window_run_count", 1}, {2, "today_run_count", 1},
-        {2, "total_points", 16},        {2, "today_points", 11},
-        {2, "best_time", 30},           {2, "level_best_time", 25},
-        {35, "run_count", 1},          {35, "today_run_count", 0},
-        {35, "best_time", 40},          {1, "run_count", 0},
-        {1, "best_time", 99999},        {1, "level_best_time", 99999},
+        {2, "run_count", 2},        {2, "pass_window_run_count", 2}, {2, "ban_window_run_count", 1},
+        {2, "today_run_count", 1},  {2, "total_points", 16},         {2, "today_points", 11},
+        {2, "best_time", 30},       {2, "level_best_time", 25},      {35, "run_count", 1},
+        {35, "today_run_count", 0}, {35, "best_time", 40},           {1, "run_count", 0},
+        {1, "best_time", 99999},    {1, "level_best_time", 99999},
     };
     for (const auto& f : fields) {
         EXPECT_EQ(levels[static_cast<std::size_t>(f.level - 1)].at(f.key), f.value)

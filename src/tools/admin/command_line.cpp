@@ -66,8 +66,8 @@ public:
         if (!description.empty()) {
             const std::size_t column = get_column_width();
             const std::size_t width = DisplayWidth(out);
-            out += width < column ? std::string(column - width, ' ')
-                                  : "\n" + std::string(column, ' ');
+            out +=
+                width < column ? std::string(column - width, ' ') : "\n" + std::string(column, ' ');
             out += text::ReplaceAll(description, "\n", "\n" + std::string(column, ' '));
         }
         return out + "\n";
@@ -96,9 +96,9 @@ const CLI::App* ChosenCommand(const CLI::App& app) {
 std::string UsageMessage(const CLI::ParseError& e, const CLI::App& app) {
     const std::string what = e.what();
     const CLI::App* command = ChosenCommand(app);
-    const std::string helpHint =
-        "（kagaku-admin " + (command ? command->get_name() + " " : std::string()) +
-        "--help で使い方を表示します）";
+    const std::string helpHint = "（kagaku-admin " +
+                                 (command ? command->get_name() + " " : std::string()) +
+                                 "--help で使い方を表示します）";
     if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr) {
         return what;  // "--pupil: ..." with the validator's own words
     }
@@ -145,8 +145,7 @@ int Fail(const std::string& message, int status) {
 
 CLI::Option* AddAppFolderOption(CLI::App& command, std::string& value) {
     return command
-        .add_option("--app-folder", value,
-                    "プログラムのフォルダ（既定: このツールのあるフォルダ）")
+        .add_option("--app-folder", value, "プログラムのフォルダ（既定: このツールのあるフォルダ）")
         ->type_name("フォルダ");
 }
 

@@ -46,7 +46,6 @@ CLI::Option* AddRecordOption(CLI::App& command, std::int64_t& value, const std::
 
 // Parses the arguments, loads the configuration and runs the chosen subcommand; help and the
 // version go to standard output, every failure is one line on standard error.
-int RunAdminTool(int argc, const char* const* argv,
-                 const std::filesystem::path& defaultAppFolder);
+int RunAdminTool(int argc, const char* const* argv, const std::filesystem::path& defaultAppFolder);
 
 }  // namespace kagaku::admin

@@ -152,49 +152,46 @@ CommandAction DeclareCheck(CLI::App& command) {
 
 CommandAction DeclareExport(CLI::App& command) {
     auto encoding = std::make_shared<std::string>("utf-8");
-    command
-        .add_option("--encoding", *encoding,
-                    "出力の文字コード（utf-8 か cp932、既定は utf-8）")
+    command.add_option("--encoding", *encoding, "出力の文字コード（utf-8 か cp932、既定は utf-8）")
         ->type_name("utf-8|cp932")
         ->check(CLI::Validator(
             [](std::string& value) -> std::string {
-                return value == "utf-8" || value == "cp932" ? ""
-                                                            : "utf-8 か cp932 です: " + value;
+                return value == "utf-8" || value == "cp932" ? "" : "utf-8 か cp932 です: " + value;
             },
             ""));
     return [encoding](const SharedState& state) {
-    const auto file = ScoreRecordPath(state.ProgramDataFolder);
-    const std::map<int, std::string> names = RosterNames(state);
-    const RecordWindow window = ReadAllRecords(file);
+        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const std::map<int, std::string> names = RosterNames(state);
+        const RecordWindow window = ReadAllRecords(file);
 
-    std::string out = "記録番号,日付,時刻,番号,名前,レベル,秒,ポイント,学校コード\r\n";
-    for (std::size_t i = 0; i < window.Count(); ++i) {
-        const ScoreRecord r = window.Record(i);
-        const bool countable = !CheckScoreRecord(r).has_value();
-        std::string date;
-        if (r.RunDate >= 0.0 && r.RunDate < kDateLimit) {
-            date = FormatSlashDate(OleDateOf(r.RunDate));
+        std::string out = "記録番号,日付,時刻,番号,名前,レベル,秒,ポイント,学校コード\r\n";
+        for (std::size_t i = 0; i < window.Count(); ++i) {
+            const ScoreRecord r = window.Record(i);
+            const bool countable = !CheckScoreRecord(r).has_value();
+            std::string date;
+            if (r.RunDate >= 0.0 && r.RunDate < kDateLimit) {
+                date = FormatSlashDate(OleDateOf(r.RunDate));
+            }
+            std::string time;
+            if (std::isfinite(r.RunTimeOfDay) && std::fabs(r.RunTimeOfDay) < 1.0) {
+                time = FormatClockTime(OleTimeOf(r.RunTimeOfDay));
+            }
+            auto name = names.find(r.PupilNumber);
+            std::string points;
+            if (countable) {
+                points = Number(CountedRunPoints(r.Seconds, r.Level, state.Settings));
+            }
+            out += Number(static_cast<long long>(i + 1)) + "," + date + "," + time + "," +
+                   Number(r.PupilNumber) + "," +
+                   CsvField(name == names.end() ? std::string() : name->second) + "," +
+                   Number(r.Level) + "," + Number(r.Seconds) + "," + points + "," +
+                   CsvField(RecordTextValue(r.SchoolCode)) + "\r\n";
         }
-        std::string time;
-        if (std::isfinite(r.RunTimeOfDay) && std::fabs(r.RunTimeOfDay) < 1.0) {
-            time = FormatClockTime(OleTimeOf(r.RunTimeOfDay));
+        if (*encoding == "cp932") {
+            out = Utf8ToCp932(out, "標準出力");
         }
-        auto name = names.find(r.PupilNumber);
-        std::string points;
-        if (countable) {
-            points = Number(CountedRunPoints(r.Seconds, r.Level, state.Settings));
-        }
-        out += Number(static_cast<long long>(i + 1)) + "," + date + "," + time + "," +
-               Number(r.PupilNumber) + "," +
-               CsvField(name == names.end() ? std::string() : name->second) + "," +
-               Number(r.Level) + "," + Number(r.Seconds) + "," + points + "," +
-               CsvField(RecordTextValue(r.SchoolCode)) + "\r\n";
-    }
-    if (*encoding == "cp932") {
-        out = Utf8ToCp932(out, "標準出力");
-    }
-    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
-    return FinishOutput();
+        std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+        return FinishOutput();
     };
 }
 
@@ -226,15 +223,12 @@ CommandAction DeclareStanding(CLI::App& command) {
     };
     auto v = std::make_shared<Values>();
     AddPupilOption(command, v->pupil, "生徒の番号")->required();
-    command
-        .add_option("--now", v->now,
-                    "この日時に集計したとして数えます（既定はいまの日時）")
+    command.add_option("--now", v->now, "この日時に集計したとして数えます（既定はいまの日時）")
         ->type_name("\"yyyy-mm-dd hh:mm:ss\"")
         ->check(CLI::Validator(
             [](std::string& value) -> std::string {
                 return ParseNow(value) ? ""
-                                       : "\"yyyy-mm-dd hh:mm:ss\" の形で指定してください: " +
-                                             value;
+                                       : "\"yyyy-mm-dd hh:mm:ss\" の形で指定してください: " + value;
             },
             ""));
     return [v](const SharedState& state) {
