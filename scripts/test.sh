@@ -25,6 +25,9 @@ if [ "$(id -u)" -eq 0 ] && [ -x /usr/sbin/cupsd ]; then
 fi
 (cd "$KAGAKU_ROOT/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 
+# A brief soak of the record file: ten PC processes and a teacher on one score file.
+"$KAGAKU_ROOT/scripts/soak.sh" "$KAGAKU_ROOT/build" 300 200
+
 configure_and_build "$KAGAKU_ROOT/build-sanitize" -DKAGAKU_WERROR=ON -DKAGAKU_SANITIZE=ON \
     -DKAGAKU_BUILD_UI=ON -DKAGAKU_BUILD_BENCH=OFF
 (cd "$KAGAKU_ROOT/build-sanitize" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
