@@ -55,7 +55,9 @@ std::vector<ScoreRecord> Before() {
     return records;
 }
 
-const ScoreRecord kAppended = RunOn(kDay, 40, 3, 777);
+ScoreRecord Appended() {
+    return RunOn(kDay, 40, 3, 777);
+}
 
 ScoreRecord Corrected() {
     ScoreRecord r = Before()[2];
@@ -66,7 +68,7 @@ ScoreRecord Corrected() {
 
 std::vector<Operation> Operations() {
     std::vector<ScoreRecord> appended = Before();
-    appended.push_back(kAppended);
+    appended.push_back(Appended());
     std::vector<ScoreRecord> rewritten = Before();
     rewritten[2] = Corrected();
     std::vector<ScoreRecord> deleted = Before();
@@ -74,7 +76,7 @@ std::vector<Operation> Operations() {
     return {
         {"append", appended,
          [](const fs::path& file, const std::vector<ScoreRecord>&, RecordFileWaiter& waiter) {
-             AppendScoreRecord(file, kAppended, waiter);
+             AppendScoreRecord(file, Appended(), waiter);
              return RecordChange::Done;
          }},
         {"rewrite", rewritten,
