@@ -7,6 +7,7 @@ KAGAKU_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev libsodium-dev
+    libcli11-dev nlohmann-json3-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     cups printer-driver-cups-pdf poppler-utils
     dpkg-dev file

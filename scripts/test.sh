@@ -25,9 +25,21 @@ if [ "$(id -u)" -eq 0 ] && [ -x /usr/sbin/cupsd ]; then
 fi
 (cd "$KAGAKU_ROOT/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 
+# A brief soak of the record file: ten PC processes and a teacher on one score file.
+"$KAGAKU_ROOT/scripts/soak.sh" "$KAGAKU_ROOT/build" 300 200
+
 configure_and_build "$KAGAKU_ROOT/build-sanitize" -DKAGAKU_WERROR=ON -DKAGAKU_SANITIZE=ON \
     -DKAGAKU_BUILD_UI=ON -DKAGAKU_BUILD_BENCH=OFF
 (cd "$KAGAKU_ROOT/build-sanitize" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+
+# Every file reader under libFuzzer for a bounded time each (clang and its runtime from Debian's
+# packages are needed for this step only).
+install_missing_packages clang libclang-rt-14-dev
+CC=clang CXX=clang++ cmake -S "$KAGAKU_ROOT" -B "$KAGAKU_ROOT/build-fuzz" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAGAKU_WERROR=ON -DKAGAKU_FUZZ=ON \
+    -DKAGAKU_BUILD_UI=OFF -DKAGAKU_BUILD_BENCH=OFF
+cmake --build "$KAGAKU_ROOT/build-fuzz" -j "$(nproc)" --target fuzz_targets
+"$KAGAKU_ROOT/scripts/fuzz.sh" "$KAGAKU_ROOT/build-fuzz" 12
 
 # The Debian package, where dpkg may install it (as root): packed from build/, installed, a new
 # school set up in a temporary folder, the installed program started on it until the name

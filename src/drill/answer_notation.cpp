@@ -9,6 +9,9 @@ namespace kagaku {
 
 namespace {
 
+// More atoms of one element, or more charge, than any formula a pupil types could hold.
+constexpr long long kMaxAtomCount = 1000000;
+
 constexpr std::array<std::string_view, 118> kElementSymbols = {
     "H",  "He", "Li", "Be", "B",  "C",  "N",  "O",  "F",  "Ne", "Na", "Mg", "Al", "Si", "P",
     "S",  "Cl", "Ar", "K",  "Ca", "Sc", "Ti", "V",  "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn",
@@ -134,7 +137,8 @@ private:
                 int count = 1;
                 if (!ReadCount(count, problem))
                     return false;
-                atoms[symbol] += count;
+                if (!AddAtoms(atoms[symbol], 1, count, problem))
+                    return false;
             } else if (c == '(') {
                 ++pos_;
                 std::map<std::string, int> inner;
@@ -153,7 +157,8 @@ private:
                 if (!ReadCount(count, problem))
                     return false;
                 for (const auto& [symbol, n] : inner)
-                    atoms[symbol] += n * count;
+                    if (!AddAtoms(atoms[symbol], n, count, problem))
+                        return false;
             } else if (c == ')') {
                 if (depth == 0) {
                     problem = "閉じかっこが余っています";
@@ -167,9 +172,38 @@ private:
         return true;
     }
 
+    // total += n * count, refused beyond any real formula so that no total overflows.
+    static bool AddAtoms(int& total, int n, int count, std::string& problem) {
+        const long long sum = total + static_cast<long long>(n) * count;
+        if (sum > kMaxAtomCount) {
+            problem = "数が大きすぎます";
+            return false;
+        }
+        total = static_cast<int>(sum);
+        return true;
+    }
+
     std::string_view text_;
     std::size_t pos_ = 0;
 };
+
+// The totals of one side, in 64 bits: false when any lies beyond kMaxAtomCount.
+bool SideTotalsFit(const std::vector<NotationSpecies>& side) {
+    std::map<std::string, long long> atoms;
+    long long charge = 0;
+    for (const NotationSpecies& s : side) {
+        for (const auto& [symbol, n] : s.atoms) {
+            long long& total = atoms[symbol];
+            total += static_cast<long long>(n) * s.coefficient;
+            if (total > kMaxAtomCount)
+                return false;
+        }
+        charge += static_cast<long long>(s.charge) * s.coefficient;
+        if (charge > kMaxAtomCount || charge < -kMaxAtomCount)
+            return false;
+    }
+    return true;
+}
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
@@ -209,6 +243,10 @@ NotationResult ParseAnswerNotation(std::string_view text) {
                 return result;
             }
             species.push_back(std::move(*s));
+        }
+        if (!SideTotalsFit(species)) {
+            result.problem = std::string(side) + ": 数が大きすぎます";
+            return result;
         }
         result.parsed.sides.push_back(std::move(species));
     }

@@ -57,12 +57,26 @@ std::filesystem::path GiveUpLogPath(std::string_view programDataFolder, int pupi
 
 int CountGiveUpsToday(const std::filesystem::path& log, const CivilDate& today) {
     EnsureLogExists(log);
-    FieldReader reader = FieldReader::FromFile(log);
+    const std::string text = ReadCp932File(log);
+    const std::string file = PathText(log);
+    // Every entry is a line of its own, read on its own: a damaged line (a quote never closed,
+    // bytes of a torn write) costs only itself, never the entries after it.
     int count = 0;
-    while (!reader.AtEnd()) {
-        CivilDate d;
-        if (ParseLogDate(reader.Next(), d) && d == today)
-            ++count;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        FieldReader reader(text.substr(start, end - start), file);
+        try {
+            while (!reader.AtEnd()) {
+                CivilDate d;
+                if (ParseLogDate(reader.Next(), d) && d == today)
+                    ++count;
+            }
+        } catch (const DataFileError&) {
+        }
+        start = end + 1;
     }
     return count;
 }

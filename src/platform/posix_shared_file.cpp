@@ -16,6 +16,25 @@ namespace {
 std::atomic<std::uint64_t> readCalls{0};
 // Changing calls that may still succeed before the fault seam fails them; negative: no fault.
 std::atomic<long long> changesBeforeFault{-1};
+// Calls that still succeed before the one that fails once; negative: no fault.
+std::atomic<long long> callsBeforeFault{-1};
+std::atomic<int> callFaultErrno{EIO};
+std::atomic<bool> callFaultShortWrite{false};
+std::atomic<bool> callFaultStruck{false};
+
+// True when this call is the one the fault seam fails.
+bool CallFaultHere(bool isWrite) {
+    if (callsBeforeFault.load(std::memory_order_relaxed) < 0 ||
+        (callFaultShortWrite.load(std::memory_order_relaxed) && !isWrite)) {
+        return false;
+    }
+    if (callsBeforeFault.fetch_sub(1, std::memory_order_relaxed) == 0) {
+        callsBeforeFault.store(-1, std::memory_order_relaxed);
+        callFaultStruck.store(true, std::memory_order_relaxed);
+        return true;
+    }
+    return false;
+}
 
 void ChangePoint() {
     if (changesBeforeFault.load(std::memory_order_relaxed) < 0) {
@@ -92,6 +111,13 @@ FileErrorKind KindOf(int errnum) {
     throw FileOperationError(KindOf(errnum), errnum, JapaneseDescription(errnum));
 }
 
+// A file call: the fault seam may fail it with its error number.
+void CallPoint() {
+    if (CallFaultHere(false)) {
+        ThrowErrno(callFaultErrno.load(std::memory_order_relaxed));
+    }
+}
+
 int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
@@ -138,6 +164,7 @@ SharedFile::SharedFile(const std::filesystem::path& path, Mode mode) : handle_(-
     if (mode != Mode::ReadOnly) {
         ChangePoint();
     }
+    CallPoint();
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
@@ -155,6 +182,7 @@ SharedFile::~SharedFile() {
 }
 
 std::uint64_t SharedFile::Size() const {
+    CallPoint();
     struct stat st {};
     if (::fstat(Fd(handle_), &st) != 0) {
         ThrowErrno(errno);
@@ -167,6 +195,7 @@ std::size_t SharedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     std::size_t done = 0;
     while (done < size) {
         readCalls.fetch_add(1, std::memory_order_relaxed);
+        CallPoint();
         ssize_t n = ::pread(Fd(handle_), out + done, size - done, Offset(offset + done));
         if (n < 0) {
             if (errno == EINTR) {
@@ -187,6 +216,13 @@ void SharedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     const auto* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
+        if (CallFaultHere(true)) {
+            if (callFaultShortWrite.load(std::memory_order_relaxed) && size - done > 1) {
+                // A torn write: part of the bytes reach the file, then the share fails.
+                (void)::pwrite(Fd(handle_), in + done, (size - done) / 2, Offset(offset + done));
+            }
+            ThrowErrno(callFaultErrno.load(std::memory_order_relaxed));
+        }
         ssize_t n = ::pwrite(Fd(handle_), in + done, size - done, Offset(offset + done));
         if (n < 0) {
             if (errno == EINTR) {
@@ -200,6 +236,7 @@ void SharedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
 
 void SharedFile::Truncate(std::uint64_t size) {
     ChangePoint();
+    CallPoint();
     if (::ftruncate(Fd(handle_), Offset(size)) != 0) {
         ThrowErrno(errno);
     }
@@ -207,6 +244,7 @@ void SharedFile::Truncate(std::uint64_t size) {
 
 void SharedFile::Sync() {
     ChangePoint();
+    CallPoint();
     if (::fsync(Fd(handle_)) != 0) {
         ThrowErrno(errno);
     }
@@ -215,10 +253,13 @@ void SharedFile::Sync() {
 bool SharedFile::TryLockRange(std::uint64_t offset, std::uint64_t length) {
     for (;;) {
         struct flock fl = RangeLock(F_WRLCK, offset, length);
-        if (::fcntl(Fd(handle_), LockCommand(false, classicLocks_), &fl) == 0) {
-            return true;
+        int err = CallFaultHere(false) ? callFaultErrno.load(std::memory_order_relaxed) : 0;
+        if (err == 0) {
+            if (::fcntl(Fd(handle_), LockCommand(false, classicLocks_), &fl) == 0) {
+                return true;
+            }
+            err = errno;
         }
-        int err = errno;
         if (err == EAGAIN || err == EACCES) {
             return false;  // held by another open file, process or machine
         }
@@ -234,6 +275,7 @@ bool SharedFile::TryLockRange(std::uint64_t offset, std::uint64_t length) {
 }
 
 void SharedFile::UnlockRange(std::uint64_t offset, std::uint64_t length) {
+    CallPoint();
     struct flock fl = RangeLock(F_UNLCK, offset, length);
     if (::fcntl(Fd(handle_), LockCommand(false, classicLocks_), &fl) != 0) {
         ThrowErrno(errno);
@@ -241,6 +283,7 @@ void SharedFile::UnlockRange(std::uint64_t offset, std::uint64_t length) {
 }
 
 bool SharedFile::IsStillAt(const std::filesystem::path& path) const {
+    CallPoint();
     struct stat mine {};
     struct stat there {};
     if (::fstat(Fd(handle_), &mine) != 0) {
@@ -257,6 +300,7 @@ bool SharedFile::IsStillAt(const std::filesystem::path& path) const {
 
 void SharedFile::Remove(const std::filesystem::path& path) {
     ChangePoint();
+    CallPoint();
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
         ThrowErrno(errno);
     }
@@ -264,6 +308,7 @@ void SharedFile::Remove(const std::filesystem::path& path) {
 
 void SharedFile::SyncFolder(const std::filesystem::path& folder) {
     ChangePoint();
+    CallPoint();
     int fd;
     do {
         fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -283,6 +328,18 @@ void SharedFile::SyncFolder(const std::filesystem::path& folder) {
 
 void FailFileChangesAfter(long long count) {
     changesBeforeFault.store(count < 0 ? -1 : count, std::memory_order_relaxed);
+}
+
+void FailFileCall(long long k, int errorNumber, bool shortWrite) {
+    callsBeforeFault.store(-1, std::memory_order_relaxed);
+    callFaultErrno.store(errorNumber, std::memory_order_relaxed);
+    callFaultShortWrite.store(shortWrite, std::memory_order_relaxed);
+    callFaultStruck.store(false, std::memory_order_relaxed);
+    callsBeforeFault.store(k < 0 ? -1 : k, std::memory_order_relaxed);
+}
+
+bool FileCallFailed() {
+    return callFaultStruck.load(std::memory_order_relaxed);
 }
 
 std::uint64_t SharedFile::ReadCallCount() {

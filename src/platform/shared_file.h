@@ -87,4 +87,14 @@ private:
 // (the program never switches it on).
 void FailFileChangesAfter(long long count);
 
+// Fault seam for the fault-injection tests: the k-th file call from now on (k from 0; open,
+// measure, read, write, flush, lock, unlock, truncate, remove and folder flush each count as a
+// call, and every pass of a read or write loop as one more) fails once with errorNumber, as a
+// disk, a full share or a file server may fail it. With shortWrite only writes are counted, and
+// the k-th one writes the first half of its bytes before it fails. A negative k switches it off
+// (the program never switches it on).
+void FailFileCall(long long k, int errorNumber, bool shortWrite = false);
+// True once the fault set by FailFileCall has struck.
+bool FileCallFailed();
+
 }  // namespace kagaku

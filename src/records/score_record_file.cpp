@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -138,6 +139,15 @@ void FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
     RemoveCopy(copyPath);
 }
 
+// The work is done and flushed by now: a failed unlock must not report it as failed (a retry
+// would do it twice). Closing the file, just after, releases the lock in any case.
+void ReleaseLock(SharedFile& f) {
+    try {
+        f.UnlockRange(kRecordLockOffset, kRecordLockLength);
+    } catch (const FileOperationError&) {
+    }
+}
+
 // Opens the file, takes the writers' lock and makes sure the path still names the locked file,
 // then runs work(file, busy). Busy steps are repeated after a second; any other error closes
 // the file (releasing the lock, so that other machines are not held up while a message is
@@ -164,11 +174,11 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
             Patiently(busy, [&] { FinishDeletionUnderLock(file, *opened); });
             if constexpr (std::is_void_v<decltype(work(*opened, busy))>) {
                 work(*opened, busy);
-                opened->UnlockRange(kRecordLockOffset, kRecordLockLength);
+                ReleaseLock(*opened);
                 return;
             } else {
                 auto result = work(*opened, busy);
-                opened->UnlockRange(kRecordLockOffset, kRecordLockLength);
+                ReleaseLock(*opened);
                 return result;
             }
         } catch (const FileOperationError& e) {
@@ -183,6 +193,15 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
 [[noreturn]] void ThrowNoSuchRecord(const fs::path& file, std::uint64_t n, std::uint64_t whole) {
     throw DataFileError(PathText(file), "記録" + std::to_string(n) + "がありません（記録は" +
                                             std::to_string(whole) + "件です）");
+}
+
+// Does record n (from 1) hold exactly these bytes?
+bool RecordHolds(SharedFile& f, BusyFileWait& busy, std::uint64_t n,
+                 const ScoreRecordBytes& bytes) {
+    ScoreRecordBytes now{};
+    std::size_t got = Patiently(
+        busy, [&] { return f.ReadAt((n - 1) * kScoreRecordSize, now.data(), now.size()); });
+    return got == now.size() && now == bytes;
 }
 
 }  // namespace
@@ -254,12 +273,33 @@ ScoreRecord ReadScoreRecord(const fs::path& file, std::uint64_t n) {
 std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
                                 RecordFileWaiter& waiter) {
     const ScoreRecordBytes bytes = EncodeScoreRecord(record);
+    std::optional<std::uint64_t> writtenAt;  // the record number of a write that was not undone
     return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
         // The position is taken only now, with the lock held: after the last whole record, so
         // that a partial record left by an interrupted write is overwritten.
         std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
-        Patiently(busy, [&] { f.WriteAt(whole * kScoreRecordSize, bytes.data(), bytes.size()); });
-        Patiently(busy, [&] { f.Sync(); });
+        // Tried again after a failure that left the record in the file: it is not added twice.
+        if (writtenAt && *writtenAt <= whole && RecordHolds(f, busy, *writtenAt, bytes)) {
+            Patiently(busy, [&] { f.Sync(); });
+            return *writtenAt;
+        }
+        writtenAt = whole + 1;
+        try {
+            Patiently(busy,
+                      [&] { f.WriteAt(whole * kScoreRecordSize, bytes.data(), bytes.size()); });
+            Patiently(busy, [&] { f.Sync(); });
+        } catch (const FileOperationError&) {
+            // Not acknowledged, so not kept: the file goes back to its whole records (a torn
+            // record would stay until the next append, a whole one would count a run the pupil
+            // was told was not recorded).
+            try {
+                f.Truncate(whole * kScoreRecordSize);
+                f.Sync();
+                writtenAt.reset();
+            } catch (const FileOperationError&) {
+            }
+            throw;
+        }
         return whole + 1;
     });
 }
@@ -307,14 +347,35 @@ RecordChange RewriteScoreRecord(const fs::path& file, std::uint64_t n, const Sco
         std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
         // Tried again after a failure past the write: the record may already hold the new bytes.
         if (written && RecordIsAsExpected(file, f, busy, n, whole, &bytes)) {
+            Patiently(busy, [&] { f.Sync(); });
             return RecordChange::Done;
         }
         if (!RecordIsAsExpected(file, f, busy, n, whole, expected)) {
             return RecordChange::RecordDiffers;
         }
+        ScoreRecordBytes old{};
+        if (expected != nullptr) {
+            old = *expected;
+        } else if (Patiently(busy, [&] {
+                       return f.ReadAt((n - 1) * kScoreRecordSize, old.data(), old.size());
+                   }) != old.size()) {
+            ThrowNoSuchRecord(file, n, whole);
+        }
         written = true;
-        Patiently(busy, [&] { f.WriteAt((n - 1) * kScoreRecordSize, bytes.data(), bytes.size()); });
-        Patiently(busy, [&] { f.Sync(); });
+        try {
+            Patiently(busy,
+                      [&] { f.WriteAt((n - 1) * kScoreRecordSize, bytes.data(), bytes.size()); });
+            Patiently(busy, [&] { f.Sync(); });
+        } catch (const FileOperationError&) {
+            // A write cut short leaves a record half old, half new, which no caller could
+            // recognise again: the old record goes back, and the failure is reported.
+            try {
+                f.WriteAt((n - 1) * kScoreRecordSize, old.data(), old.size());
+                f.Sync();
+            } catch (const FileOperationError&) {
+            }
+            throw;
+        }
         return RecordChange::Done;
     });
 }
@@ -338,15 +399,19 @@ RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFile
         // here on a failure is not tried again by this call: the copy may be whole, and the
         // next writer to take the lock finishes or drops the deletion from it.
         const std::string copy = DeletionCopy(later, n, sizeBefore);
+        // Each step is repeated while the file is held elsewhere; every step can run again.
         try {
-            SharedFile c(copyPath, SharedFile::Mode::ReadWriteCreate);
-            c.Truncate(0);
-            c.WriteAt(0, copy.data(), copy.size());
-            c.Sync();
-            SharedFile::SyncFolder(copyPath.parent_path());
+            auto c = Patiently(busy, [&] {
+                return std::make_unique<SharedFile>(copyPath, SharedFile::Mode::ReadWriteCreate);
+            });
+            Patiently(busy, [&] { c->Truncate(0); });
+            Patiently(busy, [&] { c->WriteAt(0, copy.data(), copy.size()); });
+            Patiently(busy, [&] { c->Sync(); });
+            c.reset();
+            Patiently(busy, [&] { SharedFile::SyncFolder(copyPath.parent_path()); });
             // 2. The move, flushed. 3. The copy goes.
-            MoveDown(f, n, sizeBefore, later);
-            RemoveCopy(copyPath);
+            Patiently(busy, [&] { MoveDown(f, n, sizeBefore, later); });
+            Patiently(busy, [&] { RemoveCopy(copyPath); });
         } catch (const FileOperationError& e) {
             throw DataFileError(
                 PathText(file),

@@ -276,32 +276,44 @@ void FrmData::Rewrite() {
         program_.messages().Inform(this, QStringLiteral("注意"), Q(*refusal));
         return;
     }
+    const ScoreRecord record = std::get<ScoreRecord>(corrected);
+    const bool done = ChangeRecord(
+        QStringLiteral("記録を書き換えられませんでした。"), false, [&](RecordFileWaiter& waiter) {
+            return RewriteScoreRecord(RecordFile(), selectedRecord_, record, waiter, &readBytes_);
+        });
+    if (!done)
+        return;
+    BuildList();
+    SelectLine(admin::LineOfRecord(listing_, selectedRecord_));
+}
+
+bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
+                           const std::function<RecordChange(RecordFileWaiter&)>& change) {
     busy_ = true;
     QPointer<FrmData> self(this);
     RecordChange result = RecordChange::RecordDiffers;
     try {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
-        result = RewriteScoreRecord(RecordFile(), selectedRecord_, std::get<ScoreRecord>(corrected),
-                                    waiter, &readBytes_);
+        result = change(waiter);
     } catch (const DataFileError& e) {
         if (IsClosed(self))
-            return;
+            return false;
         busy_ = false;
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("記録を書き換えられませんでした。\n\nファイル: %1\n問題: %2")
-                .arg(Q(e.file()), Q(e.problem())));
-        return;
+        program_.messages().Inform(this, QStringLiteral("注意"),
+                                   failure + QStringLiteral("\n\nファイル: %1\n問題: %2")
+                                                 .arg(Q(e.file()), Q(e.problem())));
+        if (rebuildAfterFault)
+            BuildList();
+        return false;
     }
     if (IsClosed(self))
-        return;
+        return false;
     busy_ = false;
     if (result != RecordChange::Done) {
         RecordChangedElsewhere();
-        return;
+        return false;
     }
-    BuildList();
-    SelectLine(admin::LineOfRecord(listing_, selectedRecord_));
+    return true;
 }
 
 void FrmData::Delete() {
@@ -314,30 +326,12 @@ void FrmData::Delete() {
     busy_ = false;
     if (!sure)
         return;
-    busy_ = true;
-    QPointer<FrmData> self(this);
-    RecordChange result = RecordChange::RecordDiffers;
-    try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        result = DeleteScoreRecord(RecordFile(), selectedRecord_, waiter, &readBytes_);
-    } catch (const DataFileError& e) {
-        if (IsClosed(self))
-            return;
-        busy_ = false;
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("記録を消去できませんでした。\n\nファイル: %1\n問題: %2")
-                .arg(Q(e.file()), Q(e.problem())));
-        BuildList();
+    const bool done = ChangeRecord(
+        QStringLiteral("記録を消去できませんでした。"), true, [&](RecordFileWaiter& waiter) {
+            return DeleteScoreRecord(RecordFile(), selectedRecord_, waiter, &readBytes_);
+        });
+    if (!done)
         return;
-    }
-    if (IsClosed(self))
-        return;
-    busy_ = false;
-    if (result != RecordChange::Done) {
-        RecordChangedElsewhere();
-        return;
-    }
     rewrite_->setEnabled(false);
     delete_->setEnabled(false);
     BuildList();

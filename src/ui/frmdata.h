@@ -6,9 +6,12 @@
 // click.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "admin/record_manager.h"
+#include "records/record_file_waiter.h"
+#include "records/score_record_file.h"
 
 class QComboBox;
 class QFrame;
@@ -45,6 +48,11 @@ private:
     void Back();                               // Command4_Click
     void SelectLine(std::optional<std::size_t> line);
     void RecordChangedElsewhere();
+    // Runs a rewrite or a deletion of the selected record under the writers' lock. False when
+    // it did not take place: the screen closed meanwhile, a file problem (reported, with the
+    // failure's first line), or the record changed on another PC (the list is read again).
+    bool ChangeRecord(const QString& failure, bool rebuildAfterFault,
+                      const std::function<RecordChange(RecordFileWaiter&)>& change);
     std::filesystem::path RecordFile() const;
 
     Program& program_;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <nlohmann/json.hpp>
+
 #include "common/cp932.h"
 #include "common/files.h"
 #include "records/child_process.h"
@@ -47,6 +49,9 @@ protected:
         std::ofstream(recordFile_, std::ios::binary)
             .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
+
+    // The record file's bytes, to show a refused command left it alone.
+    std::string RecordBytes() const { return testing::ReadBytes(recordFile_); }
 
     static void ExpectOneErrorLine(const ToolResult& r) {
         EXPECT_NE(r.status, 0);
@@ -205,6 +210,201 @@ TEST_F(AdminTool, ListRewriteAndDeleteWorkOnSingleRecords) {
     ExpectOneErrorLine(Run({"rewrite", "--record", "9", "--seconds", "4"}));
     ExpectOneErrorLine(Run({"rewrite", "--record", "1", "--seconds", "100000"}));
     EXPECT_EQ(fs::file_size(recordFile_), 88u);
+}
+
+// --help and -h, at the top and on every command: exit 0, the help on standard output with each
+// of the command's options and its type, and the exit statuses. --version answers too.
+TEST_F(AdminTool, HelpOfEveryCommandNamesItsOptions) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> named;
+    } cases[] = {
+        {{"--help"},
+         {"check", "export", "add-run", "standing", "list", "rewrite", "delete", "--version",
+          "--app-folder"}},
+        {{"-h"}, {"使い方: kagaku-admin", "check", "delete"}},
+        {{"check", "--help"}, {"--json", "--app-folder"}},
+        {{"export", "-h"}, {"--encoding", "utf-8|cp932", "--app-folder"}},
+        {{"add-run", "--help"},
+         {"--pupil 整数（1〜5000）", "--level 整数（1〜35）", "--seconds 整数（0〜99999）",
+          "（必須）", "--app-folder"}},
+        {{"standing", "--help"}, {"--pupil", "--now \"yyyy-mm-dd hh:mm:ss\"", "--app-folder"}},
+        {{"list", "--help"}, {"--app-folder"}},
+        {{"rewrite", "--help"}, {"--record 整数（1以上）", "--pupil", "--seconds"}},
+        {{"delete", "--help"}, {"--record", "--app-folder"}},
+        // Help before a missing required option.
+        {{"add-run", "--help", "--pupil", "3"}, {"--level"}},
+    };
+    for (const auto& c : cases) {
+        const ToolResult r = Run(c.args);
+        const std::string label = c.args.front() + " " + c.args.back();
+        EXPECT_EQ(r.status, 0) << label << ": " << r.err;
+        EXPECT_EQ(r.err, "") << label;
+        EXPECT_NE(r.out.find("  2  コマンドラインの誤り"), std::string::npos) << label << r.out;
+        for (const std::string& name : c.named) {
+            EXPECT_NE(r.out.find(name), std::string::npos) << label << " lacks " << name;
+        }
+    }
+    const ToolResult version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("kagaku-admin 1.", 0), 0u) << version.out;
+}
+
+// Every kind of mistake on the command line: status 2, one line naming the option (or the
+// command), and the record file untouched.
+TEST_F(AdminTool, UsageErrorsExitTwoNamingTheOption) {
+    Records({RunOn(today_, 2, 2, 30)});
+    const std::string before = RecordBytes();
+    const struct {
+        std::vector<std::string> args;
+        std::string named;
+    } cases[] = {
+        {{"add-run", "--pupil", "5001", "--level", "4", "--seconds", "30"}, "--pupil"},
+        {{"add-run", "--pupil", "0", "--level", "4", "--seconds", "30"}, "--pupil"},
+        {{"add-run", "--pupil", "7x", "--level", "4", "--seconds", "30"}, "--pupil"},
+        {{"add-run", "--pupil", "99999999999999999999", "--level", "4", "--seconds", "3"},
+         "--pupil"},
+        {{"add-run", "--pupil", "7", "--level", "36", "--seconds", "30"}, "--level"},
+        {{"add-run", "--pupil", "7", "--level", "0", "--seconds", "30"}, "--level"},
+        {{"add-run", "--pupil", "7", "--level", "4", "--seconds", "-1"}, "--seconds"},
+        {{"add-run", "--pupil", "7", "--level", "4", "--seconds", "100000"}, "--seconds"},
+        {{"add-run", "--level", "4", "--seconds", "30"}, "--pupil"},             // missing
+        {{"add-run", "--level", "4", "--seconds", "30", "--pupil"}, "--pupil"},  // no value
+        {{"add-run", "--pupil", "2", "--pupil", "3", "--level", "4", "--seconds", "3"},
+         "--pupil"},  // twice
+        {{"add-run", "--pupil", "2", "--level", "4", "--seconds", "3", "--frob"}, "--frob"},
+        {{"add-run", "--pupil", "2", "--level", "4", "--seconds", "3", "extra"}, "extra"},
+        {{"check", "--pupil", "2"}, "--pupil"},  // an option of another command
+        {{"standing", "--pupil", "2", "--now", "2024-13-01 00:00:00"}, "--now"},
+        {{"export", "--encoding", "latin1"}, "--encoding"},
+        {{"rewrite", "--record", "0", "--seconds", "4"}, "--record"},
+        {{"rewrite", "--record", "1"}, "--seconds"},  // nothing to change
+        {{"delete"}, "--record"},
+        {{"frobnicate"}, "frobnicate"},
+        {{}, "コマンド"},
+    };
+    for (const auto& c : cases) {
+        const ToolResult r = Run(c.args);
+        const std::string label = c.args.empty() ? "(none)" : c.args.back();
+        EXPECT_EQ(r.status, 2) << label << ": " << r.err;
+        ExpectOneErrorLine(r);
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << label << ": " << r.err;
+        EXPECT_EQ(r.out, "") << label;
+    }
+    EXPECT_EQ(RecordBytes(), before);
+}
+
+// Problems with the data exit 1; --app-folder after the command is the one used.
+TEST_F(AdminTool, DataProblemsExitOne) {
+    Records({RunOn(today_, 2, 2, 30)});
+    const std::string elsewhere = PathText(dir_ / "nowhere");
+    const struct {
+        std::vector<std::string> args;
+        std::string named;
+    } cases[] = {
+        {{"delete", "--record", "2"}, "記録"},
+        {{"rewrite", "--record", "5", "--pupil", "3"}, "記録"},
+        {{"check", "--app-folder", elsewhere}, "nowhere"},
+        {{"list", "--app-folder", elsewhere}, "nowhere"},
+    };
+    for (const auto& c : cases) {
+        const ToolResult r = Run(c.args);
+        EXPECT_EQ(r.status, 1) << c.args.front() << ": " << r.err;
+        ExpectOneErrorLine(r);
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    }
+}
+
+// standing's JSON read back: the pupil, all 35 levels in order, each with its keys in the order
+// scripts rely on, and the values for a pupil with runs inside and outside the windows.
+TEST_F(AdminTool, StandingJsonReadsBackFieldByField) {
+    Records({RunOn(today_, 2, 2, 30), RunOn(DaysBefore(today_, 5), 2, 2, 60),
+             RunOn(DaysBefore(today_, 20), 2, 2, 99999), RunOn(today_, 3, 2, 25),
+             RunOn(DaysBefore(today_, 1), 2, 35, 40)});
+    const ToolResult r = Run({"standing", "--pupil", "2", "--now", "2024-06-10 12:00:00"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto json = nlohmann::ordered_json::parse(r.out);
+    EXPECT_EQ(json.at("pupil"), 2);
+    const auto& levels = json.at("levels");
+    ASSERT_EQ(levels.size(), 35u);
+    const std::vector<std::string> keys{
+        "level",           "run_count",    "pass_window_run_count", "ban_window_run_count",
+        "today_run_count", "total_points", "pass_window_points",    "ban_window_points",
+        "today_points",    "best_time",    "level_best_time"};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        std::vector<std::string> got;
+        for (const auto& item : levels[i].items()) {
+            got.push_back(item.key());
+        }
+        EXPECT_EQ(got, keys) << "level " << i + 1;
+        EXPECT_EQ(levels[i].at("level"), i + 1);
+    }
+    const struct {
+        int level;
+        const char* key;
+        long long value;
+    } fields[] = {
+        {2, "run_count", 2},        {2, "pass_window_run_count", 2}, {2, "ban_window_run_count", 1},
+        {2, "today_run_count", 1},  {2, "total_points", 16},         {2, "today_points", 11},
+        {2, "best_time", 30},       {2, "level_best_time", 25},      {35, "run_count", 1},
+        {35, "today_run_count", 0}, {35, "best_time", 40},           {1, "run_count", 0},
+        {1, "best_time", 99999},    {1, "level_best_time", 99999},
+    };
+    for (const auto& f : fields) {
+        EXPECT_EQ(levels[static_cast<std::size_t>(f.level - 1)].at(f.key), f.value)
+            << "level " << f.level << " " << f.key;
+    }
+}
+
+// check --json read back: the counts and each listed record's number and problem, the exit
+// status the same as the text form's.
+TEST_F(AdminTool, CheckJsonListsEachRecordWithItsProblem) {
+    const struct {
+        std::vector<ScoreRecord> records;
+        std::string tail;
+        int status;
+        std::vector<std::pair<int, std::string>> problems;
+    } cases[] = {
+        {{RunOn(today_, 2, 2, 30)}, "", 0, {}},
+        {{RunOn(today_, 2, 2, 30)}, "ab", 1, {}},
+        {{RunOn(today_, 2, 36, 30), RunOn(today_, 2, 2, 30), RunOn(today_, 5001, 2, 30)},
+         "",
+         1,
+         {{1, "レベル36が範囲（1〜35）の外です"}, {3, "番号5001が範囲（1〜5000）の外です"}}},
+    };
+    for (const auto& c : cases) {
+        Records(c.records, c.tail);
+        const ToolResult r = Run({"check", "--json"});
+        EXPECT_EQ(r.status, c.status) << r.err;
+        const auto json = nlohmann::json::parse(r.out);
+        EXPECT_EQ(json.at("file"), PathText(recordFile_));
+        EXPECT_EQ(json.at("whole_records"), c.records.size());
+        EXPECT_EQ(json.at("trailing_bytes"), c.tail.size());
+        EXPECT_EQ(json.at("uncounted_before"), 0);
+        ASSERT_EQ(json.at("problems").size(), c.problems.size()) << r.out;
+        for (std::size_t i = 0; i < c.problems.size(); ++i) {
+            EXPECT_EQ(json["problems"][i].at("record"), c.problems[i].first);
+            EXPECT_EQ(json["problems"][i].at("problem"), c.problems[i].second);
+        }
+    }
+}
+
+// A folder name that is not UTF-8 (copied from an old machine) still gives valid JSON, with
+// the bad byte replaced, instead of a failure halfway through the output.
+TEST_F(AdminTool, CheckJsonSurvivesAFolderNameThatIsNotUtf8) {
+    const fs::path odd = dir_ / "\xff";
+    fs::copy(KAGAKU_DEMO_DIR, odd, fs::copy_options::recursive);
+    fs::create_directories(odd / "kagaku");
+    const fs::path file = odd / "学校データ" / "kagaku" / kScoreRecordFileName;
+    fs::create_directories(file.parent_path());
+    const std::string bytes = testing::RecordFileBytes({RunOn(today_, 2, 2, 30)});
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const ToolResult r = Run({"check", "--json", "--app-folder", PathText(odd / "kagaku")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_NE(json.at("file").get<std::string>().find("/\xEF\xBF\xBD/"), std::string::npos);
+    EXPECT_EQ(json.at("whole_records"), 1);
 }
 
 }  // namespace

@@ -39,6 +39,10 @@ TEST(AnswerNotation, AcceptsSoundAnswersAndRefusesBrokenOnes) {
         {"H2+=H2", false, false},           // empty species
         {"A=B=C", false, false},            // two arrows
         {"e", false, false},                // an electron carries its charge
+        // Counts too large to add up: refused, never overflowing a total.
+        {"H999999(H999999)999999", false, false},
+        {"5522H555522H55522Ts=2H2O", false, false},
+        {"99999H99999+99999H99999=H", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -70,6 +70,28 @@ TEST(GiveUp, ALastLineWithoutItsLineEndIsNotRunTogether) {
     EXPECT_EQ(CountGiveUpsToday(log, kToday), 2);
 }
 
+// One damaged line costs only itself: the entries after it still count, so the day's limit
+// cannot be dodged by a log with a stray quote in it.
+TEST(GiveUp, ADamagedLineDoesNotHideTheEntriesAfterIt) {
+    struct Case {
+        const char* catches;
+        std::string damaged;
+    };
+    const Case cases[] = {
+        {"a quote never closed swallowing the later lines", "\"#2024-05-10\r\n"},
+        {"a stray quote after an entry of another day", "#2024-05-09#,\"x\r\n"},
+        {"nul bytes from a torn write", std::string("#2024\0\0-10#\r\n", 13)},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const auto log = LogIn(dir);
+        dir.WriteBytes(log.filename().string(), c.damaged + "#2024-05-10#\r\n");
+        EXPECT_EQ(CountGiveUpsToday(log, kToday), 1) << c.catches;
+        GiveUp(log, kToday);
+        EXPECT_EQ(CountGiveUpsToday(log, kToday), 2) << c.catches;
+    }
+}
+
 TEST(GiveUp, AnUnwritableLogIsReportedAndTheRunStillEndsUnrecorded) {
     // The data folder is unreachable: the pupil is told which file failed; the give-up goes
     // through (the caller records nothing) rather than crashing or pretending it was logged.

@@ -25,20 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 ui::seisekitime1* SignInTeacher(MenuHarness& h) {
-    QListWidget* list = h.ReadyNameList();
-    if (list == nullptr)
-        return nullptr;
-    const int row = testing::RowOf(list, QStringLiteral("先生"));
-    if (row < 0)
-        return nullptr;
-    list->setCurrentRow(row);
-    QTest::keyClick(list, Qt::Key_1);
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
-        return nullptr;
-    auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
-    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
-        return nullptr;
-    return menu;
+    return testing::SignIn(h, QStringLiteral("先生"));
 }
 
 template <typename T>

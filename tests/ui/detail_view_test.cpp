@@ -17,26 +17,10 @@
 
 using namespace kagaku;
 using testing::MenuHarness;
+using testing::SignIn;
 namespace fs = std::filesystem;
 
 namespace {
-
-ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
-    QListWidget* list = h.ReadyNameList();
-    if (list == nullptr)
-        return nullptr;
-    const int row = testing::RowOf(list, name);
-    if (row < 0)
-        return nullptr;
-    list->setCurrentRow(row);
-    QTest::keyClick(list, Qt::Key_1);
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
-        return nullptr;
-    auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
-    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
-        return nullptr;
-    return menu;
-}
 
 // The own-runs display, then グラフ: the panel with its first report.
 ui::DetailView* OpenGraph(ui::seisekitime1* menu) {

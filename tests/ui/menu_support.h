@@ -16,6 +16,7 @@
 #include "support/fake_services.h"
 #include "support/test_support.h"
 #include "ui/program.h"
+#include "ui/seisekitime1.h"
 
 namespace kagaku::testing {
 
@@ -97,6 +98,25 @@ inline int RowOf(QListWidget* list, const QString& name) {
             return i;
     }
     return -1;
+}
+
+// Signs in the pupil named name through the name screen (the row, then "1") and waits for a
+// ready level menu; null when any step does not come.
+inline ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
+    QListWidget* list = h.ReadyNameList();
+    if (list == nullptr)
+        return nullptr;
+    const int row = RowOf(list, name);
+    if (row < 0)
+        return nullptr;
+    list->setCurrentRow(row);
+    QTest::keyClick(list, Qt::Key_1);
+    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
+        return nullptr;
+    auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
+    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
+        return nullptr;
+    return menu;
 }
 
 }  // namespace kagaku::testing

@@ -18,6 +18,7 @@
 
 using namespace kagaku;
 using testing::MenuHarness;
+using testing::SignIn;
 namespace fs = std::filesystem;
 
 namespace {
@@ -59,23 +60,6 @@ private:
 
 fs::path PasswordFile(const MenuHarness& h) {
     return h.DataFolder() / fs::u8path(admin::kTeacherPasswordFileName);
-}
-
-ui::seisekitime1* SignIn(MenuHarness& h, const QString& name) {
-    QListWidget* list = h.ReadyNameList();
-    if (list == nullptr)
-        return nullptr;
-    const int row = testing::RowOf(list, name);
-    if (row < 0)
-        return nullptr;
-    list->setCurrentRow(row);
-    QTest::keyClick(list, Qt::Key_1);
-    if (!QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000))
-        return nullptr;
-    auto* menu = qobject_cast<ui::seisekitime1*>(h.program->currentScreen());
-    if (!QTest::qWaitFor([&] { return menu->keysReady(); }, 10000))
-        return nullptr;
-    return menu;
 }
 
 // 戻る to the name screen and in again as the teacher: a new sign-in.

@@ -1,5 +1,6 @@
 // The record manager's operations at the console, through the same logic as its screen.
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "admin/record_manager.h"
@@ -32,62 +33,79 @@ ScoreRecordBytes CurrentBytes(const std::filesystem::path& file, std::uint64_t n
 
 }  // namespace
 
-int RunList(const SharedState& state) {
-    const auto file = ScoreRecordPath(state.ProgramDataFolder);
-    ConsoleWaiter waiter;
-    FinishInterruptedDeletion(file, waiter);
-    SystemClock clock;
-    const RosterLookup roster = ReadRosterLookup(state, clock.TodayDate());
-    RecordWindow window;
-    try {
-        window = ReadRecordWindow(file, 0);
-    } catch (const FileOperationError& e) {
-        throw DataFileError(PathText(file), e.description());
-    }
-    const RecordListing listing = BuildRecordListing(window, roster, OwnSchoolOf(state));
-    std::string out;
-    for (const std::string& line : listing.Lines) {
-        out += line;
-        out += '\n';
-    }
-    std::cout << out;
-    std::cout.flush();
-    return std::cout ? 0 : 2;
+CommandAction DeclareList(CLI::App&) {
+    return [](const SharedState& state) {
+        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        ConsoleWaiter waiter;
+        FinishInterruptedDeletion(file, waiter);
+        SystemClock clock;
+        const RosterLookup roster = ReadRosterLookup(state, clock.TodayDate());
+        RecordWindow window;
+        try {
+            window = ReadRecordWindow(file, 0);
+        } catch (const FileOperationError& e) {
+            throw DataFileError(PathText(file), e.description());
+        }
+        const RecordListing listing = BuildRecordListing(window, roster, OwnSchoolOf(state));
+        std::string out;
+        for (const std::string& line : listing.Lines) {
+            out += line;
+            out += '\n';
+        }
+        std::cout << out;
+        return FinishOutput();
+    };
 }
 
-int RunRewrite(const CommandLine& line, const SharedState& state) {
-    const auto n = static_cast<std::uint64_t>(IntegerOption(line, "record", 1, 1LL << 40));
-    if (!Option(line, "pupil") && !Option(line, "seconds")) {
-        throw UsageError("rewrite には --pupil か --seconds を指定してください");
-    }
-    const auto file = ScoreRecordPath(state.ProgramDataFolder);
-    const ScoreRecordBytes before = CurrentBytes(file, n);
-    ScoreRecord record = DecodeScoreRecord(before.data());
-    if (Option(line, "pupil")) {
-        record.PupilNumber = static_cast<std::int16_t>(IntegerOption(line, "pupil", 1, kMaxPupil));
-    }
-    if (Option(line, "seconds")) {
-        record.Seconds =
-            static_cast<std::int32_t>(IntegerOption(line, "seconds", 0, kTimedOutSeconds));
-    }
-    ConsoleWaiter waiter;
-    if (RewriteScoreRecord(file, n, record, waiter, &before) != RecordChange::Done) {
-        RecordMoved(file, n);
-    }
-    std::cout << "記録" << n << "を書き換えました\n";
-    return 0;
+CommandAction DeclareRewrite(CLI::App& command) {
+    struct Values {
+        std::int64_t record = 0, pupil = 0, seconds = 0;
+        CLI::Option* pupilOption = nullptr;
+        CLI::Option* secondsOption = nullptr;
+    };
+    auto v = std::make_shared<Values>();
+    AddRecordOption(command, v->record, "書き換える記録の番号（list の左端）")->required();
+    v->pupilOption = AddPupilOption(command, v->pupil, "新しい生徒の番号");
+    v->secondsOption = AddSecondsOption(command, v->seconds, "新しい秒（99999 は時間切れ）");
+    command.callback([v] {
+        if (v->pupilOption->count() == 0 && v->secondsOption->count() == 0) {
+            throw CLI::ValidationError("--pupil / --seconds", "どちらかを指定してください");
+        }
+    });
+    return [v](const SharedState& state) {
+        const auto n = static_cast<std::uint64_t>(v->record);
+        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const ScoreRecordBytes before = CurrentBytes(file, n);
+        ScoreRecord record = DecodeScoreRecord(before.data());
+        if (v->pupilOption->count() > 0) {
+            record.PupilNumber = static_cast<std::int16_t>(v->pupil);
+        }
+        if (v->secondsOption->count() > 0) {
+            record.Seconds = static_cast<std::int32_t>(v->seconds);
+        }
+        ConsoleWaiter waiter;
+        if (RewriteScoreRecord(file, n, record, waiter, &before) != RecordChange::Done) {
+            RecordMoved(file, n);
+        }
+        std::cout << "記録" << n << "を書き換えました\n";
+        return FinishOutput();
+    };
 }
 
-int RunDelete(const CommandLine& line, const SharedState& state) {
-    const auto n = static_cast<std::uint64_t>(IntegerOption(line, "record", 1, 1LL << 40));
-    const auto file = ScoreRecordPath(state.ProgramDataFolder);
-    const ScoreRecordBytes before = CurrentBytes(file, n);
-    ConsoleWaiter waiter;
-    if (DeleteScoreRecord(file, n, waiter, &before) != RecordChange::Done) {
-        RecordMoved(file, n);
-    }
-    std::cout << "記録" << n << "を消去しました\n";
-    return 0;
+CommandAction DeclareDelete(CLI::App& command) {
+    auto record = std::make_shared<std::int64_t>(0);
+    AddRecordOption(command, *record, "消去する記録の番号（list の左端）")->required();
+    return [record](const SharedState& state) {
+        const auto n = static_cast<std::uint64_t>(*record);
+        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const ScoreRecordBytes before = CurrentBytes(file, n);
+        ConsoleWaiter waiter;
+        if (DeleteScoreRecord(file, n, waiter, &before) != RecordChange::Done) {
+            RecordMoved(file, n);
+        }
+        std::cout << "記録" << n << "を消去しました\n";
+        return FinishOutput();
+    };
 }
 
 }  // namespace kagaku::admin

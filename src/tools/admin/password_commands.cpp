@@ -76,8 +76,6 @@ std::string ReadPasswordLine(const char* prompt, bool terminal) {
     return line;
 }
 
-}  // namespace
-
 int RunSetTeacherPassword(const SharedState& state) {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     const std::string first = ReadPasswordLine("新しい先生のパスワード: ", terminal);
@@ -89,7 +87,7 @@ int RunSetTeacherPassword(const SharedState& state) {
     const std::filesystem::path file = TeacherPasswordPath(state.ProgramDataFolder);
     SetTeacherPassword(file, first);
     std::cout << "先生のパスワードを設定しました: " << PathText(file) << "\n";
-    return 0;
+    return FinishOutput();
 }
 
 int RunClearTeacherPassword(const SharedState& state) {
@@ -98,7 +96,17 @@ int RunClearTeacherPassword(const SharedState& state) {
         std::cout << "先生のパスワードを削除しました: " << PathText(file) << "\n";
     else
         std::cout << "先生のパスワードは設定されていません: " << PathText(file) << "\n";
-    return 0;
+    return FinishOutput();
+}
+
+}  // namespace
+
+CommandAction DeclareSetTeacherPassword(CLI::App&) {
+    return RunSetTeacherPassword;
+}
+
+CommandAction DeclareClearTeacherPassword(CLI::App&) {
+    return RunClearTeacherPassword;
 }
 
 }  // namespace kagaku::admin

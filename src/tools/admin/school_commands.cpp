@@ -1,11 +1,13 @@
 // new-school and set-data-root: a new school's data tree, laid out once on the shared folder,
 // and the data root of each PC (admin/new_school.h, state/data_root_setting.h). Neither needs
-// a data tree to start from, so they run before the configuration is loaded.
+// a data tree to start from: the state they are given holds only the program folder.
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <system_error>
 
 #include "admin/new_school.h"
+#include "common/errors.h"
 #include "common/files.h"
 #include "common/paths.h"
 #include "state/configuration.h"
@@ -18,43 +20,60 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path AbsoluteFolder(const fs::path& folder) {
+fs::path AbsoluteFolder(const std::string& folder) {
     std::error_code ec;
-    fs::path absolute = fs::absolute(folder, ec);
-    return (ec ? folder : absolute).lexically_normal();
+    const fs::path given = PathFromText(folder);
+    const fs::path absolute = fs::absolute(given, ec);
+    return (ec ? given : absolute).lexically_normal();
 }
 
 }  // namespace
 
-int RunNewSchool(const CommandLine& line) {
-    const auto name = Option(line, "name");
-    if (!name)
-        throw UsageError("--name を指定してください");
-    const fs::path root = AbsoluteFolder(PathFromText(line.arguments.at(0)));
-    // The data folder is named like the program folder, as the program looks for it.
-    const std::string programFolderName = LastComponent(PathText(AbsoluteFolder(line.appFolder)));
-    CreateSchoolTree(root, programFolderName, {*name, Option(line, "code").value_or("")});
-    std::cout << "新しい学校のデータフォルダを作りました: " << PathText(root) << "\n"
-              << "各PCで kagaku-admin set-data-root " << PathText(root)
-              << " を実行してください。\n";
-    return 0;
+CommandAction DeclareNewSchool(CLI::App& command) {
+    struct Values {
+        std::string folder, name, code;
+    };
+    auto v = std::make_shared<Values>();
+    command.add_option("folder", v->folder, "データフォルダにするフォルダ（共有フォルダの中）")
+        ->type_name("フォルダ")
+        ->required();
+    command.add_option("--name", v->name, "学校名")->type_name("名前")->required();
+    command.add_option("--code", v->code, "学校コード（5桁の数字、なくてもよい）")
+        ->type_name("コード");
+    return [v](const SharedState& state) {
+        const fs::path root = AbsoluteFolder(v->folder);
+        // The data folder is named like the program folder, as the program looks for it.
+        CreateSchoolTree(root, LastComponent(state.AppFolder), {v->name, v->code});
+        std::cout << "新しい学校のデータフォルダを作りました: " << PathText(root) << "\n"
+                  << "各PCで kagaku-admin set-data-root " << PathText(root)
+                  << " を実行してください。\n";
+        return FinishOutput();
+    };
 }
 
-int RunSetDataRoot(const CommandLine& line) {
-    const fs::path root = AbsoluteFolder(PathFromText(line.arguments.at(0)));
-    std::error_code ec;
-    if (!fs::is_regular_file(root / PathFromText(kCommonFileName), ec))
-        throw UsageError(PathText(root) +
-                         " に共通データ.txt がありません（共有フォルダをマウント"
-                         "するか、先に new-school で作ってください）");
-    const fs::path pathFile = PathFileFor(AbsoluteFolder(line.appFolder));
-    SetDataRoot(pathFile, PathText(root));
-    // The program must start on it: the same loader reads it back now.
-    SharedState state;
-    LoadConfiguration(line.appFolder, state);
-    std::cout << "データフォルダを設定しました: " << state.DataRoot << "（" << PathText(pathFile)
-              << "）\n";
-    return 0;
+CommandAction DeclareSetDataRoot(CLI::App& command) {
+    auto folder = std::make_shared<std::string>();
+    command.add_option("folder", *folder, "学校のデータフォルダ（共通データ.txt のあるフォルダ）")
+        ->type_name("フォルダ")
+        ->required();
+    return [folder](const SharedState& given) {
+        const fs::path root = AbsoluteFolder(*folder);
+        const fs::path common = root / PathFromText(kCommonFileName);
+        std::error_code ec;
+        if (!fs::is_regular_file(common, ec))
+            throw DataFileError(PathText(common),
+                                "ファイルが見つかりません（共有フォルダをマウントするか、先に "
+                                "new-school で作ってください）。何も書き換えていません。");
+        const fs::path programFolder = PathFromText(given.AppFolder);
+        const fs::path pathFile = PathFileFor(programFolder);
+        SetDataRoot(pathFile, PathText(root));
+        // The program must start on it: the same loader reads it back now.
+        SharedState state;
+        LoadConfiguration(programFolder, state);
+        std::cout << "データフォルダを設定しました: " << state.DataRoot << "（"
+                  << PathText(pathFile) << "）\n";
+        return FinishOutput();
+    };
 }
 
 }  // namespace kagaku::admin
