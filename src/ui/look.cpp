@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -84,6 +85,10 @@ void ShowFullScreen(QWidget* screen) {
         display = QGuiApplication::primaryScreen();
     if (display != nullptr)
         screen->setGeometry(display->geometry());
+    // Enter presses whichever button has the focus, as the space bar does, on every screen
+    // (outside a dialog Qt leaves that to the space bar alone).
+    for (QPushButton* button : screen->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     screen->showFullScreen();
     screen->raise();
     screen->activateWindow();

@@ -30,7 +30,7 @@ std::string U(const QString& text);
 // A label that shows data as plain text, never as rich text.
 QLabel* PlainLabel(const QString& text, QWidget* parent = nullptr);
 
-// Shows a screen over the whole display.
+// Shows a screen over the whole display; Enter presses its focused button.
 void ShowFullScreen(QWidget* screen);
 
 }  // namespace kagaku::ui
