@@ -55,10 +55,12 @@ RosterLookup ReadRosterLookup(const SharedState& state, const CivilDate& today) 
     for (std::size_t n = 0; n < kPupilSlots; ++n) {
         lookup.NameOf[n] = text::Trim(tables.RosterName[n]);
         lookup.GradeOf[n] = tables.RosterGradeLabel[n];
-        if (!lookup.NameOf[n].empty()) {
-            lookup.PupilItems.push_back(text::Str(static_cast<long long>(n)) + " /  " +
-                                        lookup.NameOf[n]);
-        }
+    }
+    // One item per roster record, listed or not, in the file's order.
+    for (const std::int16_t number : tables.FileOrder) {
+        const auto n = static_cast<std::size_t>(number);
+        lookup.PupilItems.push_back(text::Str(static_cast<long long>(n)) + " /  " +
+                                    lookup.NameOf[n]);
     }
     return lookup;
 }

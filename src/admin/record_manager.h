@@ -21,7 +21,7 @@ namespace kagaku::admin {
 struct RosterLookup {
     std::vector<std::string> NameOf = std::vector<std::string>(kPupilSlots);   // trimmed
     std::vector<std::string> GradeOf = std::vector<std::string>(kPupilSlots);  // full-width label
-    std::vector<std::string> PupilItems;  // " 12 /  name", by pupil number
+    std::vector<std::string> PupilItems;  // " 12 /  name", one per roster record in file order
 };
 
 // Reads the roster with the grades of today's school year. A roster that is not there gives

@@ -81,6 +81,7 @@ void RunRosterPass(const std::filesystem::path& rosterFile, const Variant& roste
 
     int slot = 0;
     int recordIndex = 0;
+    tables.FileOrder.clear();
     while (!reader.AtEnd()) {
         ++recordIndex;
         std::vector<std::string> fields(kFieldsPerPupil);
@@ -117,6 +118,7 @@ void RunRosterPass(const std::filesystem::path& rosterFile, const Variant& roste
         }
 
         const auto n = static_cast<std::size_t>(record.Number);
+        tables.FileOrder.push_back(record.Number);
         tables.RosterName[n] = record.Name;
         tables.RosterBirthYear[n] = record.BirthYear;
         const int grade = GradeNumberOf(tables.SchoolYear, record.BirthYear);

@@ -40,6 +40,8 @@ struct RosterTables {
     std::vector<std::string> RosterName = std::vector<std::string>(kPupilSlots);
     std::vector<std::int16_t> RosterBirthYear = std::vector<std::int16_t>(kPupilSlots, 0);
     std::vector<std::string> RosterGradeLabel = std::vector<std::string>(kPupilSlots);
+    // The pupil number of every record of the last pass, listed or not, in file order.
+    std::vector<std::int16_t> FileOrder;
 
     // The school year of the last pass.
     int SchoolYear = 0;

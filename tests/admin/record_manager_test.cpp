@@ -4,6 +4,7 @@
 
 #include "admin/record_manager.h"
 #include "admin/time_distribution.h"
+#include "common/files.h"
 #include "records/record_test_support.h"
 
 namespace kagaku::admin {
@@ -52,6 +53,20 @@ TEST(RecordListing, LinesHaveTheManagersColumns) {
     const RecordListing b =
         BuildRecordListing(WindowOf({blank}), Roster(), {MakeRecordText(""), "本校"});
     EXPECT_EQ(b.Lines[0].substr(b.Lines[0].size() - 6), "本校");
+}
+
+// The pupil box holds one item per roster record, hidden pupils too, in the file's order (not
+// by number, and not only the listed pupils).
+TEST(RosterLookupItems, OnePerRecordInFileOrder) {
+    kagaku::testing::TempDir dir;
+    dir.WriteCp932("新名簿.txt",
+                   "12,2003,0,0,あいう,0,,\n3,1996,0,0,えお,1,,\n7,2003,0,0,かき,2,,\n");
+    SharedState state;
+    state.DataRoot = PathText(dir.path()) + "/";
+    const RosterLookup r = ReadRosterLookup(state, kDay);
+    EXPECT_EQ(r.PupilItems,
+              (std::vector<std::string>{" 12 /  あいう", " 3 /  えお", " 7 /  かき"}));
+    EXPECT_EQ(r.NameOf[3], "えお");
 }
 
 TEST(RecordListing, NumbersOfFiveDigitsWidenTheColumnAndKeepTheOrder) {
