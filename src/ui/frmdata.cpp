@@ -65,12 +65,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 }  // namespace
 
 void ShowRecordManager(Program& program) {
-    auto* manager = new FrmData(program);
-    QPointer<QWidget> previous = program.currentScreen();
-    program.SetCurrentScreen(manager);
-    ShowFullScreen(manager);
-    if (previous && previous != manager)
-        previous->close();
+    program.ShowScreen(new FrmData(program));
 }
 
 FrmData::FrmData(Program& program) : program_(program) {

@@ -51,12 +51,7 @@ QString FileMessage(const DataFileError& e) {
 }  // namespace
 
 void ShowLevelSettingsEditor(Program& program) {
-    auto* editor = new FrmTimeData(program);
-    QPointer<QWidget> previous = program.currentScreen();
-    program.SetCurrentScreen(editor);
-    ShowFullScreen(editor);
-    if (previous && previous != editor)
-        previous->close();
+    program.ShowScreen(new FrmTimeData(program));
 }
 
 FrmTimeData::FrmTimeData(Program& program) : program_(program) {

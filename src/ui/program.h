@@ -86,6 +86,8 @@ public:
     void StartUp();
 
     // ---- sign-in and level menu (program_flow_menu.cpp) ----
+    // Shows the new screen in front, then closes the one it replaces.
+    void ShowScreen(QWidget* screen);
     // The name screen, the first working screen after start-up.
     void ShowNameScreen();
     // The level menu, after sign-in and whenever a drill or result returns to it.

@@ -11,25 +11,20 @@
 
 namespace kagaku::ui {
 
-namespace {
-
-// Shows the new screen in front, then closes the one it replaces.
-void Replace(Program& program, QWidget* screen) {
-    QPointer<QWidget> previous = program.currentScreen();
-    program.SetCurrentScreen(screen);
+void Program::ShowScreen(QWidget* screen) {
+    QPointer<QWidget> previous = currentScreen();
+    SetCurrentScreen(screen);
     ShowFullScreen(screen);
     if (previous && previous != screen)
         previous->close();
 }
 
-}  // namespace
-
 void Program::ShowNameScreen() {
-    Replace(*this, new namesel(*this));
+    ShowScreen(new namesel(*this));
 }
 
 void Program::ShowLevelMenu() {
-    Replace(*this, new seisekitime1(*this));
+    ShowScreen(new seisekitime1(*this));
 }
 
 void Program::LeaveForMenuProgram(QWidget* parent) {
