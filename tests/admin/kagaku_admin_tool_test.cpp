@@ -164,6 +164,13 @@ TEST_F(AdminTool, AddRunAppendsAndRefusesOutOfRange) {
         ExpectOneErrorLine(refused);
     }
     EXPECT_EQ(fs::file_size(recordFile_), 88u);
+
+    // The last good pupil and level beside the first bad ones above.
+    ToolResult lastGood = Run({"add-run", "--pupil", "5000", "--level", "35", "--seconds", "30"});
+    ASSERT_EQ(lastGood.status, 0) << lastGood.err;
+    EXPECT_EQ(lastGood.out, "記録3を追加しました\n");
+    EXPECT_EQ(ReadScoreRecord(recordFile_, 3).PupilNumber, 5000);
+    EXPECT_EQ(ReadScoreRecord(recordFile_, 3).Level, 35);
 }
 
 // Every failure is one line on standard error and a non-zero status, never a crash.
@@ -371,6 +378,11 @@ TEST_F(AdminTool, CheckJsonListsEachRecordWithItsProblem) {
          "",
          1,
          {{1, "レベル36が範囲（1〜35）の外です"}, {3, "番号5001が範囲（1〜5000）の外です"}}},
+        // the last good level and pupil beside the first bad ones: nothing to list
+        {{RunOn(today_, 2, 35, 30), RunOn(today_, 5000, 2, 30), RunOn(today_, 1, 1, 0)},
+         "",
+         0,
+         {}},
     };
     for (const auto& c : cases) {
         Records(c.records, c.tail);

@@ -121,6 +121,23 @@ TEST(RecordCorrection, PanelAndChecks) {
     const auto fixed = std::get<ScoreRecord>(CorrectedRecord(timedOut, " 7 /  x", " 45"));
     EXPECT_EQ(fixed.PupilNumber, 7);
     EXPECT_EQ(fixed.Seconds, 45);
+
+    // Catches a correction that touches more than the pupil (bytes 16-17) and the seconds
+    // (20-23): the time of day, date, level, school code and the text fields stay as read.
+    ScoreRecord read = RunOn(kDay, 12, 3, 61);
+    read.RunTimeOfDay = 0.6372;
+    read.SchoolCode = {'1', '2', '3', '4', '5'};
+    read.TallyText = {'t', 'a', 'l', 'l', 'y'};
+    read.PointsText = {' ', '4', '2', ' ', ' '};
+    read.Reserved = {'\x01', '\x02', '\x03', '\x04', '\x05'};
+    const ScoreRecordBytes before = EncodeScoreRecord(read);
+    const ScoreRecordBytes after =
+        EncodeScoreRecord(std::get<ScoreRecord>(CorrectedRecord(read, " 7 /  x", " 45")));
+    for (std::size_t i = 0; i < kScoreRecordSize; ++i) {
+        if ((i < 16 || i > 17) && (i < 20 || i > 23)) {
+            EXPECT_EQ(after[i], before[i]) << "byte " << i;
+        }
+    }
 }
 
 TEST(TimeDistribution, HeadingAndBinLines) {

@@ -133,6 +133,7 @@ TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
         {10, "メモ", true, false, "free text refused in a spare column"},
         {1, "abc", false, true, "a word read back as 0"},
         {1, "0", true, true, "a timed level timing out at once"},
+        {2, "0", true, true, "a zero minimum time: a time-out of five times 0 seconds"},
         {2, "", true, true, "an empty minimum time on a timed level"},
         {3, "", true, true, "an empty clear-points cell read as 0"},
         {1, "", false, false, "a blank refused on a practice level"},

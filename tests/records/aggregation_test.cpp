@@ -94,6 +94,24 @@ TEST_F(Aggregation, PassAndBanWindowsAtDayBoundaries) {
     clock_.Set(today_, {0, 0, 1});
     Aggregate({RunOn(DaysBefore(today_, 6), 1, 2, 30), RunOn(DaysBefore(today_, 7), 1, 2, 30)});
     EXPECT_EQ(aggregates_.PassWindowRunCount.at(2, 1), 1);
+
+    // At midnight itself: a run dated on the seventh day back lies on the window's edge and
+    // stays out, and a 0-day window still takes in nothing, not even today; for both windows.
+    settings_.PassWindowDays[4] = Variant(0LL);
+    settings_.BanWindowDays[4] = Variant(7LL);
+    clock_.Set(today_, {0, 0, 0});
+    Aggregate({RunOn(today_, 1, 2, 30), RunOn(DaysBefore(today_, 6), 1, 2, 30),
+               RunOn(DaysBefore(today_, 7), 1, 2, 30), RunOn(today_, 1, 4, 30),
+               RunOn(DaysBefore(today_, 6), 1, 4, 30), RunOn(DaysBefore(today_, 7), 1, 4, 30)});
+    EXPECT_EQ(aggregates_.PassWindowRunCount.at(2, 1), 2);
+    EXPECT_EQ(aggregates_.PassWindowPoints.at(2, 1), 22);
+    EXPECT_EQ(aggregates_.BanWindowRunCount.at(2, 1), 0);
+    EXPECT_EQ(aggregates_.BanWindowPoints.at(2, 1), 0);
+    EXPECT_EQ(aggregates_.PassWindowRunCount.at(4, 1), 0);
+    EXPECT_EQ(aggregates_.PassWindowPoints.at(4, 1), 0);
+    EXPECT_EQ(aggregates_.BanWindowRunCount.at(4, 1), 2);
+    EXPECT_EQ(aggregates_.BanWindowPoints.at(4, 1), 22);
+    EXPECT_EQ(aggregates_.TodayRunCount.at(4, 1), 1);
 }
 
 // "Today" is the clock's day: yesterday's runs and tomorrow's (a machine whose clock is ahead)

@@ -99,12 +99,45 @@ TEST(RecordDeletion, AFaultAtAnyStepLeavesTheFileWholeForTheNextAppend) {
     EXPECT_TRUE(outcomes.count("deleted from copy")) << ::testing::PrintToString(outcomes);
 }
 
+// The copy that a deletion of record n leaves when the machine stops just after writing it,
+// before the record file is touched: records after n and a whole trailer.
+std::string CopyLeftByDeleting(const std::vector<ScoreRecord>& records, std::uint64_t n) {
+    for (long long k = 0; k < 40; ++k) {
+        testing::TempDir dir;
+        const fs::path file = testing::WriteRecordFile(dir, records);
+        FakeWaiter waiter;
+        {
+            FaultSeam seam(k);
+            try {
+                DeleteScoreRecord(file, n, waiter);
+            } catch (const DataFileError&) {
+            }
+        }
+        const fs::path copy = DeletionCopyPath(file);
+        if (fs::exists(copy) && testing::ReadBytes(file) == testing::RecordFileBytes(records) &&
+            fs::file_size(copy) == (records.size() - n) * kScoreRecordSize + 32) {
+            return testing::ReadBytes(copy);
+        }
+    }
+    ADD_FAILURE() << "no fault left a finished copy beside an untouched file";
+    return {};
+}
+
+// The same copy with one byte of a record changed: a trailer that is whole does not vouch for
+// the records before it.
+std::string WithADamagedRecordByte(std::string copy) {
+    copy.at(44 + 20) = static_cast<char>(copy.at(44 + 20) ^ 0x5A);
+    return copy;
+}
+
 // A copy that does not belong to a finished copy step (cut short, or damaged) is only removed.
 TEST(RecordDeletion, ACopyCutShortIsDroppedAndTheFileKept) {
     const std::vector<ScoreRecord> records = Numbered(5);
     for (const std::string& copy :
          {std::string("short"), std::string(44 * 3 + 31, 'x'),
-          testing::RecordFileBytes(Numbered(3)) + std::string(32, '\0')}) {
+          testing::RecordFileBytes(Numbered(3)) + std::string(32, '\0'),
+          // number, length and mark all right, but the records' bytes damaged
+          WithADamagedRecordByte(CopyLeftByDeleting(records, 3))}) {
         testing::TempDir dir;
         const fs::path file = testing::WriteRecordFile(dir, records);
         dir.WriteBytes(kDeletionCopyFileName, copy);

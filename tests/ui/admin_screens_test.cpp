@@ -128,8 +128,21 @@ private Q_SLOTS:
         auto* seconds = Child<QLineEdit>(h, "Text1_1");
         seconds->selectAll();
         QTest::keyClicks(seconds, "45");
+        const std::string beforeCorrection = testing::ReadBytes(h.RecordFile());
         Click(Child<QPushButton>(h, "Command2"));
         QCOMPARE(ReadScoreRecord(h.RecordFile(), 2).Seconds, 45);
+        // Only record 2's pupil (bytes 16-17) and seconds (20-23) may change; its date, time
+        // of day, level and text fields, and every other record, keep their bytes.
+        const std::string afterCorrection = testing::ReadBytes(h.RecordFile());
+        QCOMPARE(afterCorrection.size(), beforeCorrection.size());
+        for (std::size_t i = 0; i < afterCorrection.size(); ++i) {
+            const std::size_t inRecord = i % kScoreRecordSize;
+            const bool mayChange = i / kScoreRecordSize == 1 &&
+                                   ((inRecord >= 16 && inRecord <= 17) ||
+                                    (inRecord >= 20 && inRecord <= 23));
+            if (!mayChange && afterCorrection[i] != beforeCorrection[i])
+                QFAIL(qPrintable(QStringLiteral("byte %1 of the file changed").arg(i)));
+        }
         QCOMPARE(list->currentIndex().row(), 1);
         QVERIFY(!Child<QWidget>(h, "Picture3")->isVisible());
 

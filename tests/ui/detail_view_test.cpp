@@ -257,7 +257,9 @@ private Q_SLOTS:
         QVERIFY(view != nullptr);
         QTest::mouseClick(view->findChild<QPushButton*>("Command24_1"), Qt::LeftButton);
         QCOMPARE(h.messages.shown().size(), std::size_t{1});
-        QVERIFY(h.messages.shown()[0].text.contains(QStringLiteral("プリンター")));
+        QCOMPARE(h.messages.shown()[0].text,
+                 QStringLiteral("プリンターが設定されていないため、印刷できません。\n"
+                                "プリンターを設定してから、もう一度「印刷」を押してください。"));
         QVERIFY(view->isVisible());
         QCOMPARE(h.program->exitStatus(), 0);
     }

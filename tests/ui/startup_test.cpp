@@ -3,9 +3,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -247,6 +249,26 @@ private Q_SLOTS:
         }
         const PlayResult missing = output.PlayToEnd(wav.parent_path() / "ない.wav");
         QVERIFY(missing.code != 0);
+
+        // A cue that plays to its end reports success: on ALSA's null device, which takes the
+        // sound whether or not the machine has a sound card.
+        QTemporaryDir alsa;
+        QVERIFY(alsa.isValid());
+        const QString config = alsa.filePath("asound.conf");
+        {
+            QFile f(config);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("pcm.!default { type null }\n");
+        }
+        const QByteArray oldConfig = qgetenv("ALSA_CONFIG_PATH");
+        qputenv("ALSA_CONFIG_PATH", QFile::encodeName(config));
+        const PlayResult played = output.PlayToEnd(wav);
+        if (oldConfig.isNull())
+            qunsetenv("ALSA_CONFIG_PATH");
+        else
+            qputenv("ALSA_CONFIG_PATH", oldConfig);
+        QCOMPARE(played.code, 0);
+        QCOMPARE(QString::fromStdString(played.errorText), QString());
     }
 };
 
