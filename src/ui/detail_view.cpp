@@ -249,6 +249,10 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
     const BoardChoice board = board_ ? board_() : BoardChoice{};
     DetailRankings rankings(state, board.GradeFilter, board.PointsRankingKind);
     const DetailReportInputs inputs{state, board.GradeFilter, target, program_.clock().Now()};
+    // The labels are placed for the drawing area as it will be shown: before the panel's first
+    // showing its layout has not sized the area yet.
+    if (target == ReportTarget::Screen && !canvas_->isVisible() && layout() != nullptr)
+        layout()->activate();
     // On paper: A4 portrait less the 10 mm margins of SetUpPage.
     const ReportMetrics metrics = target == ReportTarget::Screen
                                       ? ScreenReportMetrics(QRectF(canvas_->rect()))

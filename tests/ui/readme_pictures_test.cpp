@@ -55,6 +55,13 @@ private Q_SLOTS:
         QTRY_VERIFY(view->isVisible());
         auto* canvas = view->findChild<ui::ReportCanvas*>("Picture12");
         QVERIFY(canvas->page().Points.size() > 10);
+        // The first drawing is placed for the area as shown: the scale's top label lies in
+        // the upper half of its block and the best times have their labels (a drawing placed
+        // for a panel not yet laid out put the label low and dropped the others).
+        int timeLabels = 0;
+        for (const ReportText& t : canvas->page().Texts)
+            timeLabels += t.FontScale == kChartLabelScale && t.X > 0.1 && t.Text.ends_with("秒");
+        QVERIFY2(timeLabels >= 2, qPrintable(QString::number(timeLabels)));
         // The timed levels of the first three topics, and the list of the other pupils.
         auto* levels = view->findChild<QListWidget*>("List3");
         for (int row = 0; row < levels->count(); ++row)
