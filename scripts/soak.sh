@@ -25,6 +25,8 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$build/demo-tree" "$work/tree"
 app="$work/tree/kagaku"
 file="$(find "$work/tree" -name タイム回数データ.txt -printf '%h')/成績累積データ.dat"
+# The soak counts every record of the file: it starts from an empty one, not the demo history.
+rm -f "$file"
 
 start=$(date +%s.%N)
 pids=()

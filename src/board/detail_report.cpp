@@ -32,7 +32,13 @@ constexpr int kBestCurveWidth = 3;
 constexpr int kRunPointSize = 5;
 // The chart's labels are a little larger than the base size, so that they stay readable on
 // paper and on a small screen.
-constexpr double kLabelScale = 1.25;
+constexpr double kLabelScale = kChartLabelScale;
+// Room kept between a label and a line or another label, in shares of the height.
+constexpr double kLabelGap = 0.003;
+// A font's line is a little taller than its size, and a string a little wider than its
+// characters' advances add up to.
+constexpr double kLineHeight = 1.15;
+constexpr double kWidthAllowance = 1.05;
 
 // Geometry in the units of the block: W the width, Wh half of it, Hb a third of the height.
 constexpr double kHalf = 0.5;         // Wh / W
@@ -199,6 +205,73 @@ std::string RankFigureText(std::string_view rankText) {
     return FigureText(text::Val(text::Trim(rankText)));
 }
 
+ReportBox EstimatedTextBox(const ReportText& t, const ReportMetrics& metrics) {
+    const double em = t.FontScale * metrics.BaseFontShare;
+    // Half-width: ASCII and half-width katakana; every other character is full-width.
+    double ems = 0;
+    for (std::size_t i = 0; i < t.Text.size();) {
+        const auto c = static_cast<unsigned char>(t.Text[i]);
+        std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t cp = 0;
+        if (length == 3 && i + 2 < t.Text.size()) {
+            cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(t.Text[i + 1]) & 0x3Fu) << 6) |
+                 (static_cast<unsigned char>(t.Text[i + 2]) & 0x3Fu);
+        }
+        ems += (c < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F)) ? 0.5 : 1.0;
+        i += length;
+    }
+    const double width = ems * em * kWidthAllowance / std::max(metrics.Aspect, 0.1);
+    const double height = em * kLineHeight;
+    ReportBox b;
+    switch (t.Anchor) {
+        case TextAnchor::TopLeft:
+            b = {t.X, t.Y, t.X + width, t.Y + height};
+            break;
+        case TextAnchor::MiddleLeft:
+            b = {t.X, t.Y - height / 2, t.X + width, t.Y + height / 2};
+            break;
+        case TextAnchor::TopCentre:
+            b = {t.X - width / 2, t.Y, t.X + width / 2, t.Y + height};
+            break;
+        case TextAnchor::MiddleRight:
+            b = {t.X - width, t.Y - height / 2, t.X, t.Y + height / 2};
+            break;
+    }
+    return b;
+}
+
+bool BoxesOverlap(const ReportBox& a, const ReportBox& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool LineCrossesBox(const ReportLine& l, const ReportBox& box) {
+    // Liang-Barsky: clip the segment to the box; something left means it passes through.
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = l.X2 - l.X1;
+    const double dy = l.Y2 - l.Y1;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {l.X1 - box.Left, box.Right - l.X1, l.Y1 - box.Top, box.Bottom - l.Y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) {
+                return false;
+            }
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) {
+            t0 = std::max(t0, r);
+        } else {
+            t1 = std::min(t1, r);
+        }
+        if (t0 > t1) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int ReportTimeScale(int slowestSeconds) {
     return std::min((std::max(slowestSeconds, 0) / 10 + 1) * 10, kMaxTimeScale);
 }
@@ -223,7 +296,7 @@ std::string ReportFileName(int pupil, std::string_view rosterName, double now) {
 
 namespace {
 
-void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupil, int level,
+void AddBlock(const DetailReportInputs& in, const ReportMetrics& metrics, ReportPage& page, double t, int pupil, int level,
               const LevelRuns& runs, const LevelStanding& standing) {
     const SharedState& state = in.State;
     const bool paper = in.Target == ReportTarget::Paper;
@@ -280,11 +353,50 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
             ReportLine{best[i - 1].X, best[i - 1].Y, best[i].X, best[i].Y, kBestCurveWidth});
     }
 
-    // Axis labels, and labels for the first and last personal bests and every third between.
-    page.Texts.push_back(ReportText{wh(0.12), bottom, kLabelScale, "0秒", TextAnchor::MiddleLeft});
-    page.Texts.push_back(ReportText{wh(0.12), top, kLabelScale,
-                                    text::NumberText(static_cast<long long>(scale)) + "秒",
-                                    TextAnchor::MiddleLeft});
+    // Axis labels left of the axis, and labels for the first and last personal bests and every
+    // third between. Each label goes where it lies over no line and no other label: the scale's
+    // top label below the block's heading rule, a time label beside its point (above or below
+    // it, right or left of it), a date below the axis in the first row that is free. A label
+    // that finds no free place is left out rather than drawn over another.
+    const double rule = hb(0.09);
+    // The next block's top rule follows three tenths of the height lower (a little less than a
+    // block's height, so the space under the axis is short).
+    const double blockEnd = t + kBlockStep;
+    std::vector<ReportBox> taken;
+    const auto fits = [&](const ReportText& text) {
+        const ReportBox box = EstimatedTextBox(text, metrics);
+        if (box.Top < rule + kLabelGap || box.Bottom > blockEnd - kLabelGap || box.Left < 0) {
+            return false;
+        }
+        for (const ReportLine& l : page.Lines) {
+            if (LineCrossesBox(l, box)) {
+                return false;
+            }
+        }
+        for (const ReportBox& other : taken) {
+            if (BoxesOverlap(box, other)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const auto place = [&](ReportText text, std::optional<ReportText>& into) {
+        taken.push_back(EstimatedTextBox(text, metrics));
+        into = std::move(text);
+    };
+    const double labelHeight = kLabelScale * metrics.BaseFontShare * kLineHeight;
+    const double axisGap = kLabelGap * 2 / std::max(metrics.Aspect, 0.1);
+    std::optional<ReportText> axisLabels[2];
+    place(ReportText{left - axisGap, bottom, kLabelScale, "0秒", TextAnchor::MiddleRight},
+          axisLabels[0]);
+    place(ReportText{left - axisGap, std::max(top, rule + 2 * kLabelGap + labelHeight / 2),
+                     kLabelScale, text::NumberText(static_cast<long long>(scale)) + "秒",
+                     TextAnchor::MiddleRight},
+          axisLabels[1]);
+    for (auto& a : axisLabels) {
+        page.Texts.push_back(std::move(*a));
+    }
+
     std::vector<std::size_t> labelled;
     if (!best.empty()) {
         labelled.push_back(0);
@@ -297,23 +409,76 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
             labelled.push_back(best.size() - 1);
         }
     }
+    // A date is written in full for the first label and whenever its year differs from the one
+    // before it.
+    std::vector<std::string> dates(labelled.size());
     int previousYear = 0;
     for (std::size_t n = 0; n < labelled.size(); ++n) {
         const BestStep& b = best[labelled[n]];
         const int year = OleDateOf(b.Date).year;
-        page.Texts.push_back(
-            ReportText{b.X + 0.006, b.Y - 0.012, kLabelScale, b.TimeText, TextAnchor::MiddleLeft});
-        page.Texts.push_back(ReportText{b.X, bottom + 0.004, kLabelScale,
-                                        DateText(b.Date, n == 0 || year != previousYear),
-                                        TextAnchor::TopCentre});
+        dates[n] = DateText(b.Date, n == 0 || year != previousYear);
         previousYear = year;
+    }
+    // The pupil's best of all is placed first, then the first run, then those between.
+    std::vector<std::size_t> order;
+    if (!labelled.empty()) {
+        order.push_back(labelled.size() - 1);
+        for (std::size_t n = 0; n + 1 < labelled.size(); ++n) {
+            order.push_back(n);
+        }
+    }
+    // Placed in that order, painted from left to right.
+    std::vector<std::optional<ReportText>> timeLabels(labelled.size());
+    std::vector<std::optional<ReportText>> dateLabels(labelled.size());
+    const double dx = 0.006;
+    const double dy = 0.012;
+    const double dateRow = labelHeight + kLabelGap;
+    for (std::size_t n : order) {
+        const BestStep& b = best[labelled[n]];
+        const double low = rule + 2 * kLabelGap + labelHeight / 2;
+        const double high = bottom - kLabelGap - labelHeight / 2;
+        const auto clampY = [&](double y) { return std::clamp(y, low, std::max(low, high)); };
+        const ReportText candidates[] = {
+            {b.X + dx, clampY(b.Y - dy), kLabelScale, b.TimeText, TextAnchor::MiddleLeft},
+            {b.X + dx, clampY(b.Y + dy), kLabelScale, b.TimeText, TextAnchor::MiddleLeft},
+            {b.X - dx, clampY(b.Y - dy), kLabelScale, b.TimeText, TextAnchor::MiddleRight},
+            {b.X - dx, clampY(b.Y + dy), kLabelScale, b.TimeText, TextAnchor::MiddleRight},
+        };
+        for (const ReportText& c : candidates) {
+            if (fits(c)) {
+                place(c, timeLabels[n]);
+                break;
+            }
+        }
+        // The date under its point, kept right of the axis.
+        ReportText date{b.X, bottom + 0.004, kLabelScale, dates[n], TextAnchor::TopCentre};
+        const ReportBox box = EstimatedTextBox(date, metrics);
+        date.X = std::max(date.X, left + (box.Right - box.Left) / 2 + axisGap);
+        for (int row = 0; row < 4; ++row) {
+            ReportText d = date;
+            d.Y = bottom + 0.004 + row * dateRow;
+            if (fits(d)) {
+                place(std::move(d), dateLabels[n]);
+                break;
+            }
+        }
+    }
+    for (std::size_t n = 0; n < labelled.size(); ++n) {
+        for (auto* label : {&timeLabels[n], &dateLabels[n]}) {
+            if (label->has_value()) {
+                page.Texts.push_back(std::move(**label));
+            }
+        }
     }
 
     // The figures column, one line per step; a line left out leaves its step empty.
     const double x = wh(1.05);
     const double step = (paper ? 0.06 : 0.08) * kBlock;
+    // The column starts just below the heading rule, so that its first line is not struck
+    // through by it.
+    const double figuresTop = std::max(hb(0.05), rule + kLabelGap);
     const auto at = [&](double row, std::string line) {
-        page.Texts.push_back(ReportText{x, hb(0.05) + row * step, 1.5, std::move(line)});
+        page.Texts.push_back(ReportText{x, figuresTop + row * step, 1.5, std::move(line)});
     };
     const std::string blanks = "      ";
     at(0, "回数　　　　　　　" + text::Right(blanks + FigureText(runs.Count), 3) + "回");
@@ -345,7 +510,8 @@ void AddBlock(const DetailReportInputs& in, ReportPage& page, double t, int pupi
 }  // namespace
 
 ReportDocument BuildDetailReport(const DetailReportInputs& in, std::span<const RunRecord> records,
-                                 int pupil, std::span<const int> levels, DetailRankings& rankings) {
+                                 int pupil, std::span<const int> levels, DetailRankings& rankings,
+                                 const ReportMetrics& metrics) {
     ReportDocument doc;
     const SharedState& state = in.State;
     const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
@@ -402,7 +568,7 @@ ReportDocument BuildDetailReport(const DetailReportInputs& in, std::span<const R
             doc.Pages.emplace_back();
             t = kFirstBlockTop;
         }
-        AddBlock(in, doc.Pages.back(), t, pupil, drawn[i], runs[i],
+        AddBlock(in, metrics, doc.Pages.back(), t, pupil, drawn[i], runs[i],
                  rankings.StandingOf(drawn[i], pupil));
     }
     return doc;

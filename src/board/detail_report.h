@@ -46,6 +46,7 @@ enum class TextAnchor {
     TopLeft,     // (X, Y) is the top left corner of the text
     MiddleLeft,  // the text's left end, halfway up
     TopCentre,   // the middle of the text's top edge
+    MiddleRight, // the text's right end, halfway up
 };
 struct ReportText {
     double X = 0, Y = 0;
@@ -70,6 +71,28 @@ struct ReportDocument {
 };
 
 enum class ReportTarget { Screen, Paper };
+
+// How large the texts come out on the target as the painter draws them: the base font's height
+// as a share of the target's height, and the target's width over its height. The chart's
+// labels are placed with these so that none lies over a line or another label.
+struct ReportMetrics {
+    double BaseFontShare = 0.015;
+    double Aspect = 4.0 / 3.0;
+};
+
+// The chart's labels (axis, times and dates) are this many times the base font size.
+inline constexpr double kChartLabelScale = 1.25;
+
+// A rectangle in fractions of the target's width (Left, Right) and height (Top, Bottom).
+struct ReportBox {
+    double Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+// The room a text takes on the target, estimated from its characters in the fixed-pitch font
+// (a full-width character one font height wide, any other half), with a little to spare.
+ReportBox EstimatedTextBox(const ReportText& text, const ReportMetrics& metrics);
+bool BoxesOverlap(const ReportBox& a, const ReportBox& b);
+// The line passes through the box (its width left aside).
+bool LineCrossesBox(const ReportLine& line, const ReportBox& box);
 
 // ---- the pupil list of the detail view ----
 
@@ -143,8 +166,10 @@ int ReportTimeScale(int slowestSeconds);
 
 // The report of the pupil on the chosen levels (ascending level numbers; levels beyond
 // LevelCount end the report). records are the last records of the file, in file order.
+// The chart's labels are placed for the text measures of the target.
 ReportDocument BuildDetailReport(const DetailReportInputs& in, std::span<const RunRecord> records,
-                                 int pupil, std::span<const int> levels, DetailRankings& rankings);
+                                 int pupil, std::span<const int> levels, DetailRankings& rankings,
+                                 const ReportMetrics& metrics = {});
 
 // The figure formats of the report: digits only, rounded, nothing at all for 0; a rank text
 // that is not a number passes unchanged.

@@ -1,6 +1,8 @@
 #include "ui/detail_view.h"
 
 #include <QDir>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,6 +105,11 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
     pupils_->setFont(UiFont(15));
     pupils_->setSelectionMode(QAbstractItemView::MultiSelection);
     pupils_->setFocusPolicy(Qt::NoFocus);
+    // Lines are never cut short: the list is widened to its widest line (FillPupilList) and
+    // scrolls sideways when even that does not fit.
+    pupils_->setTextElideMode(Qt::ElideNone);
+    pupils_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    pupils_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     pupils_->hide();
 
     // The teacher prints; everyone else only looks.
@@ -160,8 +167,19 @@ bool DetailView::FillPupilList() {
         program_.EndWithFileError(e, window());
         return false;
     }
-    for (const auto& line : lines)
+    int widest = 0;
+    const QFontMetrics metrics(pupils_->font());
+    for (const auto& line : lines) {
         pupils_->addItem(Q(line));
+        widest = std::max(widest, metrics.horizontalAdvance(Q(line)));
+    }
+    // Room for the widest line, the frame, the item's padding and a vertical scroll bar; at
+    // most a quarter of the screen, beyond which the list scrolls sideways.
+    const int wanted = widest + 2 * pupils_->frameWidth() + Scaled(12) +
+                       pupils_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int screenWidth = window() != nullptr ? window()->width() : 0;
+    const int most = screenWidth > 0 ? screenWidth / 4 : wanted;
+    pupils_->setFixedWidth(std::max(Scaled(150), std::min(wanted, most)));
     levels_->clear();
     for (int i = 1; i <= state.LevelCount; ++i)
         levels_->addItem(QString::number(i));
@@ -231,11 +249,19 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
     const BoardChoice board = board_ ? board_() : BoardChoice{};
     DetailRankings rankings(state, board.GradeFilter, board.PointsRankingKind);
     const DetailReportInputs inputs{state, board.GradeFilter, target, program_.clock().Now()};
+    // The labels are placed for the drawing area as it will be shown: before the panel's first
+    // showing its layout has not sized the area yet.
+    if (target == ReportTarget::Screen && !canvas_->isVisible() && layout() != nullptr)
+        layout()->activate();
+    // On paper: A4 portrait less the 10 mm margins of SetUpPage.
+    const ReportMetrics metrics = target == ReportTarget::Screen
+                                      ? ScreenReportMetrics(QRectF(canvas_->rect()))
+                                      : PaperReportMetrics(ReportDocument{}, QSizeF(190, 277));
     const std::vector<int> levels = ChosenLevels();
     std::vector<std::pair<int, ReportDocument>> out;
     for (int pupil : ChosenPupils()) {
         selectedPupil_ = pupil;
-        out.emplace_back(pupil, BuildDetailReport(inputs, records, pupil, levels, rankings));
+        out.emplace_back(pupil, BuildDetailReport(inputs, records, pupil, levels, rankings, metrics));
     }
     return out;
 }

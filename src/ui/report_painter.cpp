@@ -22,6 +22,21 @@ PaintScale ScreenPaintScale(const QRectF& area) {
     return PaintScale{std::max(8.0, area.height() * 0.015), 1.0};
 }
 
+ReportMetrics ScreenReportMetrics(const QRectF& area) {
+    if (area.height() <= 0 || area.width() <= 0)
+        return {};
+    return ReportMetrics{ScreenPaintScale(area).BasePixels / area.height(),
+                         area.width() / area.height()};
+}
+
+ReportMetrics PaperReportMetrics(const ReportDocument& doc, const QSizeF& printableMillimetres) {
+    if (printableMillimetres.height() <= 0 || printableMillimetres.width() <= 0)
+        return {};
+    constexpr double kMillimetresPerPoint = 25.4 / 72.0;
+    return ReportMetrics{doc.BaseFontPoints * kMillimetresPerPoint / printableMillimetres.height(),
+                         printableMillimetres.width() / printableMillimetres.height()};
+}
+
 PaintScale PaperPaintScale(const ReportDocument& doc, int dpi) {
     return PaintScale{doc.BaseFontPoints * dpi / 72.0, dpi / 96.0};
 }
@@ -72,6 +87,10 @@ void PaintReportPage(QPainter& painter, const ReportPage& page, const QRectF& ar
             case TextAnchor::TopCentre:
                 origin.ry() += metrics.ascent();
                 origin.rx() -= metrics.horizontalAdvance(text) / 2;
+                break;
+            case TextAnchor::MiddleRight:
+                origin.ry() += metrics.ascent() - metrics.height() / 2;
+                origin.rx() -= metrics.horizontalAdvance(text);
                 break;
         }
         painter.drawText(origin, text);

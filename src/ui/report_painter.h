@@ -4,6 +4,7 @@
 // device, texts use the fixed-pitch font so the figures' columns line up.
 
 #include <QRectF>
+#include <QSizeF>
 
 #include "board/detail_report.h"
 
@@ -22,6 +23,11 @@ struct PaintScale {
 PaintScale ScreenPaintScale(const QRectF& area);
 // The scale of a printed page: the base font size in points at the printer's resolution.
 PaintScale PaperPaintScale(const ReportDocument& doc, int dpi);
+
+// The same as the logic's text measures, so that the chart's labels are placed for the area
+// they are painted on: the screen's drawing area, or a page of the given printable size.
+ReportMetrics ScreenReportMetrics(const QRectF& area);
+ReportMetrics PaperReportMetrics(const ReportDocument& doc, const QSizeF& printableMillimetres);
 
 void PaintReportPage(QPainter& painter, const ReportPage& page, const QRectF& area,
                      const PaintScale& scale);

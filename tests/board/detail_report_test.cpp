@@ -194,7 +194,7 @@ TEST(DetailReport, BestLabels) {
     const ReportPage page = r.Build(12, {2}).Pages[0];
     std::vector<std::string> labels;
     for (const ReportText& t : page.Texts)
-        if (t.X > 0.07 && t.X < 0.5 && t.FontScale < 2)
+        if (t.X > 0.1 && t.X < 0.5 && t.FontScale < 2)  // right of the axis and its labels
             labels.push_back(t.Text);
     EXPECT_EQ(labels, (std::vector<std::string>{"90秒", "2009/12/30", "88秒", "2010/01/02", "84秒",
                                                 "01/06"}));
