@@ -187,11 +187,21 @@ void FrmTimeData::showEvent(QShowEvent* event) {
 
 // Form_Activate: the grid from the file, the records read once, the first level cell current.
 void FrmTimeData::Activate() {
-    if (!LoadGrid()) {
-        // Without a readable file the grid shows the settings in force, so a save writes the
-        // file anew.
-        auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
-        grid_.LoadRows({rows.begin() + 1, rows.end()});
+    // Without a usable file the grid shows the settings in force, so a save writes the file
+    // anew.
+    const auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
+    if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
+        const QString file = QStringLiteral("ファイル: %1\n問題: %2")
+                                 .arg(Q(problem->file), Q(problem->problem));
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            problem->trouble == admin::SettingsFileTrouble::Damaged
+                ? QStringLiteral("設定のファイルがこわれていて、読めませんでした。\n"
+                                 "表には、いま使われている設定を表示しています。"
+                                 "「更新記録」を押すと、この表の内容で設定のファイルを"
+                                 "新しく作り直します。\n\n%1")
+                      .arg(file)
+                : QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(file));
     }
     ReadRecords();
     ShowGrid();
@@ -374,8 +384,19 @@ bool FrmTimeData::Save() {
         return false;
     }
     const std::filesystem::path file = SettingsFile();
+    bool changedElsewhere = false;
+    try {
+        changedElsewhere = grid_.FileChangedOnDisk(file);
+    } catch (const DataFileError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
+                .arg(FileMessage(e)));
+        PlaceEditBox();
+        return false;
+    }
     busy_ = true;
-    if (grid_.FileChangedOnDisk(file) &&
+    if (changedElsewhere &&
         program_.messages().Ask(
             this, QStringLiteral("注意"),
             QStringLiteral(
