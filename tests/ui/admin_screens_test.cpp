@@ -2,16 +2,20 @@
 // panel of the level menu, the level settings editor and the record manager, driven with real
 // clicks and keys, and the files checked afterwards.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
+#include <QWheelEvent>
 
 #include "admin/record_manager.h"
 #include "common/text_ops.h"
@@ -110,6 +114,57 @@ std::vector<std::int32_t> SecondsInFile(MenuHarness& h) {
     return seconds;
 }
 
+
+// The grid once the editor has been resized to size and the columns have shared out its width.
+bool ResizeEditor(QWidget* screen, QTableWidget* table, QSize size) {
+    screen->setWindowState(Qt::WindowNoState);
+    screen->resize(size);
+    if (!QTest::qWaitFor(
+            [&] {
+                return screen->size() == size &&
+                       table->horizontalHeader()->length() == table->viewport()->width();
+            },
+            3000))
+        return false;
+    QTest::qWait(50);  // whatever else the resize set going
+    return true;
+}
+
+// Where the edit box is against where the grid draws the current cell; empty when they agree.
+QString EditBoxMisplaced(QLineEdit* edit, QTableWidget* table) {
+    const QRect cell = table->visualItemRect(table->currentItem());
+    const QRect box = edit->geometry();
+    if (box == cell)
+        return {};
+    return QStringLiteral("edit box %1,%2 %3x%4, cell (%5,%6) %7,%8 %9x%10")
+        .arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())
+        .arg(table->currentRow()).arg(table->currentColumn())
+        .arg(cell.x()).arg(cell.y()).arg(cell.width()).arg(cell.height());
+}
+
+// The first heading line wider than its column, or the heading row too low for its lines.
+QString HeadingClipped(QTableWidget* table) {
+    QHeaderView* header = table->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QFont bold = header->font();  // the current column's heading is drawn in bold
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QStringList lines = table->horizontalHeaderItem(c)->text().split(u'\n');
+        for (const QString& line : lines) {
+            const int width = metrics.horizontalAdvance(line) + 2 * margin;
+            if (width > header->sectionSize(c))
+                return QStringLiteral("「%1」 needs %2 px, column %3 has %4")
+                    .arg(line).arg(width).arg(c).arg(header->sectionSize(c));
+        }
+        const int height = static_cast<int>(lines.size()) * metrics.height();
+        if (height > header->height())
+            return QStringLiteral("「%1」 needs %2 px high, the headings have %3")
+                .arg(lines.join(u'/')).arg(height).arg(header->height());
+    }
+    return {};
+}
+
 }  // namespace
 
 class AdminScreensTest : public QObject {
@@ -189,6 +244,67 @@ private Q_SLOTS:
     }
 
     // A comma is refused with the level and column named; leaving asks, and No keeps the file.
+    // The settings editor at the classroom's screen sizes: the edit box lagged the columns'
+    // sharing out of a new width (it sat columns away from the current cell, at another width),
+    // and the headings were cut off in the narrow columns. After every resize, click and scroll
+    // the box covers exactly the current cell, and every heading line fits its column.
+    void editorEditBoxCoversTheCurrentCellAndHeadingsReadWhole() {
+        struct Cell {
+            int row;
+            int column;
+        };
+        const struct {
+            const char* name;
+            QSize size;
+            std::vector<Cell> cells;
+            bool scroll;
+        } cases[] = {
+            {"1024x768", {1024, 768}, {{1, 8}, {0, 1}, {11, 12}, {5, 5}}, false},
+            {"1280x1024", {1280, 1024}, {{1, 8}, {3, 10}, {7, 3}}, false},
+            {"1920x1080", {1920, 1080}, {{1, 8}, {10, 12}, {2, 1}}, false},
+            {"1280x520 scrolled", {1280, 520}, {{1, 8}, {2, 4}}, true},
+        };
+        MenuHarness h;
+        h.Start();
+        QVERIFY2(SignInTeacher(h) != nullptr, qPrintable(h.Messages()));
+        QTableWidget* table = OpenEditor(h);
+        QVERIFY(table != nullptr);
+        auto* edit = Child<QLineEdit>(h, "Gridinputtext");
+        QWidget* screen = h.program->currentScreen();
+        for (const auto& c : cases) {
+            QVERIFY2(ResizeEditor(screen, table, c.size), c.name);
+            // The cell that was current when the size changed.
+            QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                     qPrintable(QStringLiteral("%1 after the resize: %2")
+                                    .arg(c.name, EditBoxMisplaced(edit, table))));
+            QVERIFY2(HeadingClipped(table).isEmpty(),
+                     qPrintable(QStringLiteral("%1: %2").arg(c.name, HeadingClipped(table))));
+            for (const Cell& cell : c.cells) {
+                ClickCell(table, cell.row, cell.column);
+                QCOMPARE(table->currentRow(), cell.row);
+                QCOMPARE(table->currentColumn(), cell.column);
+                QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                         qPrintable(QStringLiteral("%1: %2")
+                                        .arg(c.name, EditBoxMisplaced(edit, table))));
+            }
+            if (c.scroll) {
+                QScrollBar* bar = table->verticalScrollBar();
+                QVERIFY2(bar->maximum() > 0, "the short grid should scroll");
+                const QPoint at = table->viewport()->rect().center();
+                QWheelEvent wheel(at, table->viewport()->mapToGlobal(at), {}, {0, -360},
+                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(table->viewport(), &wheel);
+                QVERIFY(QTest::qWaitFor([&] { return bar->value() > 0; }, 2000));
+                QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                         qPrintable(QStringLiteral("%1 after the wheel: %2")
+                                        .arg(c.name, EditBoxMisplaced(edit, table))));
+            }
+            testing::SaveScreenshot(screen, QStringLiteral("frmtimedata_%1x%2")
+                                                .arg(c.size.width())
+                                                .arg(c.size.height()));
+        }
+    }
+
     void editorRefusesABreakingCellAndAsksBeforeLeaving() {
         MenuHarness h;
         h.Start();
