@@ -4,6 +4,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "common/errors.h"
 #include "common/files.h"
 #include "common/text_ops.h"
 #include "roster/roster_file.h"
@@ -83,6 +84,7 @@ RecordListing BuildRecordListing(const RecordWindow& records, const RosterLookup
     RecordListing listing;
     listing.Numbers.reserve(records.Count());
     listing.Lines.reserve(records.Count());
+    listing.Bytes.reserve(records.Count());
     const std::uint64_t last = records.FirstRecordNumber + records.Count() - 1;
     const std::size_t numberWidth = std::max<std::size_t>(4, Digits(last));
     for (std::size_t i = 0; i < records.Count(); ++i) {
@@ -117,6 +119,8 @@ RecordListing BuildRecordListing(const RecordWindow& records, const RosterLookup
         line += r.SchoolCode == school.Code ? school.Name : otherSchool;
         listing.Numbers.push_back(number);
         listing.Lines.push_back(std::move(line));
+        ScoreRecordBytes& bytes = listing.Bytes.emplace_back();
+        std::copy_n(records.RecordBytes(i), bytes.size(), bytes.begin());
     }
     return listing;
 }
@@ -139,6 +143,93 @@ std::optional<std::size_t> LineAfterDeletion(const RecordListing& listing, std::
     }
     return static_cast<std::size_t>(it - listing.Numbers.begin());
 }
+
+std::optional<ScoreRecord> ReadListedRecord(const std::filesystem::path& file,
+                                            const RecordListing& listing, std::size_t line) {
+    if (line >= listing.Numbers.size() || line >= listing.Bytes.size()) {
+        return std::nullopt;
+    }
+    ScoreRecord record;
+    try {
+        record = ReadScoreRecord(file, listing.Numbers[line]);
+    } catch (const DataFileError&) {
+        return std::nullopt;  // the file holds fewer records now
+    }
+    if (EncodeScoreRecord(record) != listing.Bytes[line]) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+RecordChange RewriteListedRecord(const std::filesystem::path& file, const RecordListing& listing,
+                                 std::size_t line, const ScoreRecord& corrected,
+                                 RecordFileWaiter& waiter) {
+    if (line >= listing.Numbers.size() || line >= listing.Bytes.size()) {
+        return RecordChange::RecordDiffers;
+    }
+    return RewriteScoreRecord(file, listing.Numbers[line], corrected, waiter,
+                              &listing.Bytes[line]);
+}
+
+RecordChange DeleteListedRecord(const std::filesystem::path& file, const RecordListing& listing,
+                                std::size_t line, RecordFileWaiter& waiter) {
+    if (line >= listing.Numbers.size() || line >= listing.Bytes.size()) {
+        return RecordChange::RecordDiffers;
+    }
+    try {
+        return DeleteScoreRecord(file, listing.Numbers[line], waiter, &listing.Bytes[line]);
+    } catch (const DeletionInterrupted& fault) {
+        // The copy is whole or cut short: finished or dropped now, while the teacher waits,
+        // so that the message can say which.
+        std::optional<InterruptedDeletion> then;
+        try {
+            then = FinishInterruptedDeletion(file, waiter);
+        } catch (const DataFileError&) {
+        }
+        // No copy left to deal with: the failed step tells how the file was left.
+        if (then == InterruptedDeletion::None) {
+            if (fault.step() == DeletionInterrupted::Step::RemovingCopy) {
+                then = InterruptedDeletion::Finished;  // the move was done and flushed
+            } else if (fault.step() == DeletionInterrupted::Step::WritingCopy) {
+                then = InterruptedDeletion::Dropped;  // the record file was not touched
+            }
+        }
+        throw DeletionFault(fault, then);
+    }
+}
+
+namespace {
+
+std::string DeletionHeadline(std::uint64_t n, const std::optional<InterruptedDeletion>& then) {
+    const std::string record = "記録" + std::to_string(n);
+    if (!then) {
+        return record +
+               "の消去は途中で止まっています。次にこのファイルに書き込むとき（成績の記録や、"
+               "この一覧の読み直し）に、消去を仕上げるか取り消します。";
+    }
+    switch (*then) {
+        case InterruptedDeletion::Finished:
+            return record + "の消去の途中でエラーが発生しましたが、続けて消去を仕上げました。" +
+                   record + "は消えています。";
+        case InterruptedDeletion::Dropped:
+            return record + "の消去の途中でエラーが発生したため、消去を取り消しました。" + record +
+                   "は消えていません。";
+        case InterruptedDeletion::None:
+            break;
+    }
+    return record + "の消去の途中でエラーが発生しました。その消去は、ほかのパソコンが仕上げたか"
+                    "取り消しました。一覧で確かめてください。";
+}
+
+}  // namespace
+
+DeletionFault::DeletionFault(const DeletionInterrupted& fault,
+                             std::optional<InterruptedDeletion> then)
+    : DataFileError(fault.file(), "記録" + std::to_string(fault.record()) +
+                                      "の消去の途中でエラーが発生しました（" +
+                                      fault.description() + "）。"),
+      then_(then),
+      headline_(DeletionHeadline(fault.record(), then)) {}
 
 EditPanel EditPanelFor(const ScoreRecord& record, const RosterLookup& roster) {
     EditPanel panel;

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "common/errors.h"
 #include "common/ole_date.h"
 #include "records/score_record_file.h"
 #include "state/shared_state.h"
@@ -40,6 +41,9 @@ OwnSchool OwnSchoolOf(const SharedState& state);
 struct RecordListing {
     std::vector<std::uint64_t> Numbers;  // record number of each line, ascending
     std::vector<std::string> Lines;
+    // The record's bytes as read for each line: when another PC deletes a record, every later
+    // record moves up one number, so a number alone would name the record after the chosen one.
+    std::vector<ScoreRecordBytes> Bytes;
 };
 
 // Every record of the window except those of level 0, in record order. The number column is
@@ -52,6 +56,13 @@ RecordListing BuildRecordListing(const RecordWindow& records, const RosterLookup
 // empty list.
 std::optional<std::size_t> LineOfRecord(const RecordListing& listing, std::uint64_t n);
 std::optional<std::size_t> LineAfterDeletion(const RecordListing& listing, std::uint64_t n);
+
+// List1_DblClick: the record of line `line` as the file holds it now. Nothing when the file no
+// longer holds that line's bytes at its number (another PC deleted or changed a record since
+// the list was read): the screen then says kRecordChangedMessage and reads the list again.
+// Throws FileOperationError when the file cannot be read.
+std::optional<ScoreRecord> ReadListedRecord(const std::filesystem::path& file,
+                                            const RecordListing& listing, std::size_t line);
 
 // What the edit panel shows for a record.
 struct EditPanel {
@@ -73,6 +84,30 @@ std::optional<int> PupilOfEntry(const std::string& entry);
 std::variant<ScoreRecord, std::string> CorrectedRecord(const ScoreRecord& read,
                                                        const std::string& pupilEntry,
                                                        const std::string& secondsText);
+
+// 変更して記録 and 消去 of line `line` under the writers' lock, written only while the file
+// still holds that line's bytes at its number (RecordDiffers otherwise: nothing written).
+// Throw DataFileError as RewriteScoreRecord and DeleteScoreRecord do, and DeletionFault for a
+// deletion that failed part way.
+RecordChange RewriteListedRecord(const std::filesystem::path& file, const RecordListing& listing,
+                                 std::size_t line, const ScoreRecord& corrected,
+                                 RecordFileWaiter& waiter);
+RecordChange DeleteListedRecord(const std::filesystem::path& file, const RecordListing& listing,
+                                std::size_t line, RecordFileWaiter& waiter);
+
+// A deletion that failed part way, after the manager at once took the lock again to finish or
+// drop it (as the list's rebuild would): headline() tells the teacher which came of it.
+class DeletionFault : public DataFileError {
+public:
+    DeletionFault(const DeletionInterrupted& fault, std::optional<InterruptedDeletion> then);
+    // Nothing: finishing failed too, and the copy is left for the next writer.
+    const std::optional<InterruptedDeletion>& then() const { return then_; }
+    const std::string& headline() const { return headline_; }
+
+private:
+    std::optional<InterruptedDeletion> then_;
+    std::string headline_;
+};
 
 inline constexpr const char* kRecordChangedMessage =
     "この記録はほかのパソコンで変更されました。一覧を読み直します。";

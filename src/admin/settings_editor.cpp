@@ -1,6 +1,7 @@
 #include "admin/settings_editor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 
 #include "common/cp932.h"
@@ -26,13 +27,24 @@ std::string ColumnName(int column) {
     return heading.empty() ? name : "「" + heading + "」（" + name + "）";
 }
 
+constexpr int kLastWholeNumberColumn = 4;  // 目標Time, 最低Time, ｸﾘｱﾎﾟｲﾝﾄ, ｸﾘｱ回数
+constexpr int kPassWindowColumn = 8;       // 判期間
+constexpr const char* kEmptyPassWindow =
+    "が空か0です。0日では合格の判定に数える回がなく、このレベルも、その後のレベルも、"
+    "だれもクリアできなくなります。1以上の日数を入れてください。";
+
 SettingsProblem Problem(int level, int column, const std::string& what) {
     return {level, column, "レベル" + std::to_string(level) + "の" + ColumnName(column) + what};
 }
 
+// Throws DataFileError when the file is there but cannot be read (or cannot even be looked
+// at).
 std::optional<std::string> ReadIfThere(const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) {
+        if (ec) {
+            throw DataFileError(PathText(file), "ファイルを調べられません（" + ec.message() + "）。");
+        }
         return std::nullopt;
     }
     return ReadWholeFile(file);
@@ -97,6 +109,9 @@ std::optional<SettingsProblem> CheckSettingsRows(const std::vector<SettingsRow>&
                 if (column <= 5 && timed) {
                     return Problem(level, column, "が空です。数を入れてください。");
                 }
+                if (column == kPassWindowColumn && timed) {
+                    return Problem(level, column, kEmptyPassWindow);
+                }
                 continue;
             }
             if (!text::IsNumeric(value)) {
@@ -106,24 +121,31 @@ std::optional<SettingsProblem> CheckSettingsRows(const std::vector<SettingsRow>&
             if (number < 0) {
                 return Problem(level, column, "は0以上の数にしてください。");
             }
-            if (timed && column <= 2 && number <= 0) {
+            // The drill reads these four rounded to whole numbers: 0.4 would pass here and
+            // load as 0.
+            if (column <= kLastWholeNumberColumn && number != std::floor(number)) {
+                return Problem(level, column,
+                               "「" + value + "」は整数ではありません。小数点のない数にしてください。");
+            }
+            if (timed && column <= 2 && number < 1) {
                 return Problem(
                     level, column,
                     "が0です。0では、すぐに時間切れになったり、ポイントが入らなくなったり"
-                    "します。");
+                    "します。1以上にしてください。");
+            }
+            // A pass window of 0 days counts no run: the level could never be cleared, and
+            // every level after it would stay locked. (0 in columns 6, 7 and 9 switches a ban
+            // off and is allowed.)
+            if (timed && column == kPassWindowColumn && number <= 0) {
+                return Problem(level, column, kEmptyPassWindow);
             }
         }
     }
     return std::nullopt;
 }
 
-void SettingsGrid::Load(const fs::path& file) {
-    const std::string name = PathText(file);
-    std::error_code ec;
-    if (!fs::exists(file, ec)) {
-        throw DataFileError(name, "設定のファイルがありません。");
-    }
-    std::string bytes = ReadWholeFile(file);
+std::vector<SettingsRow> SettingsGrid::ParseRows(const std::string& bytes,
+                                                 const std::string& name) {
     const auto groups = ReadLevelSettingsGroups(Cp932ToUtf8(bytes, name), name);
     if (groups.size() < 2) {
         throw DataFileError(name, "レベルの設定の行がありません（見出しの行だけです）。");
@@ -136,9 +158,46 @@ void SettingsGrid::Load(const fs::path& file) {
         }
         levelRows.push_back(std::move(row));
     }
-    Reset(std::move(levelRows));
+    return levelRows;
+}
+
+void SettingsGrid::Load(const fs::path& file) {
+    const std::string name = PathText(file);
+    std::optional<std::string> bytes = ReadIfThere(file);
+    if (!bytes) {
+        throw DataFileError(name, "設定のファイルがありません。");
+    }
+    Reset(ParseRows(*bytes, name));
     loadedBytes_ = std::move(bytes);
     fromFile_ = true;
+}
+
+std::optional<SettingsOpenProblem> SettingsGrid::Open(const fs::path& file,
+                                                      const std::vector<SettingsRow>& inForce) {
+    const std::string name = PathText(file);
+    std::optional<std::string> bytes;
+    try {
+        bytes = ReadIfThere(file);
+    } catch (const DataFileError& e) {
+        LoadRows(inForce);
+        return SettingsOpenProblem{SettingsFileTrouble::Unreadable, e.file(), e.problem()};
+    }
+    if (!bytes) {
+        LoadRows(inForce);
+        return SettingsOpenProblem{SettingsFileTrouble::Missing, name, "設定のファイルがありません。"};
+    }
+    try {
+        Reset(ParseRows(*bytes, name));
+    } catch (const DataFileError& e) {
+        LoadRows(inForce);
+        // What a save replaces: no question about another PC's change unless it changes again.
+        loadedBytes_ = std::move(bytes);
+        fromFile_ = true;
+        return SettingsOpenProblem{SettingsFileTrouble::Damaged, e.file(), e.problem()};
+    }
+    loadedBytes_ = std::move(bytes);
+    fromFile_ = true;
+    return std::nullopt;
 }
 
 void SettingsGrid::LoadRows(const std::vector<SettingsRow>& levelRows) {

@@ -42,11 +42,26 @@ std::vector<bool> TimedLevels(const SharedState& state);
 
 // Checks the level rows before a save. Every cell: no comma, double quote or line break (they
 // would shift every later item of the file). Columns 1 to 9: a number, not negative; a blank
-// only in columns 6 to 9 (where it means "off") and on practice levels. Timed levels: 目標Time
-// and 最低Time above 0. The spare columns 10 to 12 are free text. levelTimed is indexed by
+// only in columns 6 to 9 (where it means "off") and on practice levels. Columns 1 to 4 (目標Time,
+// 最低Time, ｸﾘｱﾎﾟｲﾝﾄ, ｸﾘｱ回数) whole numbers: the drill loads them rounded; ﾎﾟｲﾝﾄ倍率 keeps
+// decimals. Timed levels: 目標Time and 最低Time at least 1, and 判期間 (column 8) neither blank
+// nor 0 (a pass window of 0 days counts no run, so the level could never be cleared); 禁回,
+// 禁点 and 禁期間 blank or 0 switch a ban off. The spare columns 10 to 12 are free text. levelTimed is indexed by
 // level (0..35); a level beyond it counts as a practice level.
 std::optional<SettingsProblem> CheckSettingsRows(const std::vector<SettingsRow>& levelRows,
                                                  const std::vector<bool>& levelTimed);
+
+// Why the editor opened on the settings in force instead of the file's.
+enum class SettingsFileTrouble {
+    Missing,     // no file: a save creates it
+    Unreadable,  // there, but could not be read at that moment (held elsewhere, replaced, ...)
+    Damaged,     // read, but its text is not a level settings file: a save writes a new one
+};
+struct SettingsOpenProblem {
+    SettingsFileTrouble trouble;
+    std::string file;
+    std::string problem;
+};
 
 // The grid of FrmTimeData: row 0 the headings, rows 1..LastSettingsRow the levels, columns
 // 1..12 the settings (column 0, the level number, is the row number itself). The current cell
@@ -61,6 +76,11 @@ public:
     // Fills the grid from the program's table (used when the file cannot be read, so that a
     // save writes it anew). Nothing is remembered for the check at save.
     void LoadRows(const std::vector<SettingsRow>& levelRows);
+    // Form_Activate: Load, or, when the file cannot be used, LoadRows(inForce) and the reason.
+    // A damaged file's bytes are remembered for the check at save: a save then writes a whole
+    // new file without asking, unless the file changed again meanwhile.
+    std::optional<SettingsOpenProblem> Open(const std::filesystem::path& file,
+                                            const std::vector<SettingsRow>& inForce);
 
     int LastSettingsRow() const { return static_cast<int>(rows_.size()) - 1; }
     const std::string& Cell(int row, int column) const;
@@ -86,7 +106,9 @@ public:
 
     // True when the file's bytes differ from those loaded (another teacher saved meanwhile, or
     // the file was removed). A grid filled by LoadRows has nothing to compare and says false
-    // unless a file has appeared since.
+    // unless a file has appeared since. Throws DataFileError when the file is there but cannot
+    // be read now (held by another PC, just replaced, no permission); the grid keeps
+    // everything.
     bool FileChangedOnDisk(const std::filesystem::path& file) const;
     // Writes the grid (after CheckSettingsRows) atomically and reloads settings from it; the
     // changed flag goes back to 0 and the written bytes become the ones compared next time.
@@ -95,6 +117,7 @@ public:
 
 private:
     void Reset(std::vector<SettingsRow> levelRows);
+    static std::vector<SettingsRow> ParseRows(const std::string& bytes, const std::string& name);
     void Mark(int row, int column, const std::string& text);
 
     std::vector<SettingsRow> rows_{SettingsRow{}};  // row 0 unused: the headings are fixed

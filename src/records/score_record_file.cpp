@@ -103,7 +103,7 @@ void RemoveCopy(const fs::path& copyPath) {
 // Called with the writers' lock held. A copy whose trailer is whole and whose checksum holds
 // was flushed before the record file was touched: the deletion is finished from it. Any other
 // copy was cut short before the record file was touched: it is only removed.
-void FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
+InterruptedDeletion FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
     const fs::path copyPath = DeletionCopyPath(file);
     std::string copy;
     try {
@@ -112,7 +112,7 @@ void FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
         copy.resize(c.ReadAt(0, copy.data(), copy.size()));
     } catch (const FileOperationError& e) {
         if (e.kind() == FileErrorKind::NotFound) {
-            return;  // the usual case: no deletion was interrupted
+            return InterruptedDeletion::None;  // the usual case: no deletion was interrupted
         }
         throw;
     }
@@ -137,6 +137,7 @@ void FinishDeletionUnderLock(const fs::path& file, SharedFile& records) {
         MoveDown(records, n, sizeBefore, later);
     }
     RemoveCopy(copyPath);
+    return finished ? InterruptedDeletion::Finished : InterruptedDeletion::Dropped;
 }
 
 // The work is done and flushed by now: a failed unlock must not report it as failed (a retry
@@ -154,7 +155,8 @@ void ReleaseLock(SharedFile& f) {
 // shown) and asks the waiter whether to start again. work must therefore be safe to run again
 // from the start: it takes every position afresh under the lock.
 template <typename Work>
-auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& work)
+auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& work,
+                      InterruptedDeletion* found = nullptr)
     -> decltype(work(std::declval<SharedFile&>(), std::declval<BusyFileWait&>())) {
     BusyFileWait busy(waiter, kWriteWaitNotice, PathText(file));
     for (;;) {
@@ -171,7 +173,11 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
                 continue;
             }
             // A deletion that stopped half way is finished before anything else is written.
-            Patiently(busy, [&] { FinishDeletionUnderLock(file, *opened); });
+            const InterruptedDeletion interrupted =
+                Patiently(busy, [&] { return FinishDeletionUnderLock(file, *opened); });
+            if (found != nullptr) {
+                *found = interrupted;
+            }
             if constexpr (std::is_void_v<decltype(work(*opened, busy))>) {
                 work(*opened, busy);
                 ReleaseLock(*opened);
@@ -304,13 +310,25 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
     });
 }
 
-void FinishInterruptedDeletion(const fs::path& file, RecordFileWaiter& waiter) {
+InterruptedDeletion FinishInterruptedDeletion(const fs::path& file, RecordFileWaiter& waiter) {
     std::error_code ec;
     if (!fs::exists(DeletionCopyPath(file), ec)) {
-        return;
+        return InterruptedDeletion::None;
     }
-    UnderWritersLock(file, waiter, [](SharedFile&, BusyFileWait&) {});
+    InterruptedDeletion found = InterruptedDeletion::None;
+    UnderWritersLock(file, waiter, [](SharedFile&, BusyFileWait&) {}, &found);
+    return found;
 }
+
+DeletionInterrupted::DeletionInterrupted(std::string file, std::uint64_t n, Step step,
+                                         std::string description)
+    : DataFileError(std::move(file),
+                    "記録" + std::to_string(n) + "の消去の途中でエラーが発生しました（" +
+                        description +
+                        "）。次にこのファイルに書き込むときに、消去を仕上げるか取り消します。"),
+      record_(n),
+      step_(step),
+      description_(std::move(description)) {}
 
 fs::path DeletionCopyPath(const fs::path& recordFile) {
     return recordFile.parent_path() / fs::u8path(kDeletionCopyFileName);
@@ -400,6 +418,7 @@ RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFile
         // next writer to take the lock finishes or drops the deletion from it.
         const std::string copy = DeletionCopy(later, n, sizeBefore);
         // Each step is repeated while the file is held elsewhere; every step can run again.
+        auto step = DeletionInterrupted::Step::WritingCopy;
         try {
             auto c = Patiently(busy, [&] {
                 return std::make_unique<SharedFile>(copyPath, SharedFile::Mode::ReadWriteCreate);
@@ -410,14 +429,12 @@ RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFile
             c.reset();
             Patiently(busy, [&] { SharedFile::SyncFolder(copyPath.parent_path()); });
             // 2. The move, flushed. 3. The copy goes.
+            step = DeletionInterrupted::Step::Moving;
             Patiently(busy, [&] { MoveDown(f, n, sizeBefore, later); });
+            step = DeletionInterrupted::Step::RemovingCopy;
             Patiently(busy, [&] { RemoveCopy(copyPath); });
         } catch (const FileOperationError& e) {
-            throw DataFileError(
-                PathText(file),
-                "記録" + std::to_string(n) + "の消去の途中でエラーが発生しました（" +
-                    e.description() +
-                    "）。次にこのファイルに書き込むときに、消去を仕上げるか取り消します。");
+            throw DeletionInterrupted(PathText(file), n, step, e.description());
         }
         return RecordChange::Done;
     });

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/errors.h"
 #include "records/record_file_waiter.h"
 #include "records/score_record.h"
 
@@ -69,9 +70,38 @@ std::uint64_t AppendScoreRecord(const std::filesystem::path& file, const ScoreRe
 // deletion moves. Its presence means that a deletion was interrupted.
 inline constexpr const char* kDeletionCopyFileName = "成績累積データtemp.dat";
 std::filesystem::path DeletionCopyPath(const std::filesystem::path& recordFile);
+// What a writer found of an interrupted deletion when it took the lock.
+enum class InterruptedDeletion {
+    None,      // no copy: nothing was interrupted (or another writer dealt with it first)
+    Finished,  // the copy was whole: the deletion was finished from it
+    Dropped,   // the copy was cut short before the record file was touched: the copy went
+};
 // Takes the writers' lock only to finish (or drop) an interrupted deletion, so that a reader
-// that lists every record sees the file whole.
-void FinishInterruptedDeletion(const std::filesystem::path& file, RecordFileWaiter& waiter);
+// that lists every record sees the file whole. Throws DataFileError when the waiter gives up.
+InterruptedDeletion FinishInterruptedDeletion(const std::filesystem::path& file,
+                                              RecordFileWaiter& waiter);
+
+// A deletion that failed after it began to write (the copy or the move): the copy may be left
+// beside the record file, for the next writer to finish or drop. problem() says so; record()
+// and description() tell which record and what failed.
+class DeletionInterrupted : public DataFileError {
+public:
+    // The step that failed.
+    enum class Step {
+        WritingCopy,   // the record file is untouched; the copy is not yet whole
+        Moving,        // the copy is whole; the move may be half done
+        RemovingCopy,  // the move is done and flushed: the record is gone
+    };
+    DeletionInterrupted(std::string file, std::uint64_t n, Step step, std::string description);
+    std::uint64_t record() const { return record_; }
+    Step step() const { return step_; }
+    const std::string& description() const { return description_; }
+
+private:
+    std::uint64_t record_;
+    Step step_;
+    std::string description_;
+};
 
 // What a rewrite or deletion that was given the record's expected bytes found under the lock.
 enum class RecordChange {
@@ -92,7 +122,7 @@ RecordChange RewriteScoreRecord(const std::filesystem::path& file, std::uint64_t
 // is removed. If the machine stops on the way, whoever takes the lock next finishes the
 // deletion from the copy (or, when the copy itself was not finished, just removes it: the
 // record file was not touched yet). With expected, deletes only when record n still holds
-// exactly those bytes.
+// exactly those bytes. Throws DeletionInterrupted when a step after the first write fails.
 RecordChange DeleteScoreRecord(const std::filesystem::path& file, std::uint64_t n,
                                RecordFileWaiter& waiter,
                                const ScoreRecordBytes* expected = nullptr);

@@ -89,6 +89,10 @@ FrmData::FrmData(Program& program) : program_(program) {
     model_ = new RecordLinesModel(this);
     list_->setModel(model_);
     connect(list_, &QListView::clicked, this, [this] { HidePanel(); });
+    // The panel belongs to the line it was opened on: any move of the selection (the arrow
+    // keys too) closes it, as a click does.
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { HidePanel(); });
     connect(list_, &QListView::doubleClicked, this, &FrmData::OpenPanel);
     left->addWidget(list_, 1);
     layout->addLayout(left, 3);
@@ -216,20 +220,26 @@ void FrmData::HidePanel() {
 void FrmData::OpenPanel(const QModelIndex& index) {
     if (busy_ || !index.isValid())
         return;
-    selectedRecord_ = listing_.Numbers[static_cast<std::size_t>(index.row())];
-    ScoreRecord record;
+    const auto line = static_cast<std::size_t>(index.row());
+    std::optional<ScoreRecord> listed;
     try {
-        record = ReadScoreRecord(RecordFile(), selectedRecord_);
-    } catch (const DataFileError&) {
-        RecordChangedElsewhere();
-        return;
+        // Compared with the line's own bytes: after another PC's deletion the number names
+        // the record after the chosen one.
+        listed = admin::ReadListedRecord(RecordFile(), listing_, line);
     } catch (const FileOperationError& e) {
         program_.messages().Inform(
             this, QStringLiteral("注意"),
             QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
         return;
     }
-    readBytes_ = EncodeScoreRecord(record);
+    if (!listed) {
+        RecordChangedElsewhere();
+        return;
+    }
+    const ScoreRecord& record = *listed;
+    selectedLine_ = line;
+    selectedRecord_ = listing_.Numbers[line];
+    readBytes_ = listing_.Bytes[line];
     number_->setText(QString::number(selectedRecord_));
     rewrite_->setEnabled(true);
     delete_->setEnabled(true);
@@ -248,12 +258,12 @@ void FrmData::OpenPanel(const QModelIndex& index) {
 }
 
 void FrmData::SelectLine(std::optional<std::size_t> line) {
+    HidePanel();  // selecting a line closes the edit panel, as any click on the list does
     if (!line)
-        return;
+        return;  // the list is empty now
     const QModelIndex index = model_->index(static_cast<int>(*line));
     list_->setCurrentIndex(index);
     list_->scrollTo(index);
-    HidePanel();  // selecting a line closes the edit panel, as any click on the list does
 }
 
 void FrmData::RecordChangedElsewhere() {
@@ -274,7 +284,8 @@ void FrmData::Rewrite() {
     const ScoreRecord record = std::get<ScoreRecord>(corrected);
     const bool done = ChangeRecord(
         QStringLiteral("記録を書き換えられませんでした。"), false, [&](RecordFileWaiter& waiter) {
-            return RewriteScoreRecord(RecordFile(), selectedRecord_, record, waiter, &readBytes_);
+            return admin::RewriteListedRecord(RecordFile(), listing_, selectedLine_, record,
+                                              waiter);
         });
     if (!done)
         return;
@@ -294,11 +305,16 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
         if (IsClosed(self))
             return false;
         busy_ = false;
+        // A deletion that failed part way says what became of it.
+        const auto* fault = dynamic_cast<const admin::DeletionFault*>(&e);
         program_.messages().Inform(this, QStringLiteral("注意"),
-                                   failure + QStringLiteral("\n\nファイル: %1\n問題: %2")
-                                                 .arg(Q(e.file()), Q(e.problem())));
-        if (rebuildAfterFault)
+                                   (fault ? Q(fault->headline()) : failure) +
+                                       QStringLiteral("\n\nファイル: %1\n問題: %2")
+                                           .arg(Q(e.file()), Q(e.problem())));
+        if (rebuildAfterFault) {
+            HidePanel();
             BuildList();
+        }
         return false;
     }
     if (IsClosed(self))
@@ -323,7 +339,7 @@ void FrmData::Delete() {
         return;
     const bool done = ChangeRecord(
         QStringLiteral("記録を消去できませんでした。"), true, [&](RecordFileWaiter& waiter) {
-            return DeleteScoreRecord(RecordFile(), selectedRecord_, waiter, &readBytes_);
+            return admin::DeleteListedRecord(RecordFile(), listing_, selectedLine_, waiter);
         });
     if (!done)
         return;

@@ -60,7 +60,8 @@ private:
     admin::RecordListing listing_;
     RecordLinesModel* model_ = nullptr;
     std::uint64_t selectedRecord_ = 0;  // SelectedRecord
-    ScoreRecordBytes readBytes_{};      // the record as read at the double click
+    std::size_t selectedLine_ = 0;      // its line in listing_, whose bytes the changes compare
+    ScoreRecordBytes readBytes_{};      // the record as listed (and found at the double click)
     QListView* list_ = nullptr;         // List1
     QFrame* panel_ = nullptr;           // Picture3
     QLabel* number_ = nullptr;          // Label1

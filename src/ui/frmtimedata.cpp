@@ -1,5 +1,6 @@
 #include "ui/frmtimedata.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,6 +44,26 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text, int size
     l->setObjectName(name);
     l->setFont(UiFont(size));
     return l;
+}
+
+bool IsHalfWidth(QChar c) {
+    return c.unicode() < 0x80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F);
+}
+
+// A column heading as the grid shows it: in two lines where a half-width word meets a full-width
+// one (目標 / Time, ﾎﾟｲﾝﾄ / 倍率); a longer heading of one kind breaks in the middle, never
+// before a sound mark (ｸﾘｱ / ﾎﾟｲﾝﾄ), so that the narrow columns can show it whole.
+QString HeadingText(const QString& heading) {
+    for (qsizetype i = 1; i < heading.size(); ++i) {
+        if (IsHalfWidth(heading[i - 1]) != IsHalfWidth(heading[i]))
+            return heading.left(i) + u'\n' + heading.mid(i);
+    }
+    if (heading.size() <= 4)
+        return heading;
+    qsizetype at = heading.size() / 2;
+    while (at > 1 && (heading[at] == u'\uFF9E' || heading[at] == u'\uFF9F'))
+        --at;
+    return heading.left(at) + u'\n' + heading.mid(at);
 }
 
 QString FileMessage(const DataFileError& e) {
@@ -105,8 +127,12 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     table_->setFocusPolicy(Qt::NoFocus);
     QStringList headings{QStringLiteral("レベル")};
     for (const std::string& h : LevelSettingsHeadings())
-        headings << Q(h);
+        headings << HeadingText(Q(h));
     table_->setHorizontalHeaderLabels(headings);
+    // The columns share the grid's width out later than the grid's own resize, and say nothing
+    // of it; the grid draws its cells anew after every change of the columns, the rows or the
+    // scroll position, so the edit box and the headings' size follow each drawing.
+    table_->viewport()->installEventFilter(this);
     connect(table_, &QTableWidget::cellClicked, this, &FrmTimeData::CellClicked);
     left->addWidget(table_, 1);
 
@@ -187,11 +213,21 @@ void FrmTimeData::showEvent(QShowEvent* event) {
 
 // Form_Activate: the grid from the file, the records read once, the first level cell current.
 void FrmTimeData::Activate() {
-    if (!LoadGrid()) {
-        // Without a readable file the grid shows the settings in force, so a save writes the
-        // file anew.
-        auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
-        grid_.LoadRows({rows.begin() + 1, rows.end()});
+    // Without a usable file the grid shows the settings in force, so a save writes the file
+    // anew.
+    const auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
+    if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
+        const QString file = QStringLiteral("ファイル: %1\n問題: %2")
+                                 .arg(Q(problem->file), Q(problem->problem));
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            problem->trouble == admin::SettingsFileTrouble::Damaged
+                ? QStringLiteral("設定のファイルがこわれていて、読めませんでした。\n"
+                                 "表には、いま使われている設定を表示しています。"
+                                 "「更新記録」を押すと、この表の内容で設定のファイルを"
+                                 "新しく作り直します。\n\n%1")
+                      .arg(file)
+                : QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(file));
     }
     ReadRecords();
     ShowGrid();
@@ -267,12 +303,46 @@ void FrmTimeData::PlaceEditBox() {
     table_->setRangeSelected(
         QTableWidgetSelectionRange(row - 1, column, grid_.SelectionBottom() - 1, column), true);
     table_->scrollToItem(table_->item(row - 1, column));
-    edit_->setGeometry(table_->visualItemRect(table_->item(row - 1, column)));
+    FitEditBox();
     edit_->show();
     edit_->raise();
     edit_->setFocus();
     edit_->setCursorPosition(std::min<int>(10, static_cast<int>(edit_->text().size())));
     explanation_->setText(Q(admin::ColumnExplanation(column)));
+}
+
+void FrmTimeData::FitEditBox() {
+    const int row = grid_.Row();
+    QTableWidgetItem* item = row >= 1 ? table_->item(row - 1, grid_.Column()) : nullptr;
+    if (item != nullptr)
+        edit_->setGeometry(table_->visualItemRect(item));
+}
+
+// The headings' letters at the largest size, up to the grid's own, at which every line of every
+// heading fits its column, also in bold as the current column's heading is drawn.
+void FrmTimeData::FitHeadings() {
+    QHeaderView* header = table_->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QFont font = UiFont(13);
+    for (int size = font.pixelSize(); size > 8; --size) {
+        font.setPixelSize(size);
+        QFont bold = font;
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        bool fits = true;
+        for (int c = 0; c < table_->columnCount() && fits; ++c) {
+            const QTableWidgetItem* heading = table_->horizontalHeaderItem(c);
+            if (heading == nullptr)
+                continue;
+            const int room = header->sectionSize(c) - 2 * margin;
+            for (const QString& line : heading->text().split(u'\n'))
+                fits = fits && metrics.horizontalAdvance(line) <= room;
+        }
+        if (fits)
+            break;
+    }
+    if (header->font() != font)
+        header->setFont(font);
 }
 
 void FrmTimeData::TextToGrid() {
@@ -309,6 +379,10 @@ void FrmTimeData::CellClicked(int tableRow, int tableColumn) {
 }
 
 bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_->viewport() && event->type() == QEvent::Paint) {
+        FitHeadings();
+        FitEditBox();
+    }
     if (watched == edit_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (HandleKey(key->key(), key->modifiers()))
@@ -374,8 +448,19 @@ bool FrmTimeData::Save() {
         return false;
     }
     const std::filesystem::path file = SettingsFile();
+    bool changedElsewhere = false;
+    try {
+        changedElsewhere = grid_.FileChangedOnDisk(file);
+    } catch (const DataFileError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
+                .arg(FileMessage(e)));
+        PlaceEditBox();
+        return false;
+    }
     busy_ = true;
-    if (grid_.FileChangedOnDisk(file) &&
+    if (changedElsewhere &&
         program_.messages().Ask(
             this, QStringLiteral("注意"),
             QStringLiteral(

@@ -43,6 +43,8 @@ private:
     void ShowGrid();
     void ShowCell(int row, int column);
     void PlaceEditBox();
+    void FitEditBox();  // the edit box over the current cell where the grid draws it now
+    void FitHeadings();
     void DrawDistributions();  // Command7_Click
     bool Save();               // Command3_Click; false when nothing was written
     void Back();               // Command4_Click

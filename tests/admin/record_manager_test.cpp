@@ -5,11 +5,14 @@
 #include "admin/record_manager.h"
 #include "admin/time_distribution.h"
 #include "common/files.h"
+#include "platform/shared_file.h"
 #include "records/record_test_support.h"
 
 namespace kagaku::admin {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::FakeWaiter;
 using testing::RunOn;
 
 constexpr CivilDate kDay{2024, 6, 10};
@@ -87,6 +90,148 @@ TEST(RecordListing, SelectionAfterRewriteAndDeletion) {
     EXPECT_EQ(LineAfterDeletion(l, 3), 2u);
     EXPECT_EQ(LineAfterDeletion(l, 6), 3u);  // the last one was deleted: the new last line
     EXPECT_EQ(LineAfterDeletion(RecordListing{}, 1), std::nullopt);
+}
+
+std::vector<ScoreRecord> FiveRuns() {
+    std::vector<ScoreRecord> records;
+    for (int i = 1; i <= 5; ++i) {
+        records.push_back(RunOn(kDay, 10 + i, 2, 100 + i));
+    }
+    return records;
+}
+
+// Another PC deletes (or rewrites) a record after the list was read. The double click and the
+// rewrite and deletion under the lock compare with the bytes of the line the teacher chose, not
+// with whatever record now holds its number; nothing is written then. (The screens' test does
+// the same with kagaku-admin as the other PC.)
+TEST(ListedRecord, AnotherPcsChangeIsNoticedAtTheDoubleClickAndUnderTheLock) {
+    struct Case {
+        const char* name;
+        std::size_t line;
+        bool otherDeletes;       // else the other PC rewrites record 2
+        bool listedAfter;        // the double click still finds the line's record
+    } cases[] = {
+        {"line 3 after record 2 was deleted: now record 4 at number 3", 2, true, false},
+        {"the last line, whose number is gone", 4, true, false},
+        {"line 1, before the deleted record", 0, true, true},
+        {"line 2 rewritten elsewhere", 1, false, false},
+        {"line 3 when another line was rewritten", 2, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        const fs::path file = testing::WriteRecordFile(dir, FiveRuns());
+        const RecordListing listing =
+            BuildRecordListing(ReadRecordWindow(file, 0), Roster(), {MakeRecordText(""), "本校"});
+        ASSERT_EQ(listing.Bytes.size(), 5u);
+        FakeWaiter other;
+        if (c.otherDeletes) {
+            DeleteScoreRecord(file, 2, other);
+        } else {
+            ScoreRecord changed = FiveRuns()[1];
+            changed.Seconds = 7;
+            RewriteScoreRecord(file, 2, changed, other);
+        }
+        const std::string afterOther = testing::ReadBytes(file);
+        const auto listed = ReadListedRecord(file, listing, c.line);
+        EXPECT_EQ(listed.has_value(), c.listedAfter);
+        if (listed) {
+            EXPECT_EQ(EncodeScoreRecord(*listed), listing.Bytes[c.line]);
+            continue;
+        }
+        FakeWaiter waiter;
+        ScoreRecord corrected = FiveRuns()[c.line];
+        corrected.Seconds = 45;
+        EXPECT_EQ(RewriteListedRecord(file, listing, c.line, corrected, waiter),
+                  RecordChange::RecordDiffers);
+        EXPECT_EQ(DeleteListedRecord(file, listing, c.line, waiter), RecordChange::RecordDiffers);
+        EXPECT_EQ(testing::ReadBytes(file), afterOther) << "the wrong record was changed";
+    }
+}
+
+// A deletion that fails part way, at every call where a failure can strike: the manager
+// finishes or drops it at once, and its message says which, truthfully (the file is then as
+// after or as before); when finishing fails too, it says the next writer will.
+TEST(ListedRecord, AFailedDeletionSaysWhatBecameOfIt) {
+    const std::vector<ScoreRecord> before = FiveRuns();
+    std::vector<ScoreRecord> after = before;
+    after.erase(after.begin() + 2);
+    const std::string beforeBytes = testing::RecordFileBytes(before);
+    const std::string afterBytes = testing::RecordFileBytes(after);
+    int finished = 0;
+    int dropped = 0;
+    bool gotThrough = false;
+    for (long long k = 0; k < 400 && !gotThrough; ++k) {
+        SCOPED_TRACE("EIO at call " + std::to_string(k));
+        testing::TempDir dir;
+        const fs::path file = testing::WriteRecordFile(dir, before);
+        const RecordListing listing =
+            BuildRecordListing(ReadRecordWindow(file, 0), Roster(), {MakeRecordText(""), "本校"});
+        FakeWaiter waiter;
+        FailFileCall(k, EIO);
+        try {
+            EXPECT_EQ(DeleteListedRecord(file, listing, 2, waiter), RecordChange::Done);
+            EXPECT_EQ(testing::ReadBytes(file), afterBytes);
+        } catch (const DeletionFault& e) {
+            ASSERT_TRUE(e.then().has_value());
+            EXPECT_FALSE(fs::exists(DeletionCopyPath(file)));
+            EXPECT_EQ(e.headline().find("次にこのファイルに書き込むとき"), std::string::npos)
+                << e.headline();
+            EXPECT_EQ(e.problem().find("次にこのファイルに書き込むとき"), std::string::npos)
+                << e.problem();
+            if (*e.then() == InterruptedDeletion::Finished) {
+                ++finished;
+                EXPECT_EQ(testing::ReadBytes(file), afterBytes);
+                EXPECT_NE(e.headline().find("消去を仕上げました。記録3は消えています。"),
+                          std::string::npos)
+                    << e.headline();
+            } else {
+                ++dropped;
+                EXPECT_EQ(*e.then(), InterruptedDeletion::Dropped);
+                EXPECT_EQ(testing::ReadBytes(file), beforeBytes);
+                EXPECT_NE(e.headline().find("消去を取り消しました。記録3は消えていません。"),
+                          std::string::npos)
+                    << e.headline();
+            }
+        } catch (const DataFileError&) {
+            // Failed before the first write: nothing to finish, nothing changed.
+            EXPECT_EQ(testing::ReadBytes(file), beforeBytes);
+        }
+        gotThrough = !FileCallFailed();
+        FailFileCall(-1, 0);
+    }
+    EXPECT_TRUE(gotThrough);
+    EXPECT_GT(finished, 0);
+    EXPECT_GT(dropped, 0);
+
+    // Every change fails from the move on, finishing too: left for the next writer, said so.
+    testing::TempDir dir;
+    const fs::path file = testing::WriteRecordFile(dir, before);
+    const RecordListing listing =
+        BuildRecordListing(ReadRecordWindow(file, 0), Roster(), {MakeRecordText(""), "本校"});
+    FakeWaiter waiter;  // answers no to "try again?"
+    bool left = false;
+    for (long long count = 0; count < 20 && !left; ++count) {
+        FailFileChangesAfter(count);
+        try {
+            DeleteListedRecord(file, listing, 2, waiter);
+        } catch (const DeletionFault& e) {
+            left = !e.then().has_value();
+            if (left) {
+                EXPECT_NE(e.headline().find("途中で止まっています"), std::string::npos);
+                EXPECT_NE(e.headline().find("次にこのファイルに書き込むとき"), std::string::npos);
+            }
+        } catch (const DataFileError&) {
+        }
+        FailFileChangesAfter(-1);
+        if (!left) {
+            FakeWaiter next;
+            FinishInterruptedDeletion(file, next);
+            testing::WriteRecordFile(dir, before);
+        }
+    }
+    EXPECT_TRUE(left);
+    EXPECT_TRUE(fs::exists(DeletionCopyPath(file)));
 }
 
 TEST(RecordCorrection, PanelAndChecks) {

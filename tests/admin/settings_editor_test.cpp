@@ -118,6 +118,72 @@ TEST(SettingsGridLoad, MissingOrHeadingOnlyFileIsRefusedAndTheGridKept) {
     EXPECT_EQ(grid.Cell(1, 1), "45");
 }
 
+// Form_Activate on each kind of file: the reason shown, the grid on the settings in force when
+// the file cannot be used, and what the check at save says then. A damaged file is what a save
+// replaces: no question about another PC's change, unless it changes again.
+TEST(SettingsGridOpen, EachKindOfFile) {
+    const std::vector<SettingsRow> inForce{SettingsRow{"45", "60", "100", "3", "1"},
+                                           SettingsRow{"50", "70", "100", "3", "1"}};
+    struct Case {
+        const char* name;
+        std::optional<std::string> text;  // nothing: no file; "<dir>": a folder in its place
+        std::optional<SettingsFileTrouble> trouble;
+        int levels;
+        bool changedAtSave;
+        const char* catches;
+    } cases[] = {
+        {"good", kFile, std::nullopt, 6, false, "a good file refused"},
+        {"missing", std::nullopt, SettingsFileTrouble::Missing, 2, false, "no fallback"},
+        {"folder", std::string("<dir>"), SettingsFileTrouble::Unreadable, 2, false, ""},
+        {"mid-group", std::string("目標Time,最低Time\n45,60,100\n"),
+         SettingsFileTrouble::Damaged, 2, false, "a damaged file asking at every save"},
+        {"heading only", std::string("a,b,c,d,e,f,g,h,i,,,\n"), SettingsFileTrouble::Damaged, 2,
+         false, "a heading-only file asking at every save"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        const fs::path file = dir / "タイム回数データ.txt";
+        if (c.text == "<dir>") {
+            fs::create_directory(file);
+        } else if (c.text) {
+            dir.WriteCp932("タイム回数データ.txt", *c.text);
+        }
+        SettingsGrid grid;
+        const auto problem = grid.Open(file, inForce);
+        EXPECT_EQ(problem.has_value(), c.trouble.has_value());
+        if (problem && c.trouble) {
+            EXPECT_EQ(problem->trouble, *c.trouble);
+            EXPECT_FALSE(problem->problem.empty());
+            EXPECT_NE(problem->file.find("タイム回数データ.txt"), std::string::npos);
+        }
+        EXPECT_EQ(grid.LastSettingsRow(), c.levels);
+        if (c.text == "<dir>") {
+            // Still unreadable at save: an error for the editor's message, never a crash.
+            EXPECT_THROW(grid.FileChangedOnDisk(file), DataFileError);
+            continue;
+        }
+        EXPECT_EQ(grid.FileChangedOnDisk(file), c.changedAtSave) << c.catches;
+        if (c.trouble == SettingsFileTrouble::Damaged) {
+            dir.WriteCp932("タイム回数データ.txt", *c.text + "x");
+            EXPECT_TRUE(grid.FileChangedOnDisk(file)) << "another PC's change went unnoticed";
+        }
+    }
+}
+
+// The file replaced by something unreadable after the editor opened: the check throws the
+// file error for the editor's message and the grid keeps every edit.
+TEST_F(Editor, FileUnreadableAtTheCheckKeepsTheEdits) {
+    grid.SetCurrent(2, 1);
+    grid.TypeText("77");
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_THROW(grid.FileChangedOnDisk(file), DataFileError);
+    EXPECT_EQ(grid.Cell(2, 1), "77");
+    EXPECT_TRUE(grid.IsMarked(2, 1));
+    EXPECT_TRUE(grid.SettingsChanged());
+}
+
 TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
     const SettingsRow good{"45", "60", "100", "3", "1.5", "", "", "7", "7", "", "", ""};
     struct Case {
@@ -140,6 +206,23 @@ TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
         {6, "", true, false, "a blank ban refused (it means off)"},
         {9, "-7", true, true, "a negative window"},
         {5, "0.5", true, false, "a fraction refused as multiplier"},
+        // 判期間: a pass window of 0 days counts no run, so the level is never cleared and
+        // every later level stays locked (Space empties a cell: one key away).
+        {8, "", true, true, "a blank pass window on a timed level"},
+        {8, "0", true, true, "a pass window of 0 days on a timed level"},
+        {8, "", false, false, "a blank pass window refused on a practice level"},
+        {6, "0", true, false, "a 0 ban count refused (it switches the ban off)"},
+        {7, "0", true, false, "a 0 ban points refused (it switches the ban off)"},
+        {9, "", true, false, "a blank ban window refused (it switches the ban off)"},
+        {9, "0", true, false, "a 0 ban window refused (it switches the ban off)"},
+        // Columns 1 to 4 load rounded: 0.4 would pass "above 0" and load as 0.
+        {1, "0.4", true, true, "0.4 as target time, loaded as 0"},
+        {2, "60.5", true, true, "a fraction as minimum time"},
+        {3, "99.9", true, true, "a fraction as clear points"},
+        {4, "2.5", false, true, "a fraction as clear count on a practice level"},
+        {1, "45.0", true, false, "a whole number written with .0 refused"},
+        {2, "0", true, true, "a zero minimum time on a timed level"},
+        {3, "0", true, false, "0 clear points refused"},
     };
     for (const Case& c : cases) {
         SettingsRow row = good;

@@ -2,19 +2,25 @@
 // panel of the level menu, the level settings editor and the record manager, driven with real
 // clicks and keys, and the files checked afterwards.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
+#include <QWheelEvent>
 
+#include "admin/record_manager.h"
 #include "common/text_ops.h"
 #include "menu_support.h"
+#include "records/child_process.h"
 #include "ui/frmdata.h"
 #include "ui/seisekitime1.h"
 
@@ -67,6 +73,96 @@ void SaveFullScreenShot(QWidget* screen, const QString& name) {
         qWarning("the screen did not grow to the display");
     QTest::qWait(50);
     testing::SaveScreenshot(screen, name);
+}
+
+// The level settings editor opened from the panel, its grid filled; null after a wait.
+QTableWidget* OpenEditor(MenuHarness& h) {
+    if (!OpenFromPanel(h, 1, "FrmTimeData"))
+        return nullptr;
+    auto* table = Child<QTableWidget>(h, "MSFlexGrid1");
+    if (!QTest::qWaitFor([&] { return table->rowCount() > 2; }, 5000))
+        return nullptr;
+    return table;
+}
+
+// Level 2's 目標Time typed as 77 (Space empties the cell first).
+void Type77IntoLevel2(MenuHarness& h, QTableWidget* table) {
+    auto* edit = Child<QLineEdit>(h, "Gridinputtext");
+    ClickCell(table, 1, 1);
+    QTest::keyClick(edit, Qt::Key_Space);
+    QTest::keyClicks(edit, "77");
+}
+
+int CountOf(const QString& all, const QString& part) {
+    return static_cast<int>(all.count(part));
+}
+
+// kagaku-admin (the real tool, another process: "another PC") deletes record n.
+bool OtherPcDeletes(MenuHarness& h, int n) {
+    testing::ChildProcess tool({KAGAKU_ADMIN_TOOL, "delete", "--record", std::to_string(n),
+                                "--app-folder", PathText(h.tree / "kagaku")});
+    int status = 0;
+    tool.Finish(&status);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::int32_t> SecondsInFile(MenuHarness& h) {
+    std::vector<std::int32_t> seconds;
+    const std::string bytes = testing::ReadBytes(h.RecordFile());
+    for (std::size_t at = 0; at + kScoreRecordSize <= bytes.size(); at += kScoreRecordSize)
+        seconds.push_back(DecodeScoreRecord(bytes.data() + at).Seconds);
+    return seconds;
+}
+
+
+// The grid once the editor has been resized to size and the columns have shared out its width.
+bool ResizeEditor(QWidget* screen, QTableWidget* table, QSize size) {
+    screen->setWindowState(Qt::WindowNoState);
+    screen->resize(size);
+    if (!QTest::qWaitFor(
+            [&] {
+                return screen->size() == size &&
+                       table->horizontalHeader()->length() == table->viewport()->width();
+            },
+            3000))
+        return false;
+    QTest::qWait(50);  // whatever else the resize set going
+    return true;
+}
+
+// Where the edit box is against where the grid draws the current cell; empty when they agree.
+QString EditBoxMisplaced(QLineEdit* edit, QTableWidget* table) {
+    const QRect cell = table->visualItemRect(table->currentItem());
+    const QRect box = edit->geometry();
+    if (box == cell)
+        return {};
+    return QStringLiteral("edit box %1,%2 %3x%4, cell (%5,%6) %7,%8 %9x%10")
+        .arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())
+        .arg(table->currentRow()).arg(table->currentColumn())
+        .arg(cell.x()).arg(cell.y()).arg(cell.width()).arg(cell.height());
+}
+
+// The first heading line wider than its column, or the heading row too low for its lines.
+QString HeadingClipped(QTableWidget* table) {
+    QHeaderView* header = table->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QFont bold = header->font();  // the current column's heading is drawn in bold
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QStringList lines = table->horizontalHeaderItem(c)->text().split(u'\n');
+        for (const QString& line : lines) {
+            const int width = metrics.horizontalAdvance(line) + 2 * margin;
+            if (width > header->sectionSize(c))
+                return QStringLiteral("「%1」 needs %2 px, column %3 has %4")
+                    .arg(line).arg(width).arg(c).arg(header->sectionSize(c));
+        }
+        const int height = static_cast<int>(lines.size()) * metrics.height();
+        if (height > header->height())
+            return QStringLiteral("「%1」 needs %2 px high, the headings have %3")
+                .arg(lines.join(u'/')).arg(height).arg(header->height());
+    }
+    return {};
 }
 
 }  // namespace
@@ -161,6 +257,67 @@ private Q_SLOTS:
     }
 
     // A comma is refused with the level and column named; leaving asks, and No keeps the file.
+    // The settings editor at the classroom's screen sizes: the edit box lagged the columns'
+    // sharing out of a new width (it sat columns away from the current cell, at another width),
+    // and the headings were cut off in the narrow columns. After every resize, click and scroll
+    // the box covers exactly the current cell, and every heading line fits its column.
+    void editorEditBoxCoversTheCurrentCellAndHeadingsReadWhole() {
+        struct Cell {
+            int row;
+            int column;
+        };
+        const struct {
+            const char* name;
+            QSize size;
+            std::vector<Cell> cells;
+            bool scroll;
+        } cases[] = {
+            {"1024x768", {1024, 768}, {{1, 8}, {0, 1}, {11, 12}, {5, 5}}, false},
+            {"1280x1024", {1280, 1024}, {{1, 8}, {3, 10}, {7, 3}}, false},
+            {"1920x1080", {1920, 1080}, {{1, 8}, {10, 12}, {2, 1}}, false},
+            {"1280x520 scrolled", {1280, 520}, {{1, 8}, {2, 4}}, true},
+        };
+        MenuHarness h;
+        h.Start();
+        QVERIFY2(SignInTeacher(h) != nullptr, qPrintable(h.Messages()));
+        QTableWidget* table = OpenEditor(h);
+        QVERIFY(table != nullptr);
+        auto* edit = Child<QLineEdit>(h, "Gridinputtext");
+        QWidget* screen = h.program->currentScreen();
+        for (const auto& c : cases) {
+            QVERIFY2(ResizeEditor(screen, table, c.size), c.name);
+            // The cell that was current when the size changed.
+            QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                     qPrintable(QStringLiteral("%1 after the resize: %2")
+                                    .arg(c.name, EditBoxMisplaced(edit, table))));
+            QVERIFY2(HeadingClipped(table).isEmpty(),
+                     qPrintable(QStringLiteral("%1: %2").arg(c.name, HeadingClipped(table))));
+            for (const Cell& cell : c.cells) {
+                ClickCell(table, cell.row, cell.column);
+                QCOMPARE(table->currentRow(), cell.row);
+                QCOMPARE(table->currentColumn(), cell.column);
+                QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                         qPrintable(QStringLiteral("%1: %2")
+                                        .arg(c.name, EditBoxMisplaced(edit, table))));
+            }
+            if (c.scroll) {
+                QScrollBar* bar = table->verticalScrollBar();
+                QVERIFY2(bar->maximum() > 0, "the short grid should scroll");
+                const QPoint at = table->viewport()->rect().center();
+                QWheelEvent wheel(at, table->viewport()->mapToGlobal(at), {}, {0, -360},
+                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(table->viewport(), &wheel);
+                QVERIFY(QTest::qWaitFor([&] { return bar->value() > 0; }, 2000));
+                QVERIFY2(EditBoxMisplaced(edit, table).isEmpty(),
+                         qPrintable(QStringLiteral("%1 after the wheel: %2")
+                                        .arg(c.name, EditBoxMisplaced(edit, table))));
+            }
+            testing::SaveScreenshot(screen, QStringLiteral("frmtimedata_%1x%2")
+                                                .arg(c.size.width())
+                                                .arg(c.size.height()));
+        }
+    }
+
     void editorRefusesABreakingCellAndAsksBeforeLeaving() {
         MenuHarness h;
         h.Start();
@@ -183,6 +340,157 @@ private Q_SLOTS:
         QVERIFY(h.Messages().contains(QStringLiteral("データが変更されています。記録しますか？")));
         QVERIFY(QTest::qWaitFor([&] { return h.ScreenIs("seisekitime1"); }, 5000));
         QCOMPARE(testing::ReadBytes(file), before);
+    }
+
+    // The check for another PC's change meets a settings file that is there but cannot be read
+    // (here a folder in its place): the editor's file message, every edit kept, the editor
+    // open; on 更新記録 and on 戻る → はい, whether the editor opened on its "could not read"
+    // message or the file was replaced after it opened.
+    void editorKeepsEditsWhenTheFileCannotBeReadAtSave() {
+        struct Case {
+            const char* name;
+            bool unreadableAtOpening;
+            bool viaBack;
+        } cases[] = {
+            {"opened on 読めませんでした, 更新記録", true, false},
+            {"opened on 読めませんでした, 戻る → はい", true, true},
+            {"replaced after opening, 更新記録", false, false},
+            {"replaced after opening, 戻る → はい", false, true},
+        };
+        for (const Case& c : cases) {
+            MenuHarness h;
+            h.Start();
+            QVERIFY2(SignInTeacher(h) != nullptr, c.name);
+            const fs::path file = h.DataFolder() / fs::u8path("タイム回数データ.txt");
+            const auto unreadable = [&] {
+                fs::remove(file);
+                fs::create_directory(file);
+            };
+            if (c.unreadableAtOpening)
+                unreadable();
+            QTableWidget* table = OpenEditor(h);
+            QVERIFY2(table != nullptr, c.name);
+            QCOMPARE(CountOf(h.Messages(), QStringLiteral("設定のファイルを読めませんでした")),
+                     c.unreadableAtOpening ? 1 : 0);
+            if (!c.unreadableAtOpening)
+                unreadable();
+            Type77IntoLevel2(h, table);
+            h.messages.QueueAnswer(ui::MessageBoxes::Answer::Yes);  // 記録しますか？ (戻る)
+            Click(Child<QPushButton>(h, c.viaBack ? "Command4" : "Command3"));
+            QTest::qWait(50);
+            QVERIFY2(h.ScreenIs("FrmTimeData"), c.name);
+            QVERIFY2(h.Messages().contains(QStringLiteral(
+                         "設定を記録できませんでした。入力した内容はそのまま残っています。")),
+                     qPrintable(QString(c.name) + "\n" + h.Messages()));
+            QVERIFY2(h.Messages().contains(QStringLiteral("フォルダ")), qPrintable(h.Messages()));
+            QCOMPARE(table->item(1, 1)->text(), QStringLiteral("77"));
+            QCOMPARE(table->item(1, 1)->background().color(), QColor(0xFF, 0xFF, 0x00));
+        }
+    }
+
+    // A settings file that is there but damaged: said once, on opening; a save writes a whole
+    // new file without asking about another PC's change.
+    void editorOnADamagedFileSaysSoOnceAndSavesWithoutTheQuestion() {
+        MenuHarness h;
+        h.Start();
+        QVERIFY(SignInTeacher(h) != nullptr);
+        const fs::path file = h.DataFolder() / fs::u8path("タイム回数データ.txt");
+        WriteFileAtomically(file, Utf8ToCp932("目標Time,最低Time\r\n45,60,100\r\n", ""));  // ends mid-group
+        QTableWidget* table = OpenEditor(h);
+        QVERIFY(table != nullptr);
+        QCOMPARE(CountOf(h.Messages(), QStringLiteral("設定のファイルがこわれていて")), 1);
+        QVERIFY2(h.Messages().contains(QStringLiteral("いま使われている設定")),
+                 qPrintable(h.Messages()));
+        SaveFullScreenShot(h.program->currentScreen(), "frmtimedata_damaged");
+        Type77IntoLevel2(h, table);
+        Click(Child<QPushButton>(h, "Command3"));
+        QVERIFY2(!h.Messages().contains(QStringLiteral("ほかのパソコンで変更されています")),
+                 qPrintable(h.Messages()));
+        QCOMPARE(CountOf(h.Messages(), QStringLiteral("こわれて")), 1);
+        const std::string settings = Cp932ToUtf8(testing::ReadBytes(file), "");
+        QVERIFY2(text::Contains(settings, "\r\n77,"), settings.c_str());
+        QVERIFY2(text::Contains(settings, "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ"), settings.c_str());
+        QCOMPARE(h.program->state().Settings.TargetTime[2], 77);
+    }
+
+    // Another PC (kagaku-admin delete, a real process) deletes record 2 after the list was
+    // read: every later record moved up one number. The double click on record 3's line, and
+    // 消去 under the lock, compare with the bytes of the line the teacher chose: the message,
+    // the list read again, nothing written.
+    void managerNoticesAnotherPcsDeletion() {
+        MenuHarness h;
+        h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}, {5, 2, 83, 0}, {6, 3, 94, 0}});
+        h.Start();
+        QVERIFY(SignInTeacher(h) != nullptr);
+        QVERIFY(OpenFromPanel(h, 0, "FrmData"));
+        auto* list = Child<QListView>(h, "List1");
+        auto* panel = Child<QWidget>(h, "Picture3");
+        const QString changed = QString::fromUtf8(admin::kRecordChangedMessage);
+
+        QVERIFY(OtherPcDeletes(h, 2));
+        DoubleClickLine(list, 2);  // record 3, 72 s; the file's record 3 is 83 s now
+        QVERIFY2(!panel->isVisible(), "the panel opened on the record after the chosen one");
+        QCOMPARE(CountOf(h.Messages(), changed), 1);
+        QCOMPARE(list->model()->rowCount(), 4);
+
+        DoubleClickLine(list, 2);  // record 3 as read again: 83 s
+        QVERIFY(panel->isVisible());
+        QCOMPARE(Child<QLineEdit>(h, "Text1_1")->text(), QStringLiteral(" 83"));
+        QVERIFY(OtherPcDeletes(h, 1));
+        h.messages.QueueAnswer(ui::MessageBoxes::Answer::Yes);  // 本当に消去しますか
+        Click(Child<QPushButton>(h, "Command3"));
+        QCOMPARE(CountOf(h.Messages(), changed), 2);
+        QCOMPARE(SecondsInFile(h), (std::vector<std::int32_t>{72, 83, 94}));
+        QCOMPARE(list->model()->rowCount(), 3);
+        QVERIFY(!panel->isVisible());
+
+        DoubleClickLine(list, 0);  // record 1: 72 s
+        QVERIFY(OtherPcDeletes(h, 1));
+        auto* seconds = Child<QLineEdit>(h, "Text1_1");
+        seconds->selectAll();
+        QTest::keyClicks(seconds, "45");
+        Click(Child<QPushButton>(h, "Command2"));
+        QCOMPARE(CountOf(h.Messages(), changed), 3);
+        QCOMPARE(SecondsInFile(h), (std::vector<std::int32_t>{83, 94}));
+    }
+
+    // The edit panel belongs to the line it was opened on: the arrow keys moving the selection
+    // close it, as a click does.
+    void managerPanelClosesWhenTheArrowKeysMoveTheSelection() {
+        {
+            MenuHarness h;
+            h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}});
+            h.Start();
+            QVERIFY(SignInTeacher(h) != nullptr);
+            QVERIFY(OpenFromPanel(h, 0, "FrmData"));
+            auto* list = Child<QListView>(h, "List1");
+            DoubleClickLine(list, 0);
+            QVERIFY(Child<QWidget>(h, "Picture3")->isVisible());
+            QTest::keyClick(list, Qt::Key_Down);
+            QCOMPARE(list->currentIndex().row(), 1);
+            QVERIFY2(!Child<QWidget>(h, "Picture3")->isVisible(),
+                     "消去 would delete record 1 while record 2 is highlighted");
+        }
+    }
+
+    // Deleting the last remaining record closes the panel (no line to select after it).
+    void managerPanelClosesAfterTheLastRecordIsDeleted() {
+        {
+            MenuHarness h;
+            h.WriteRuns({{2, 2, 50, 1}});
+            h.Start();
+            QVERIFY(SignInTeacher(h) != nullptr);
+            QVERIFY(OpenFromPanel(h, 0, "FrmData"));
+            auto* list = Child<QListView>(h, "List1");
+            DoubleClickLine(list, 0);
+            QVERIFY(Child<QWidget>(h, "Picture3")->isVisible());
+            h.messages.QueueAnswer(ui::MessageBoxes::Answer::Yes);
+            Click(Child<QPushButton>(h, "Command3"));
+            QCOMPARE(fs::file_size(h.RecordFile()), 0u);
+            QCOMPARE(list->model()->rowCount(), 0);
+            QVERIFY2(!Child<QWidget>(h, "Picture3")->isVisible(),
+                     "the panel still shows the deleted record");
+        }
     }
 
     // A school's year of records: the manager opens on 100000 records and scrolls to the end.
