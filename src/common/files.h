@@ -24,4 +24,11 @@ std::string ReadCp932File(const std::filesystem::path& p);
 // old file is then untouched).
 void WriteFileAtomically(const std::filesystem::path& p, std::string_view bytes);
 
+// Appends one line (its bytes, line end included) at the end of the file, creating the file
+// when it is missing: one open, one write, one close, so a growing log costs the same to
+// append to at any size. When the file's last byte is not a line end (a write torn off before
+// its end), a CR LF goes first, so the new line never runs together with the damaged one.
+// Throws DataFileError naming the file when it cannot be opened or written.
+void AppendLineToFile(const std::filesystem::path& p, std::string_view line);
+
 }  // namespace kagaku

@@ -38,6 +38,7 @@ public:
     Button Focus() const { return answerShown_ ? Button::Next : Button::ShowAnswer; }
     // Problems not yet learnt, as the remaining-problems label shows it.
     std::string RemainingCaption() const;
+    const ProblemSet& Problems() const { return problems_; }
 
 private:
     ProblemSet problems_;

@@ -10,6 +10,7 @@
 
 #include "admin/teacher_password.h"
 #include "common/variant.h"
+#include "mistakes/run_mistakes.h"
 #include "records/aggregates.h"
 #include "records/level_settings.h"
 #include "roster/roster_tables.h"
@@ -60,6 +61,8 @@ struct SharedState {
     std::int16_t NewPersonalBest = 0;
     std::int16_t NewAllTimeBest = 0;
     std::int16_t GoalClearedBefore = 0;
+    // The run's wrong answers, for the result screen's practice of them.
+    MistakesOfRun RunMistakes;
 
     // Sound cues.
     SoundTable Sounds;
