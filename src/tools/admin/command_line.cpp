@@ -250,9 +250,9 @@ int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFo
     // --app-folder after the command wins over one before it.
     fs::path appFolder = defaultAppFolder;
     if (!run->appFolder->empty()) {
-        appFolder = fs::path(*run->appFolder);
+        appFolder = PathFromText(*run->appFolder);
     } else if (!topFolder.empty()) {
-        appFolder = fs::path(topFolder);
+        appFolder = PathFromText(topFolder);
     }
 
     try {
