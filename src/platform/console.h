@@ -22,7 +22,7 @@ public:
 
 // The program's arguments as UTF-8, argv[0] first. POSIX passes argv on as it is; Windows
 // reads the wide command line. Windows also sets the console's output to UTF-8, the text the
-// tool writes.
+// tool writes, and standard output and error to bytes (no CR put before each line end).
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 }  // namespace kagaku
