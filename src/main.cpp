@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     kagaku::ui::RealMessageBoxes messages;
     kagaku::ui::SoundOutput sound;
-    kagaku::PosixProgramLauncher launcher;
+    kagaku::SystemProgramLauncher launcher;
     kagaku::ui::Program program(
         kagaku::PathFromText(QCoreApplication::applicationDirPath().toStdString()),
         {&clock, &random, &messages, &sound, &launcher});

@@ -16,7 +16,8 @@ std::string Plain(long long n) {
 std::string Plain(int n) {
     return text::NumberText(static_cast<long long>(n));
 }
-std::string Plain(long n) {
+// std::int64_t is a long on Linux; on Windows, where it is a long long, nothing calls this.
+[[maybe_unused]] std::string Plain(long n) {
     return text::NumberText(static_cast<long long>(n));
 }
 

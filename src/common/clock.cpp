@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/monotonic_tick.h"
+
 namespace kagaku {
 
 double Clock::Today() const {
@@ -36,8 +38,7 @@ double SystemClock::Now() const {
 }
 
 std::int64_t SystemClock::MonotonicMs() const {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return MonotonicTickMs();
 }
 
 SystemRandom::SystemRandom(std::uint64_t seed) : state_(seed ? seed : 0x9E3779B97F4A7C15ull) {}

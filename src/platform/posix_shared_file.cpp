@@ -2,46 +2,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 
+#include "platform/file_faults.h"
 #include "platform/shared_file.h"
 
 namespace kagaku {
 
 namespace {
 
-std::atomic<std::uint64_t> readCalls{0};
-// Changing calls that may still succeed before the fault seam fails them; negative: no fault.
-std::atomic<long long> changesBeforeFault{-1};
-// Calls that still succeed before the one that fails once; negative: no fault.
-std::atomic<long long> callsBeforeFault{-1};
-std::atomic<int> callFaultErrno{EIO};
-std::atomic<bool> callFaultShortWrite{false};
-std::atomic<bool> callFaultStruck{false};
-
-// True when this call is the one the fault seam fails.
-bool CallFaultHere(bool isWrite) {
-    if (callsBeforeFault.load(std::memory_order_relaxed) < 0 ||
-        (callFaultShortWrite.load(std::memory_order_relaxed) && !isWrite)) {
-        return false;
-    }
-    if (callsBeforeFault.fetch_sub(1, std::memory_order_relaxed) == 0) {
-        callsBeforeFault.store(-1, std::memory_order_relaxed);
-        callFaultStruck.store(true, std::memory_order_relaxed);
-        return true;
-    }
-    return false;
-}
-
 void ChangePoint() {
-    if (changesBeforeFault.load(std::memory_order_relaxed) < 0) {
-        return;
-    }
-    if (changesBeforeFault.fetch_sub(1, std::memory_order_relaxed) <= 0) {
-        changesBeforeFault.store(0, std::memory_order_relaxed);
+    if (file_faults::ChangeMustFail()) {
         throw FileOperationError(FileErrorKind::Other, EIO, "（試験）ここで止まりました");
     }
 }
@@ -113,8 +86,8 @@ FileErrorKind KindOf(int errnum) {
 
 // A file call: the fault seam may fail it with its error number.
 void CallPoint() {
-    if (CallFaultHere(false)) {
-        ThrowErrno(callFaultErrno.load(std::memory_order_relaxed));
+    if (file_faults::StrikesHere(false)) {
+        ThrowErrno(file_faults::ErrnoValue());
     }
 }
 
@@ -152,12 +125,6 @@ int LockCommand(bool wait, bool classic) {
 
 }  // namespace
 
-FileOperationError::FileOperationError(FileErrorKind kind, int errorNumber, std::string description)
-    : std::runtime_error(description),
-      kind_(kind),
-      errorNumber_(errorNumber),
-      description_(std::move(description)) {}
-
 SharedFile::SharedFile(const std::filesystem::path& path, Mode mode) : handle_(-1) {
     int flags = O_CLOEXEC;
     flags |= (mode == Mode::ReadOnly) ? O_RDONLY : (O_RDWR | O_CREAT);
@@ -194,7 +161,7 @@ std::size_t SharedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        readCalls.fetch_add(1, std::memory_order_relaxed);
+        file_faults::CountRead();
         CallPoint();
         ssize_t n = ::pread(Fd(handle_), out + done, size - done, Offset(offset + done));
         if (n < 0) {
@@ -216,12 +183,12 @@ void SharedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     const auto* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        if (CallFaultHere(true)) {
-            if (callFaultShortWrite.load(std::memory_order_relaxed) && size - done > 1) {
+        if (file_faults::StrikesHere(true)) {
+            if (file_faults::ShortWrite() && size - done > 1) {
                 // A torn write: part of the bytes reach the file, then the share fails.
                 (void)::pwrite(Fd(handle_), in + done, (size - done) / 2, Offset(offset + done));
             }
-            ThrowErrno(callFaultErrno.load(std::memory_order_relaxed));
+            ThrowErrno(file_faults::ErrnoValue());
         }
         ssize_t n = ::pwrite(Fd(handle_), in + done, size - done, Offset(offset + done));
         if (n < 0) {
@@ -253,7 +220,7 @@ void SharedFile::Sync() {
 bool SharedFile::TryLockRange(std::uint64_t offset, std::uint64_t length) {
     for (;;) {
         struct flock fl = RangeLock(F_WRLCK, offset, length);
-        int err = CallFaultHere(false) ? callFaultErrno.load(std::memory_order_relaxed) : 0;
+        int err = file_faults::StrikesHere(false) ? file_faults::ErrnoValue() : 0;
         if (err == 0) {
             if (::fcntl(Fd(handle_), LockCommand(false, classicLocks_), &fl) == 0) {
                 return true;
@@ -324,26 +291,6 @@ void SharedFile::SyncFolder(const std::filesystem::path& folder) {
         ThrowErrno(err);
     }
     ::close(fd);
-}
-
-void FailFileChangesAfter(long long count) {
-    changesBeforeFault.store(count < 0 ? -1 : count, std::memory_order_relaxed);
-}
-
-void FailFileCall(long long k, int errorNumber, bool shortWrite) {
-    callsBeforeFault.store(-1, std::memory_order_relaxed);
-    callFaultErrno.store(errorNumber, std::memory_order_relaxed);
-    callFaultShortWrite.store(shortWrite, std::memory_order_relaxed);
-    callFaultStruck.store(false, std::memory_order_relaxed);
-    callsBeforeFault.store(k < 0 ? -1 : k, std::memory_order_relaxed);
-}
-
-bool FileCallFailed() {
-    return callFaultStruck.load(std::memory_order_relaxed);
-}
-
-std::uint64_t SharedFile::ReadCallCount() {
-    return readCalls.load(std::memory_order_relaxed);
 }
 
 }  // namespace kagaku

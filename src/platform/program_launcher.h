@@ -34,6 +34,24 @@ public:
                        const std::vector<std::string>& arguments) override;
 };
 
+#ifdef _WIN32
+// Windows: CreateProcessW with the program's path and a command line quoted as the C runtime
+// splits it, no handles inherited; the process handles are closed at once, nothing waits.
+class WindowsProgramLauncher final : public ProgramLauncher {
+public:
+    void StartDetached(const std::filesystem::path& program,
+                       const std::vector<std::string>& arguments) override;
+};
+using SystemProgramLauncher = WindowsProgramLauncher;
+
+// The command line CreateProcessW is given: each argument quoted where it must be, so that the
+// started program's C runtime gives back exactly the arguments (wide text).
+std::wstring WindowsCommandLine(const std::filesystem::path& program,
+                                const std::vector<std::string>& arguments);
+#else
+using SystemProgramLauncher = PosixProgramLauncher;
+#endif
+
 // The family's menu program lies in the folder 起動 beside the program folder. Its name is
 // プログラムメニューc, or プログラムメニューc.exe where only that exists. appFolder ends in the
 // separator.

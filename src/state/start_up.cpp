@@ -1,15 +1,47 @@
 #include "state/start_up.h"
 
+#ifndef _WIN32
 #include <unicode/calendar.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
+#endif
 
 #include <memory>
 
 #include "common/text_ops.h"
 
 namespace kagaku {
+
+#ifdef _WIN32
+
+// Windows has no ICU: the eras since 明治 from a table of their first days, written as ICU
+// writes them on Linux (a date before the table is written with slashes).
+std::string JapaneseEraDate(const CivilDate& date) {
+    struct Era {
+        const char* name;
+        CivilDate first;
+    };
+    static const Era kEras[] = {{"令和", {2019, 5, 1}},
+                                {"平成", {1989, 1, 8}},
+                                {"昭和", {1926, 12, 25}},
+                                {"大正", {1912, 7, 30}},
+                                {"明治", {1868, 9, 8}}};
+    static const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+    const long long day = DaySerial(date);
+    for (const Era& era : kEras) {
+        if (day >= DaySerial(era.first)) {
+            const int year = date.year - era.first.year + 1;
+            const std::string dd = (date.day < 10 ? "0" : "") + std::to_string(date.day);
+            return std::string(era.name) + std::to_string(year) + "年 " +
+                   std::to_string(date.month) + "月 " + dd + "日（" +
+                   kWeekdays[(Weekday(date) - 1) % 7] + "）";
+        }
+    }
+    return FormatSlashDate(date);
+}
+
+#else
 
 std::string JapaneseEraDate(const CivilDate& date) {
     UErrorCode status = U_ZERO_ERROR;
@@ -38,6 +70,8 @@ std::string JapaneseEraDate(const CivilDate& date) {
     out.toUTF8String(utf8);
     return utf8;
 }
+
+#endif
 
 std::uint32_t SeasonColourForMonth(int month) {
     if (month <= 2)

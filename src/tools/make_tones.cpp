@@ -8,6 +8,7 @@
 
 #include "common/errors.h"
 #include "common/files.h"
+#include "platform/console.h"
 #include "sound/project_tones.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_tones FOLDER\n");
         return 2;
     }
-    const std::filesystem::path folder = kagaku::PathFromText(argv[1]);
+    const std::filesystem::path folder = kagaku::PathFromText(kagaku::Utf8Arguments(argc, argv)[1]);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     try {

@@ -6,18 +6,34 @@
 #include <atomic>
 #include <thread>
 
+#ifdef _WIN32
+#include "platform/windows_sound_player.h"
+#else
 #include "platform/alsa_sound_player.h"
+#endif
 #include "ui/services.h"
 
 namespace kagaku::ui {
 
 namespace {
 
+#ifdef _WIN32
+using PlayOutcome = MciPlayOutcome;
+PlayOutcome PlayWav(const std::filesystem::path& wavFile) {
+    return PlayWavWithMci(wavFile);
+}
+#else
+using PlayOutcome = AlsaPlayOutcome;
+PlayOutcome PlayWav(const std::filesystem::path& wavFile) {
+    return PlayWavWithAlsa(wavFile);
+}
+#endif
+
 // What a worker thread reports back; shared so that a worker that outlives its wait (a device
 // that stopped answering) writes into memory that is still there.
 struct Playback {
     std::atomic<bool> finished{false};
-    AlsaPlayOutcome outcome;
+    PlayOutcome outcome;
 };
 
 constexpr int kMarginMs = 2000;
@@ -31,7 +47,7 @@ PlayResult SoundOutput::PlayToEnd(const std::filesystem::path& wavFile) {
     const double seconds = WavDurationSeconds(wavFile);
     auto playback = std::make_shared<Playback>();
     std::thread worker([playback, wavFile] {
-        playback->outcome = PlayWavWithAlsa(wavFile);
+        playback->outcome = PlayWav(wavFile);
         playback->finished.store(true, std::memory_order_release);
     });
     const qint64 limitMs = static_cast<qint64>((seconds > 0 ? seconds : 0) * 1000.0) + kMarginMs;

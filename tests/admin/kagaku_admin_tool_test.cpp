@@ -28,7 +28,7 @@ protected:
     AdminTool() {
         fs::copy(KAGAKU_DEMO_DIR, dir_.path(), fs::copy_options::recursive);
         fs::create_directories(dir_ / "kagaku");
-        recordFile_ = dir_ / "学校データ" / "kagaku" / kScoreRecordFileName;
+        recordFile_ = dir_ / "学校データ" / "kagaku" / PathFromText(kScoreRecordFileName);
     }
 
     ToolResult Run(std::vector<std::string> args) {
@@ -404,6 +404,9 @@ TEST_F(AdminTool, CheckJsonListsEachRecordWithItsProblem) {
 // A folder name that is not UTF-8 (copied from an old machine) still gives valid JSON, with
 // the bad byte replaced, instead of a failure halfway through the output.
 TEST_F(AdminTool, CheckJsonSurvivesAFolderNameThatIsNotUtf8) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps file names in UTF-16: no folder name can fail to be UTF-8";
+#endif
     const fs::path odd = dir_ / "\xff";
     fs::copy(KAGAKU_DEMO_DIR, odd, fs::copy_options::recursive);
     fs::create_directories(odd / "kagaku");

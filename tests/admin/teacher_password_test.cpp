@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 #include "common/errors.h"
@@ -127,6 +128,29 @@ TEST_F(TeacherPassword, EverySignInAsksAgain) {
     ASSERT_EQ(ConfirmSignIn(*state, std::int16_t{1}, clock), SignInResult::SignedIn);
     EXPECT_FALSE(state->TeacherPassword.Given);
     EXPECT_EQ(state->TeacherPassword.WrongInARow, 3) << "signing in again resets the count";
+}
+
+}  // namespace
+}  // namespace kagaku::admin
+
+namespace kagaku::admin {
+namespace {
+
+// A password file written by another PC of the school, whichever system it runs: this line was
+// written by the Linux build (libsodium's Argon2id) for the password "先生のパス1234". Catches a
+// build whose hashing or reading differs (another libsodium, the password's UTF-8 bytes
+// changed on the way, a CR LF handled differently).
+TEST(TeacherPasswordAcrossSystems, AFileWrittenOnLinuxVerifiesOnEverySystem) {
+    testing::TempDir dir;
+    const std::filesystem::path file = TeacherPasswordPath(PathText(dir.path()) + "/");
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        << ("$argon2id$v=19$m=65536,t=2,p=1$hwD5SIo8MYFgIAceS8x3SQ$"
+            "7yfuT9KcsCuhuPQZl0HpmStNamp7wxweCQPmJp8frpY\r\n");
+    const std::optional<std::string> hash = ReadTeacherPasswordHash(file);
+    ASSERT_TRUE(hash.has_value());
+    EXPECT_TRUE(TeacherPasswordMatches(*hash, "先生のパス1234"));
+    EXPECT_FALSE(TeacherPasswordMatches(*hash, "先生のパス123"));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
     }
 
     testing::TempDir dir_;
-    fs::path file_ = dir_ / "学校データ" / "kagaku" / kTeacherPasswordFileName;
+    fs::path file_ = dir_ / "学校データ" / "kagaku" / PathFromText(kTeacherPasswordFileName);
 };
 
 // Catches a password stored from entries that differ, an empty password accepted, a refused

@@ -84,3 +84,82 @@ TEST(Cp932, EmptyTextIsEmpty) {
 
 }  // namespace
 }  // namespace kagaku
+
+namespace kagaku {
+namespace {
+
+// What the Windows build (the system's own code page 932) and the Linux build (ICU) must do
+// alike, so that a file written by one is read identically by the other: the characters a
+// Windows roster holds, the characters with two or three forms, and what neither writes.
+struct SharedFormCase {
+    const char* what;
+    const char* utf8;
+    const char* written;     // the one form both write
+    const char* alsoReadAs;  // another form both read as the same character ("" when none)
+};
+
+class Cp932SharedForms : public ::testing::TestWithParam<SharedFormCase> {};
+
+// Catches one build writing a form the other reads as something else, or reading a second
+// form of a character as a different character.
+TEST_P(Cp932SharedForms, AreWrittenInOneFormAndReadFromEvery) {
+    const SharedFormCase& c = GetParam();
+    EXPECT_EQ(Utf8ToCp932(c.utf8, "新名簿.txt"), c.written) << c.what;
+    EXPECT_EQ(Cp932ToUtf8(c.written, "新名簿.txt"), c.utf8) << c.what;
+    if (*c.alsoReadAs != '\0') {
+        EXPECT_EQ(Cp932ToUtf8(c.alsoReadAs, "新名簿.txt"), c.utf8) << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RosterCharacters, Cp932SharedForms,
+    ::testing::Values(
+        SharedFormCase{"髙 (IBM extension; NEC-selected form too)", "髙", "\xFB\xFC", "\xEE\xE0"},
+        SharedFormCase{"﨑 (IBM extension; NEC-selected form too)", "﨑", "\xFA\xB1", "\xED\x95"},
+        SharedFormCase{"① (NEC row 13)", "①", "\x87\x40", ""},
+        SharedFormCase{"Ⅱ (NEC row 13; IBM form too)", "Ⅱ", "\x87\x55", "\xFA\x4B"},
+        SharedFormCase{"～ FULLWIDTH TILDE", "～", "\x81\x60", ""},
+        SharedFormCase{"ⅱ small roman (IBM form written)", "ⅱ", "\xFA\x41", "\xEE\xF0"},
+        SharedFormCase{"∵ (JIS form written)", "∵", "\x81\xE6", "\xFA\x5B"},
+        SharedFormCase{"￢ (JIS form written)", "￢", "\x81\xCA", "\xEE\xF9"},
+        SharedFormCase{"≒ (JIS form written)", "≒", "\x81\xE0", "\x87\x90"},
+        SharedFormCase{"纊 (IBM form written)", "纊", "\xFA\x5C", "\xED\x40"},
+        SharedFormCase{"㈱ (NEC row 13; IBM form too)", "㈱", "\x87\x8A", "\xFA\x58"},
+        SharedFormCase{"－ FULLWIDTH HYPHEN-MINUS", "－", "\x81\x7C", ""},
+        SharedFormCase{"∥ PARALLEL TO", "∥", "\x81\x61", ""},
+        SharedFormCase{"＼ FULLWIDTH REVERSE SOLIDUS", "＼", "\x81\x5F", ""}));
+
+class Cp932NeitherWrites : public ::testing::TestWithParam<const char*> {};
+
+// Characters that only a best-fit conversion would write (as another character): both builds
+// refuse them with a message instead of writing something that reads back differently.
+TEST_P(Cp932NeitherWrites, IsRefusedWithAMessage) {
+    EXPECT_FALSE(IsCp932Encodable(GetParam()));
+    EXPECT_THROW(Utf8ToCp932(GetParam(), "共通データ.txt"), DataFileError);
+}
+
+INSTANTIATE_TEST_SUITE_P(BestFitOnly, Cp932NeitherWrites,
+                         ::testing::Values("〜",  // WAVE DASH, as Linux and macOS type it
+                                           "‖",   // DOUBLE VERTICAL LINE
+                                           "−",   // MINUS SIGN
+                                           "¥",   // YEN SIGN (0x5C is the backslash)
+                                           "é"));
+
+class Cp932NeitherReads : public ::testing::TestWithParam<const char*> {};
+
+// Single bytes that are no character: Windows alone would read them as private-use or control
+// characters, so the Windows build refuses them as the Linux build does.
+TEST_P(Cp932NeitherReads, IsRefusedWithItsPosition) {
+    try {
+        Cp932ToUtf8(std::string("ab") + GetParam(), "新名簿.txt");
+        FAIL() << "a byte that is no character was read";
+    } catch (const DataFileError& e) {
+        EXPECT_NE(e.problem().find("3バイト目"), std::string::npos) << e.problem();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, Cp932NeitherReads,
+                         ::testing::Values("\x80", "\xA0", "\xFD", "\xFE", "\xFF", "\x85\x40"));
+
+}  // namespace
+}  // namespace kagaku

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "common/files.h"
+#include "platform/program_folder.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -38,9 +40,9 @@ TEST(FamilyMenuProgram, LiesInTheStartFolderBesideTheProgramFolder) {
     fs::create_directories(dir / "化学式");
     MakeScript(dir, "起動/プログラムメニューc");
     RecordingLauncher launcher;
-    StartFamilyMenuProgram(launcher, (dir.path() / "化学式").string() + "/");
-    EXPECT_EQ(launcher.program.filename().string(), "プログラムメニューc");
-    EXPECT_EQ(launcher.program.parent_path().filename().string(), "起動");
+    StartFamilyMenuProgram(launcher, PathText(dir / "化学式") + "/");
+    EXPECT_EQ(PathText(launcher.program.filename()), "プログラムメニューc");
+    EXPECT_EQ(PathText(launcher.program.parent_path().filename()), "起動");
     EXPECT_EQ(launcher.arguments, std::vector<std::string>{"001"});
 }
 
@@ -49,8 +51,8 @@ TEST(FamilyMenuProgram, FallsBackToTheExeName) {
     fs::create_directories(dir / "化学式");
     MakeScript(dir, "起動/プログラムメニューc.exe");
     RecordingLauncher launcher;
-    StartFamilyMenuProgram(launcher, (dir.path() / "化学式").string() + "/");
-    EXPECT_EQ(launcher.program.filename().string(), "プログラムメニューc.exe");
+    StartFamilyMenuProgram(launcher, PathText(dir / "化学式") + "/");
+    EXPECT_EQ(PathText(launcher.program.filename()), "プログラムメニューc.exe");
 }
 
 // Catches a missing menu program reported as success.
@@ -58,7 +60,7 @@ TEST(FamilyMenuProgram, MissingProgramIsReported) {
     TempDir dir;
     RecordingLauncher launcher;
     try {
-        StartFamilyMenuProgram(launcher, (dir.path() / "化学式").string() + "/");
+        StartFamilyMenuProgram(launcher, PathText(dir / "化学式") + "/");
         FAIL();
     } catch (const ProgramStartError& e) {
         EXPECT_NE(std::string(e.what()).find("プログラムメニュー"), std::string::npos);
@@ -66,6 +68,7 @@ TEST(FamilyMenuProgram, MissingProgramIsReported) {
     EXPECT_TRUE(launcher.program.empty());
 }
 
+#ifndef _WIN32
 // A real detached process receives the single argument 001.
 TEST(PosixProgramLauncher, StartsTheProgramWithItsArgument) {
     TempDir dir;
@@ -86,6 +89,15 @@ TEST(PosixProgramLauncher, ReportsAProgramThatCannotStart) {
     PosixProgramLauncher launcher;
     EXPECT_THROW(launcher.StartDetached(plain, {"001"}), ProgramStartError);
     EXPECT_THROW(launcher.StartDetached(dir / "missing", {"001"}), ProgramStartError);
+}
+#endif
+
+// Catches the tool or the program looking for its data tree beside the wrong folder (the
+// current folder, or a folder name in the ANSI code page on Windows).
+TEST(RunningProgramFolder, IsTheFolderOfTheRunningProgram) {
+    const fs::path folder = RunningProgramFolder("");
+    const fs::path self = PathFromText(KAGAKU_HELPER_append_helper).parent_path();
+    EXPECT_TRUE(fs::equivalent(folder, self)) << PathText(folder);
 }
 
 }  // namespace

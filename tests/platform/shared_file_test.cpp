@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "common/files.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -63,6 +64,9 @@ TEST(SharedFile, ReadWriteSizeAndTruncate) {
 // A file deleted or replaced since it was opened is not the file at the path any more.
 TEST(SharedFile, NoticesAFileReplacedOrDeleted) {
     testing::TempDir dir;
+    if (!testing::CanRenameOverAnOpenFile(dir)) {
+        GTEST_SKIP() << "this system refuses to rename over an open file";
+    }
     fs::path p = dir / "f.dat";
     SharedFile f(p, SharedFile::Mode::ReadWriteCreate);
     EXPECT_TRUE(f.IsStillAt(p));
@@ -91,6 +95,80 @@ TEST(SharedFile, ErrorKinds) {
               FileErrorKind::NotFound);
     fs::create_directory(dir / "folder");
     EXPECT_EQ(kindOf(dir / "folder", SharedFile::Mode::ReadWriteCreate), FileErrorKind::Other);
+}
+
+}  // namespace
+}  // namespace kagaku
+
+namespace kagaku {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Cases every system must meet alike: the same lock on the same byte range (so that a Windows
+// PC and a Linux PC exclude each other over one server) and paths as the schools name them.
+struct PathCase {
+    const char* what;
+    const char* folder;
+    const char* file;
+};
+
+class SharedFilePaths : public ::testing::TestWithParam<PathCase> {};
+
+// Catches a path passed to the system in the wrong encoding (the ANSI code page on Windows):
+// the file would be made under a garbled name, or not at all.
+TEST_P(SharedFilePaths, OpensLocksAndFindsTheFileUnderItsOwnName) {
+    testing::TempDir dir;
+    const fs::path folder = dir / GetParam().folder;
+    fs::create_directories(folder);
+    const fs::path p = folder / PathFromText(GetParam().file);
+    {
+        SharedFile f(p, SharedFile::Mode::ReadWriteCreate);
+        ASSERT_TRUE(f.TryLockRange(0x7FFFFF00, 1));
+        f.WriteAt(0, "44", 2);
+        f.UnlockRange(0x7FFFFF00, 1);
+        EXPECT_TRUE(f.IsStillAt(p));
+    }
+    bool found = false;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        found = found || PathText(entry.path().filename()) == GetParam().file;
+    }
+    EXPECT_TRUE(found) << "the file is not listed under its own name";
+    {
+        SharedFile again(p, SharedFile::Mode::ReadOnly);
+        EXPECT_EQ(again.Size(), 2u);
+    }
+    // (Closed first: Windows keeps the name of a removed file until its last handle closes.)
+    SharedFile::Remove(p);
+    EXPECT_FALSE(fs::exists(p));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SharedFilePaths,
+    ::testing::Values(PathCase{"ascii", "data", "records.dat"},
+                      PathCase{"score file", "学校データ/kagaku", "成績累積データ.dat"},
+                      PathCase{"extension kanji", "髙﨑塾/データ", "ギブ12①Ⅱ.csv"},
+                      PathCase{"blank and tilde", "みどり 塾～", "先生パスワード.txt"}));
+
+// The writers' lock lies beyond the end of the file: a reader on another handle reads every
+// byte while it is held. (Windows locks are mandatory: a lock on the records would make
+// every pupil's PC fail to read the scores while one PC appends.)
+TEST(SharedFileLock, HeldLockNeverBlocksAReaderOrAnotherWriterOfTheRecords) {
+    testing::TempDir dir;
+    const fs::path p = dir / "成績累積データ.dat";
+    SharedFile writer(p, SharedFile::Mode::ReadWriteCreate);
+    const std::string records(44 * 3, 'r');
+    writer.WriteAt(0, records.data(), records.size());
+    ASSERT_TRUE(writer.TryLockRange(0x7FFFFF00, 1));
+    SharedFile reader(p, SharedFile::Mode::ReadOnly);
+    std::string seen(records.size(), '\0');
+    EXPECT_EQ(reader.ReadAt(0, seen.data(), seen.size()), records.size());
+    EXPECT_EQ(seen, records);
+    SharedFile rewriter(p, SharedFile::Mode::ReadWriteCreate);
+    rewriter.WriteAt(44, "R", 1);  // the record manager rewrites without the lock
+    EXPECT_FALSE(rewriter.TryLockRange(0x7FFFFF00, 1));
+    writer.UnlockRange(0x7FFFFF00, 1);
+    EXPECT_TRUE(rewriter.TryLockRange(0x7FFFFF00, 1));
 }
 
 }  // namespace

@@ -5,16 +5,23 @@
 //                                           of a record (pupil 999) and dies by SIGKILL
 //   append_helper hold FILE MILLISECONDS    takes the writers' lock, prints "locked", holds it
 //   append_helper delete FILE N             deletes record N (the tests kill it on the way)
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/clock.h"
+#include "common/files.h"
+#include "platform/console.h"
 #include "platform/shared_file.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
@@ -40,12 +47,30 @@ public:
 
 void Say(const std::string& line) {
     std::string text = line + "\n";
+#ifdef _WIN32
+    DWORD written = 0;
+    if (!::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(),
+                     static_cast<DWORD>(text.size()), &written, nullptr)) {
+        std::_Exit(3);
+    }
+#else
     if (::write(1, text.data(), text.size()) < 0) {
         std::_Exit(3);
     }
+#endif
 }
 
-int Append(const char* file, int pupil, int count) {
+// Dies at once, as a PC that loses its power: no destructor, no unlock, no close.
+[[noreturn]] void DieAtOnce() {
+#ifdef _WIN32
+    ::TerminateProcess(::GetCurrentProcess(), 137);  // the tests' "killed" (kKilledExitCode)
+#else
+    ::raise(SIGKILL);
+#endif
+    std::_Exit(137);
+}
+
+int Append(const std::filesystem::path& file, int pupil, int count) {
     SystemClock clock;
     QuickWaiter waiter;
     for (int i = 1; i <= count; ++i) {
@@ -62,7 +87,7 @@ void TakeLock(SharedFile& f) {
     }
 }
 
-int Tear(const char* file) {
+int Tear(const std::filesystem::path& file) {
     SharedFile f(file, SharedFile::Mode::ReadWriteCreate);
     TakeLock(f);
     ScoreRecord r;
@@ -71,11 +96,10 @@ int Tear(const char* file) {
     r.Level = 2;
     ScoreRecordBytes bytes = EncodeScoreRecord(r);
     f.WriteAt(f.Size() / kScoreRecordSize * kScoreRecordSize, bytes.data(), 20);
-    ::raise(SIGKILL);
-    return 1;
+    DieAtOnce();
 }
 
-int Hold(const char* file, int milliseconds) {
+int Hold(const std::filesystem::path& file, int milliseconds) {
     SharedFile f(file, SharedFile::Mode::ReadWriteCreate);
     TakeLock(f);
     Say("locked");
@@ -87,20 +111,24 @@ int Hold(const char* file, int milliseconds) {
 
 int main(int argc, char** argv) {
     try {
-        std::string mode = argc > 1 ? argv[1] : "";
+        // Paths as UTF-8 on every system (a Windows argv is in the ANSI code page).
+        const std::vector<std::string> args = Utf8Arguments(argc, argv);
+        std::string mode = argc > 1 ? args[1] : "";
         if (mode == "append" && argc == 5) {
-            return Append(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+            return Append(PathFromText(args[2]), std::atoi(args[3].c_str()),
+                          std::atoi(args[4].c_str()));
         }
         if (mode == "tear" && argc == 3) {
-            return Tear(argv[2]);
+            return Tear(PathFromText(args[2]));
         }
         if (mode == "delete" && argc == 4) {
             QuickWaiter waiter;
-            DeleteScoreRecord(argv[2], std::strtoull(argv[3], nullptr, 10), waiter);
+            DeleteScoreRecord(PathFromText(args[2]), std::strtoull(args[3].c_str(), nullptr, 10),
+                              waiter);
             return 0;
         }
         if (mode == "hold" && argc == 4) {
-            return Hold(argv[2], std::atoi(argv[3]));
+            return Hold(PathFromText(args[2]), std::atoi(args[3].c_str()));
         }
         std::fprintf(stderr, "usage: append_helper append|tear|hold FILE ...\n");
         return 2;

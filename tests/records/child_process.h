@@ -1,6 +1,10 @@
 #pragma once
 // A helper program started as a real process, its standard output read through a pipe.
 
+#ifdef _WIN32
+#include "records/child_process_windows.h"
+#else
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -100,3 +104,5 @@ private:
 };
 
 }  // namespace kagaku::testing
+
+#endif

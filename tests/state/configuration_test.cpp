@@ -93,9 +93,9 @@ TEST_F(ConfigurationTree, LoadsFoldersSchoolSettingsAndSounds) {
     SharedState state;
     LoadConfiguration(ProgramFolder(), state);
     const std::string sep(Separator());
-    EXPECT_EQ(state.AppFolder, PathText(ProgramFolder()) + sep);
+    EXPECT_EQ(state.AppFolder, NormaliseFolder(PathText(ProgramFolder())));
     EXPECT_EQ(state.AppFolderName, "kagaku");
-    EXPECT_EQ(state.DataRoot, PathText(dir / "data") + sep);
+    EXPECT_EQ(state.DataRoot, NormaliseFolder(PathText(dir / "data")));
     EXPECT_EQ(state.ProgramDataFolder, state.DataRoot + "kagaku" + sep);
     EXPECT_EQ(state.SoundFolder, state.DataRoot + "音フォルダ" + sep);
     EXPECT_EQ(state.SchoolYearStartMonth.ToInteger(), 4);
@@ -134,10 +134,9 @@ TEST_P(ConfigurationRoot, GivesTheSameFolders) {
     WritePathFile(root);
     SharedState state;
     LoadConfiguration(ProgramFolder(), state);
-    const std::string sep(Separator());
-    EXPECT_EQ(state.DataRoot, PathText(dir / "data") + sep);
-    EXPECT_EQ(state.ProgramDataFolder, PathText(dir / "data/kagaku") + sep);
-    EXPECT_EQ(state.SoundFolder, PathText(dir / "data/音フォルダ") + sep);
+    EXPECT_EQ(state.DataRoot, NormaliseFolder(PathText(dir / "data")));
+    EXPECT_EQ(state.ProgramDataFolder, NormaliseFolder(PathText(dir / "data/kagaku")));
+    EXPECT_EQ(state.SoundFolder, NormaliseFolder(PathText(dir / "data/音フォルダ")));
     EXPECT_EQ(state.Settings.TargetTime[1], 45);
 }
 
@@ -157,7 +156,7 @@ TEST_F(ConfigurationTree, ProgramFolderWithTrailingSeparatorGivesTheSameName) {
     SharedState state;
     LoadConfiguration(PathFromText(PathText(ProgramFolder()) + "/"), state);
     EXPECT_EQ(state.AppFolderName, "kagaku");
-    EXPECT_EQ(state.ProgramDataFolder, PathText(dir / "data/kagaku") + std::string(Separator()));
+    EXPECT_EQ(state.ProgramDataFolder, NormaliseFolder(PathText(dir / "data/kagaku")));
 }
 
 // A program folder given relative to the working folder ("." when started from inside it) must
@@ -174,7 +173,7 @@ TEST_F(ConfigurationTree, RelativeProgramFolderGivesTheFolderName) {
     }
     fs::current_path(previous);
     EXPECT_EQ(state.AppFolderName, "kagaku");
-    EXPECT_EQ(state.ProgramDataFolder, PathText(dir / "data/kagaku") + std::string(Separator()));
+    EXPECT_EQ(state.ProgramDataFolder, NormaliseFolder(PathText(dir / "data/kagaku")));
     EXPECT_EQ(state.Settings.TargetTime[1], 45);
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/cp932.h"
 #include "common/text_ops.h"
+#include "platform/shared_file.h"
 
 namespace kagaku::testing {
 
@@ -74,6 +75,22 @@ double FakeRandom::Next() {
     double v = values_.front();
     values_.pop_front();
     return v;
+}
+
+bool CanRenameOverAnOpenFile(const TempDir& dir) {
+    const fs::path target = dir.WriteBytes("rename-probe.dat", "old");
+    const fs::path source = dir.WriteBytes("rename-probe.new", "new");
+    bool renamed = false;
+    {
+        SharedFile open(target, SharedFile::Mode::ReadOnly);
+        std::error_code ec;
+        fs::rename(source, target, ec);
+        renamed = !ec;
+    }
+    std::error_code ignored;
+    fs::remove(source, ignored);
+    fs::remove(target, ignored);
+    return renamed;
 }
 
 }  // namespace kagaku::testing

@@ -33,6 +33,10 @@ private:
 
 std::string ReadBytes(const std::filesystem::path& p);
 
+// True when this system renames a file over one that is open (shared for deletion), as Linux
+// always does and Windows only with POSIX rename semantics (Wine refuses it).
+bool CanRenameOverAnOpenFile(const TempDir& dir);
+
 class FakeClock final : public Clock {
 public:
     FakeClock() = default;

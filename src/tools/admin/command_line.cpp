@@ -216,6 +216,9 @@ std::string CsvField(const std::string& value) {
 
 int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFolder) {
     CLI::App app("化学式の成績ファイルを扱う先生用のツールです。", "kagaku-admin");
+    // The same command line on every system: a folder such as /mnt/juku is a folder, not a
+    // Windows-style option (CLI11 reads "/name" as an option on Windows unless told not to).
+    app.allow_windows_style_options(false);
     app.formatter(std::make_shared<JapaneseHelp>());
     app.option_defaults()->group("オプション");
     app.set_help_flag("-h,--help", "この使い方を表示して終了します");
@@ -273,9 +276,9 @@ int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFo
     // --app-folder after the command wins over one before it.
     fs::path appFolder = defaultAppFolder;
     if (!run->appFolder->empty()) {
-        appFolder = fs::path(*run->appFolder);
+        appFolder = PathFromText(*run->appFolder);
     } else if (!topFolder.empty()) {
-        appFolder = fs::path(topFolder);
+        appFolder = PathFromText(topFolder);
     }
 
     try {

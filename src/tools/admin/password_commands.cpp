@@ -2,61 +2,18 @@
 // data folder (admin/teacher_password.h). On a terminal the password is typed twice without
 // echo; from a pipe the two lines are read from standard input, so scripts and tests can drive
 // it.
-#include <signal.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "admin/teacher_password.h"
 #include "common/files.h"
+#include "platform/console.h"
 #include "tools/admin/admin_commands.h"
 
 namespace kagaku::admin {
 
 namespace {
-
-// The terminal's settings while echo is off, put back on return and on Ctrl-C.
-termios savedTerminal{};
-bool echoOff = false;
-
-void RestoreEcho() {
-    if (echoOff) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
-        echoOff = false;
-    }
-}
-
-extern "C" void RestoreEchoAndStop(int signal) {
-    RestoreEcho();
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-class EchoOff {
-public:
-    EchoOff() {
-        if (::tcgetattr(STDIN_FILENO, &savedTerminal) != 0)
-            return;
-        termios quiet = savedTerminal;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        echoOff = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
-        ::signal(SIGINT, RestoreEchoAndStop);
-        ::signal(SIGTERM, RestoreEchoAndStop);
-        ::signal(SIGHUP, RestoreEchoAndStop);
-    }
-    ~EchoOff() {
-        RestoreEcho();
-        ::signal(SIGINT, SIG_DFL);
-        ::signal(SIGTERM, SIG_DFL);
-        ::signal(SIGHUP, SIG_DFL);
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
-};
 
 // One line from standard input without its line end; the prompt goes to standard error and
 // only on a terminal. Throws UsageError at the end of the input.
@@ -65,7 +22,7 @@ std::string ReadPasswordLine(const char* prompt, bool terminal) {
     if (terminal) {
         std::fputs(prompt, stderr);
         std::fflush(stderr);
-        EchoOff quiet;
+        HiddenTyping quiet;
         if (!std::getline(std::cin, line))
             throw UsageError("パスワードが入力されませんでした");
     } else if (!std::getline(std::cin, line)) {
@@ -77,7 +34,7 @@ std::string ReadPasswordLine(const char* prompt, bool terminal) {
 }
 
 int RunSetTeacherPassword(const SharedState& state) {
-    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    const bool terminal = StandardInputIsTerminal();
     const std::string first = ReadPasswordLine("新しい先生のパスワード: ", terminal);
     if (first.empty())
         throw UsageError("パスワードが空です。パスワードは変わっていません");
