@@ -58,28 +58,4 @@ void WriteFileAtomically(const fs::path& p, std::string_view bytes) {
     ReplaceFileAtomically(p, bytes);
 }
 
-void AppendLineToFile(const fs::path& p, std::string_view line) {
-    const std::string name = PathText(p);
-    int fd = ::open(p.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw DataFileError(
-            name, "ファイルを開けないため書き込めませんでした（" + SystemReason(errno) + "）。");
-    }
-    std::string bytes;
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    char last = '\n';
-    if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n' && last != '\r')
-        bytes = "\r\n";
-    bytes.append(line);
-    // One write: with O_APPEND it lands at the end as a whole, after any other writer's line.
-    if (!WriteAll(fd, bytes)) {
-        const int err = errno;
-        ::close(fd);
-        throw DataFileError(name, "書き込みに失敗しました（" + SystemReason(err) + "）。");
-    }
-    if (::close(fd) != 0) {
-        throw DataFileError(name, "書き込みに失敗しました（" + SystemReason(errno) + "）。");
-    }
-}
-
 }  // namespace kagaku

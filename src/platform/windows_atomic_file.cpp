@@ -120,4 +120,40 @@ void ReplaceFileAtomically(const fs::path& p, std::string_view bytes) {
     }
 }
 
+
+void AppendLineToFile(const fs::path& p, std::string_view line) {
+    const std::string name = PathText(p);
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file as a
+    // whole, after any other writer's line, as O_APPEND does on POSIX.
+    HANDLE h = ::CreateFileW(p.c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        throw DataFileError(name, "ファイルを開けないため書き込めませんでした（" +
+                                      windows::DescriptionOfError(::GetLastError()) + "）。");
+    }
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(h, &size) && size.QuadPart > 0) {
+        OVERLAPPED at{};
+        const auto lastByte = static_cast<unsigned long long>(size.QuadPart - 1);
+        at.Offset = static_cast<DWORD>(lastByte & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(lastByte >> 32);
+        char last = '\n';
+        DWORD got = 0;
+        if (::ReadFile(h, &last, 1, &got, &at) && got == 1 && last != '\n' && last != '\r')
+            bytes = "\r\n";
+    }
+    bytes.append(line);
+    DWORD put = 0;
+    const BOOL wrote = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    const DWORD error = wrote ? 0 : ::GetLastError();
+    ::CloseHandle(h);
+    if (!wrote || put != bytes.size()) {
+        throw DataFileError(name, "書き込みに失敗しました（" +
+                                      windows::DescriptionOfError(wrote ? ERROR_WRITE_FAULT : error) +
+                                      "）。");
+    }
+}
+
 }  // namespace kagaku
