@@ -13,7 +13,10 @@ rounds="${2:-5}"
 source "$root/scripts/share_server.sh"
 
 race="$build/bench/append_race"
-admin="$build/src/tools/kagaku-admin"
+# KAGAKU_ADMIN measures another build of the tool (an older one, for a comparison);
+# APPEND_RACE_MODES picks "library", "tool" or both.
+admin="${KAGAKU_ADMIN:-$build/src/tools/kagaku-admin}"
+modes="${APPEND_RACE_MODES:-library tool}"
 for tool in "$race" "$admin"; do
     [ -x "$tool" ] || { echo "append race: $tool is not built" >&2; exit 2; }
 done
@@ -37,7 +40,7 @@ copy_data_tree() {
 # race FOLDER LABEL: the four measurements on a copy of the demo tree in FOLDER.
 race() {
     local folder="$1" label="$2" n mode
-    for mode in library tool; do
+    for mode in $modes; do
         for n in 10 30; do
             copy_data_tree "$folder/tree"
             local data
