@@ -15,7 +15,7 @@ namespace kagaku::bench {
 
 class NoWaits final : public RecordFileWaiter {
 public:
-    bool Wait(int) override { return true; }
+    bool Wait(std::chrono::milliseconds) override { return true; }
     void ShowNotice(const std::string&) override {}
     bool AskRetry(const std::string&) override { return false; }
 };

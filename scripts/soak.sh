@@ -22,7 +22,12 @@ done
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-cp -r "$build/demo-tree" "$work/tree"
+# The data tree and the program folder's files, without the program itself (which may be a
+# copy onto a network share).
+mkdir -p "$work/tree/kagaku"
+cp "$build/demo-tree/パスデータ.txt" "$work/tree/"
+cp "$build/demo-tree/kagaku/化学式.csv" "$work/tree/kagaku/"
+find "$build/demo-tree" -mindepth 1 -maxdepth 1 -type d ! -name kagaku -exec cp -r {} "$work/tree/" \;
 app="$work/tree/kagaku"
 file="$(find "$work/tree" -name タイム回数データ.txt -printf '%h')/成績累積データ.dat"
 # The soak counts every record of the file: it starts from an empty one, not the demo history.

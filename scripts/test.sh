@@ -28,6 +28,13 @@ fi
 # A brief soak of the record file: ten PC processes and a teacher on one score file.
 "$KAGAKU_ROOT/scripts/soak.sh" "$KAGAKU_ROOT/build" 300 200
 
+# The record path over a real SMB share (Samba's server and the smbnetfs FUSE client, for this
+# step only); skipped with its reason where it cannot run (not root, no /dev/fuse).
+if [ "$(id -u)" -eq 0 ] && [ -c /dev/fuse ]; then
+    install_missing_packages samba smbnetfs fuse3 strace
+fi
+"$KAGAKU_ROOT/scripts/share.sh" "$KAGAKU_ROOT/build"
+
 configure_and_build "$KAGAKU_ROOT/build-sanitize" -DKAGAKU_WERROR=ON -DKAGAKU_SANITIZE=ON \
     -DKAGAKU_BUILD_UI=ON -DKAGAKU_BUILD_BENCH=OFF
 (cd "$KAGAKU_ROOT/build-sanitize" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")

@@ -21,7 +21,8 @@ std::string ReadCp932File(const std::filesystem::path& p);
 // Replaces the file's contents atomically: the bytes go to a temporary file beside it, which
 // is flushed to the disk and then renamed over the file. A crash or a full disk leaves either
 // the old file or the new one, never a truncated one. Throws DataFileError on failure (the
-// old file is then untouched).
+// old file is then untouched). A share that refuses the replacement because another PC has the
+// file open gets a message that says so.
 void WriteFileAtomically(const std::filesystem::path& p, std::string_view bytes);
 
 // Appends one line (its bytes, line end included) at the end of the file, creating the file

@@ -68,6 +68,14 @@ void ReplaceFileAtomically(const fs::path& p, std::string_view bytes) {
         int err = errno;
         std::error_code ec;
         fs::remove(temp, ec);
+        // A network share (SMB) refuses to replace a file that another PC has open, if only
+        // for the moment it takes to read it.
+        if (err == EBUSY || err == ETXTBSY) {
+            throw DataFileError(name,
+                                "ほかのパソコンがこのファイルを開いているため、置き換えられません"
+                                "でした。しばらくしてからもう一度保存してください。元のファイ"
+                                "ルはそのままです。");
+        }
         throw DataFileError(name, "ファイルを置き換えられませんでした（" + SystemReason(err) +
                                       "）。元のファイルはそのままです。");
     }

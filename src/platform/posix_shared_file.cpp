@@ -154,6 +154,11 @@ std::uint64_t SharedFile::Size() const {
     if (::fstat(Fd(handle_), &st) != 0) {
         ThrowErrno(errno);
     }
+    // A folder opens for reading; on a local disk reading it fails, but a share (SMB through
+    // FUSE) gives a folder the length 0, which would read as an empty file.
+    if (S_ISDIR(st.st_mode)) {
+        ThrowErrno(EISDIR);
+    }
     return static_cast<std::uint64_t>(st.st_size);
 }
 

@@ -48,6 +48,8 @@ public:
     SharedFile(const SharedFile&) = delete;
     SharedFile& operator=(const SharedFile&) = delete;
 
+    // The file's length. A folder at the path is an error (Other), also where a share gives
+    // folders the length 0.
     std::uint64_t Size() const;
     // Reads up to size bytes at offset; fewer only at the end of the file. Loops over short reads.
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kNotFoundWaitSeconds = 5;
+constexpr std::chrono::seconds kNotFoundWait{5};
 constexpr int kNotFoundAttempts = 4;
 constexpr const char* kReadWaitNotice =
     "ほかのパソコンが成績ファイルを使っています。読み込めるまで待っています。しばらくお待ちください"
@@ -55,12 +56,11 @@ void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, R
         } catch (const FileOperationError& e) {
             switch (e.kind()) {
                 case FileErrorKind::Busy:
-                    busy.OneSecond();
+                    busy.BeforeNextTry();
                     break;
                 case FileErrorKind::NotFound:
                     // The network drive may be coming back: wait a while before giving up.
-                    if (!waiter.Wait(kNotFoundWaitSeconds) ||
-                        ++notFoundWaits >= kNotFoundAttempts) {
+                    if (!waiter.Wait(kNotFoundWait) || ++notFoundWaits >= kNotFoundAttempts) {
                         throw DataFileError(PathText(file), "ファイルがありません" + Number(stage) +
                                                                 e.description() +
                                                                 Number(e.errorNumber()));

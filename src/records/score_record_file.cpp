@@ -22,7 +22,7 @@ constexpr const char* kWriteErrorPrefix = "成績ランダムファイル記録"
 constexpr const char* kWriteWaitNotice =
     "ほかのパソコンが成績を記録しています。記録できるまで待っています。しばらくお待ちください。";
 
-// Runs one step, waiting a second and running it again while the file is busy.
+// Runs one step, waiting a little (longer each time) and running it again while the file is busy.
 template <typename Step>
 auto Patiently(BusyFileWait& busy, Step&& step) -> decltype(step()) {
     for (;;) {
@@ -33,7 +33,7 @@ auto Patiently(BusyFileWait& busy, Step&& step) -> decltype(step()) {
                 throw;
             }
         }
-        busy.OneSecond();
+        busy.BeforeNextTry();
     }
 }
 
@@ -150,7 +150,7 @@ void ReleaseLock(SharedFile& f) {
 }
 
 // Opens the file, takes the writers' lock and makes sure the path still names the locked file,
-// then runs work(file, busy). Busy steps are repeated after a second; any other error closes
+// then runs work(file, busy). Busy steps are repeated after a short wait; any other error closes
 // the file (releasing the lock, so that other machines are not held up while a message is
 // shown) and asks the waiter whether to start again. work must therefore be safe to run again
 // from the start: it takes every position afresh under the lock.
@@ -165,7 +165,7 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
                 return std::make_unique<SharedFile>(file, SharedFile::Mode::ReadWriteCreate);
             });
             while (!opened->TryLockRange(kRecordLockOffset, kRecordLockLength)) {
-                busy.OneSecond();
+                busy.BeforeNextTry();
             }
             // A file deleted or replaced while this machine waited for the lock is not the
             // record file any more: start again on the file the path names now.

@@ -57,10 +57,11 @@ ScoreRecord ReadScoreRecord(const std::filesystem::path& file, std::uint64_t n);
 
 // Appends the record after the last whole record (a partial record at the end, left by an
 // interrupted write, is overwritten), creating the file when there is none, and flushes it to
-// the disk. While another machine holds the lock or the file, waits a second at a time and
-// tries the same step again; after an error that waiting does not mend, asks the waiter
-// whether to try again. Returns the record's number. Throws DataFileError when the waiter gives
-// up (with the message "成績ランダムファイル記録" and the error's description).
+// the disk. While another machine holds the lock or the file, waits (a few milliseconds at
+// first, growing towards a second while the conflict lasts) and tries the same step again;
+// after an error that waiting does not mend, asks the waiter whether to try again. Returns the
+// record's number. Throws DataFileError when the waiter gives up (with the message
+// "成績ランダムファイル記録" and the error's description).
 std::uint64_t AppendScoreRecord(const std::filesystem::path& file, const ScoreRecord& record,
                                 RecordFileWaiter& waiter);
 

@@ -196,6 +196,10 @@ void namesel::showEvent(QShowEvent* event) {
 }
 
 void namesel::FormLoad() {
+    // The first activation follows at once and chooses the points mode: the load's list is
+    // built in that mode, so the score file is read once on the way in, not twice.
+    listMode_ = 1;
+    modeButtons_[1]->setChecked(true);
     ShowRoster();
     // After a final fault the program is ending and this screen is being closed.
     if (ended_)

@@ -15,8 +15,8 @@ ScreenRecordFileWaiter::~ScreenRecordFileWaiter() {
         delete notice_.data();
 }
 
-bool ScreenRecordFileWaiter::Wait(int seconds) {
-    WaitKeepingScreenAlive(seconds * 1000);
+bool ScreenRecordFileWaiter::Wait(std::chrono::milliseconds delay) {
+    WaitKeepingScreenAlive(static_cast<int>(delay.count()));
     return true;
 }
 

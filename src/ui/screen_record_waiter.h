@@ -19,7 +19,7 @@ public:
     ScreenRecordFileWaiter(MessageBoxes& messages, QWidget* parent);
     ~ScreenRecordFileWaiter() override;
 
-    bool Wait(int seconds) override;
+    bool Wait(std::chrono::milliseconds delay) override;
     void ShowNotice(const std::string& text) override;
     bool AskRetry(const std::string& text) override;
 

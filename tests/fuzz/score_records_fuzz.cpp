@@ -20,7 +20,7 @@ public:
 
 class NoWaiting final : public kagaku::RecordFileWaiter {
 public:
-    bool Wait(int) override { return false; }
+    bool Wait(std::chrono::milliseconds) override { return false; }
     void ShowNotice(const std::string&) override {}
     bool AskRetry(const std::string&) override { return false; }
 };

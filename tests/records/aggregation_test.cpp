@@ -204,7 +204,7 @@ TEST_F(Aggregation, MissingFolderWaitsFiveSecondsFourTimesThenFails) {
     } catch (const DataFileError& e) {
         EXPECT_EQ(e.problem().rfind("ファイルがありません3", 0), 0u) << e.problem();
     }
-    EXPECT_EQ(waiter_.waits, (std::vector<int>{5, 5, 5, 5}));
+    EXPECT_EQ(waiter_.waits, (std::vector<int>{5000, 5000, 5000, 5000}));
 
     FakeWaiter back;
     back.onWait = [&](int n) {

@@ -34,7 +34,7 @@ using namespace kagaku;
 // test need not take minutes.
 class QuickWaiter final : public RecordFileWaiter {
 public:
-    bool Wait(int) override {
+    bool Wait(std::chrono::milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         return true;
     }

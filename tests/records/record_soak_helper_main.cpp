@@ -34,11 +34,12 @@ namespace {
 using namespace kagaku;
 using Clock = std::chrono::steady_clock;
 
+// Waits as the program does between two tries: the delays of the record layer, slept for real.
 class QuickWaiter final : public RecordFileWaiter {
 public:
-    bool Wait(int) override {
+    bool Wait(std::chrono::milliseconds delay) override {
         ++waits;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(delay);
         return true;
     }
     void ShowNotice(const std::string&) override {}

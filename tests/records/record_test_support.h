@@ -2,6 +2,7 @@
 // Shared by the record tests: a waiter that records what it was asked and can act while it
 // "waits", and quick ways to write record files.
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,8 +17,9 @@ namespace kagaku::testing {
 
 class FakeWaiter final : public RecordFileWaiter {
 public:
-    bool Wait(int seconds) override {
-        waits.push_back(seconds);
+    // Records each wait in milliseconds.
+    bool Wait(std::chrono::milliseconds delay) override {
+        waits.push_back(static_cast<int>(delay.count()));
         if (onWait) {
             onWait(static_cast<int>(waits.size()));
         }
@@ -28,6 +30,8 @@ public:
         retryQuestions.push_back(text);
         return static_cast<int>(retryQuestions.size()) <= retryAnswersYes;
     }
+    // Every spread is the middle one unless a test scripts its own.
+    RandomSource& WaitSpread() override { return spread; }
 
     std::vector<int> waits;
     std::vector<std::string> notices;
@@ -35,6 +39,9 @@ public:
     std::function<void(int waitNumber)> onWait;
     int waitLimit = 1'000'000;  // Wait returns false after this many calls
     int retryAnswersYes = 0;    // AskRetry says yes this many times
+    struct MiddleSpread final : RandomSource {
+        double Next() override { return 0.5; }
+    } spread;
 };
 
 inline ScoreRecord RunOn(const CivilDate& day, int pupil, int level, std::int32_t seconds) {

@@ -12,12 +12,12 @@ namespace kagaku::admin {
 
 class ConsoleWaiter final : public RecordFileWaiter {
 public:
-    bool Wait(int seconds) override {
-        if (waited_ >= kGiveUpSeconds) {
+    bool Wait(std::chrono::milliseconds delay) override {
+        if (waited_ >= kGiveUp) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::seconds(seconds));
-        waited_ += seconds;
+        std::this_thread::sleep_for(delay);
+        waited_ += delay;
         return true;
     }
     void ShowNotice(const std::string& text) override {
@@ -29,8 +29,8 @@ public:
     bool AskRetry(const std::string&) override { return false; }
 
 private:
-    static constexpr int kGiveUpSeconds = 120;
-    int waited_ = 0;
+    static constexpr std::chrono::minutes kGiveUp{2};
+    std::chrono::milliseconds waited_{0};
 };
 
 }  // namespace kagaku::admin
