@@ -68,7 +68,7 @@ private:
 // The scratch file is never shared: nothing is worth waiting for.
 class NoWaiter final : public RecordFileWaiter {
 public:
-    bool Wait(int) override { return false; }
+    bool Wait(std::chrono::milliseconds) override { return false; }
     void ShowNotice(const std::string&) override {}
     bool AskRetry(const std::string&) override { return false; }
 };

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 
 class NoWait final : public RecordFileWaiter {
 public:
-    bool Wait(int) override { return false; }
+    bool Wait(std::chrono::milliseconds) override { return false; }
     void ShowNotice(const std::string&) override {}
     bool AskRetry(const std::string&) override { return false; }
 };
