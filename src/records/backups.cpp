@@ -131,10 +131,13 @@ std::optional<CheckValues> ParseCheckFile(const std::string& text) {
     return CheckValues{length, sum};
 }
 
-// Writes bytes to a temporary file beside target, flushes it and reads it back; the
-// temporary file then holds exactly bytes. Throws FileOperationError.
-fs::path WriteVerifiedTemporary(const fs::path& target, std::string_view bytes) {
-    const fs::path temp = Sibling(target, ".tmp");
+fs::path TemporaryFor(const fs::path& target) {
+    return Sibling(target, ".tmp");
+}
+
+// Writes bytes to the temporary file, flushes it and reads it back; it then holds exactly
+// bytes. Throws FileOperationError (the caller removes the temporary file).
+void WriteVerifiedTemporary(const fs::path& temp, std::string_view bytes) {
     {
         SharedFile t(temp, SharedFile::Mode::ReadWriteCreate);
         t.Truncate(0);
@@ -147,7 +150,6 @@ fs::path WriteVerifiedTemporary(const fs::path& target, std::string_view bytes) 
         throw FileOperationError(FileErrorKind::Other, 0,
                                  "書いた内容を読み返すと、読んだ内容と違っていました");
     }
-    return temp;
 }
 
 void RemoveQuietly(const fs::path& p) {
@@ -508,23 +510,17 @@ std::uint64_t BackupChecksum(std::string_view bytes) {
 }
 
 void WriteCheckedCopy(const fs::path& target, std::string_view bytes) {
-    fs::path temp;
-    fs::path checkTemp;
+    const fs::path temp = TemporaryFor(target);
+    const fs::path checkPath = Sibling(target, kBackupCheckSuffix);
+    const fs::path checkTemp = TemporaryFor(checkPath);
     try {
-        temp = WriteVerifiedTemporary(target, bytes);
-        const std::string check = CheckFileText(bytes);
-        const fs::path checkPath = Sibling(target, kBackupCheckSuffix);
-        checkTemp = WriteVerifiedTemporary(checkPath, check);
+        WriteVerifiedTemporary(temp, bytes);
+        WriteVerifiedTemporary(checkTemp, CheckFileText(bytes));
         RenameInto(checkTemp, checkPath);
-        checkTemp.clear();
         RenameInto(temp, target);
     } catch (const FileOperationError& e) {
-        if (!temp.empty()) {
-            RemoveQuietly(temp);
-        }
-        if (!checkTemp.empty()) {
-            RemoveQuietly(checkTemp);
-        }
+        RemoveQuietly(temp);
+        RemoveQuietly(checkTemp);
         throw DataFileError(PathText(target),
                             "バックアップを書けませんでした（" + e.description() + "）");
     }
@@ -773,14 +769,12 @@ RestoreOutcome RestoreBackup(const fs::path& recordFile, std::string_view fileNa
         outcome.RecordsBefore = current.size() / kScoreRecordSize;
         outcome.SavedAs =
             TakeTimedBackupUnderLock(recordFile, current, BackupKind::BeforeRestore, now);
-        fs::path temp;
+        const fs::path temp = TemporaryFor(recordFile);
         try {
-            temp = WriteVerifiedTemporary(recordFile, backup.Bytes);
+            WriteVerifiedTemporary(temp, backup.Bytes);
             RenameInto(temp, recordFile);
         } catch (const FileOperationError& e) {
-            if (!temp.empty()) {
-                RemoveQuietly(temp);
-            }
+            RemoveQuietly(temp);
             throw DataFileError(PathText(recordFile),
                                 "成績ファイルを戻せませんでした（" + e.description() +
                                     "）。成績ファイルはそのままです");

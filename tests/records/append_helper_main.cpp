@@ -5,6 +5,7 @@
 //                                           of a record (pupil 999) and dies by SIGKILL
 //   append_helper hold FILE MILLISECONDS    takes the writers' lock, prints "locked", holds it
 //   append_helper delete FILE N             deletes record N (the tests kill it on the way)
+//   append_helper restore FILE BACKUP       restores the backup named BACKUP (killed on the way)
 #include <signal.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 
 #include "common/clock.h"
 #include "platform/shared_file.h"
+#include "records/backups.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
 
@@ -97,6 +99,11 @@ int main(int argc, char** argv) {
         if (mode == "delete" && argc == 4) {
             QuickWaiter waiter;
             DeleteScoreRecord(argv[2], std::strtoull(argv[3], nullptr, 10), waiter);
+            return 0;
+        }
+        if (mode == "restore" && argc == 4) {
+            QuickWaiter waiter;
+            RestoreBackup(argv[2], argv[3], SystemClock().Now(), waiter);
             return 0;
         }
         if (mode == "hold" && argc == 4) {
