@@ -720,14 +720,15 @@ RecordFileSummary SummariseRecordFile(const fs::path& recordFile) {
     return s;
 }
 
-std::string BackupListLine(const BackupInfo& info) {
+std::string BackupListLine(const BackupInfo& info, bool withProblem) {
     std::string line = WhenText(info.Name) + "  " + KindLabel(info.Name.Kind) + "  記録" +
                        std::to_string(info.RecordCount) + "件  最後の記録 " +
                        DateOrNone(info.LastRecordDate);
+    const std::string problem = withProblem ? "（" + info.Problem + "）" : std::string();
     if (info.Check == BackupCheck::Damaged) {
-        line += "  ×壊れています（" + info.Problem + "）";
+        line += "  ×壊れています" + problem;
     } else if (info.Check == BackupCheck::Unchecked) {
-        line += "  ×確かめられません（" + info.Problem + "）";
+        line += "  ×確かめられません" + problem;
     }
     return line;
 }
@@ -737,8 +738,8 @@ std::string RestoreQuestion(const BackupInfo& backup, const RecordFileSummary& n
     if (backup.Name.Kind != BackupKind::Daily) {
         when += " " + FormatClockTime(backup.Name.Time);
     }
-    std::string text = "成績ファイルを " + when + " のバックアップ（" + backup.FileName +
-                       "）に戻します。\n" + "いまの記録: " + std::to_string(now.RecordCount) +
+    std::string text = "成績ファイルを " + when + " のバックアップに戻します。\n" +
+                       "バックアップ: " + backup.FileName + "\n" + "いまの記録: " + std::to_string(now.RecordCount) +
                        "件（最後の記録 " + DateOrNone(now.LastRecordDate) + "）\n" +
                        "戻したあと: " + std::to_string(backup.RecordCount) + "件（最後の記録 " +
                        DateOrNone(backup.LastRecordDate) + "）\n";

@@ -135,8 +135,8 @@ struct RecordFileSummary {
 RecordFileSummary SummariseRecordFile(const std::filesystem::path& recordFile);
 
 // One line of the list: date and time, kind, record count, last record's date, and the mark
-// of a damaged backup.
-std::string BackupListLine(const BackupInfo& info);
+// of a damaged backup (with what is wrong when withProblem).
+std::string BackupListLine(const BackupInfo& info, bool withProblem = true);
 // The confirmation's text: what the file holds now and what it will hold.
 std::string RestoreQuestion(const BackupInfo& backup, const RecordFileSummary& now);
 
