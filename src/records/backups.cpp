@@ -177,9 +177,10 @@ void EnsureFolder(const fs::path& folder) {
     }
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
-        throw DataFileError(PathText(folder), "バックアップのフォルダを作れませんでした（" +
-                                                  (ec ? ec.message() : std::string("同じ名前のファイルがあります")) +
-                                                  "）");
+        throw DataFileError(PathText(folder),
+                            "バックアップのフォルダを作れませんでした（" +
+                                (ec ? ec.message() : std::string("同じ名前のファイルがあります")) +
+                                "）");
     }
 }
 
@@ -214,8 +215,8 @@ void LogFailure(const fs::path& recordFile, double now, const std::string& fileN
                 std::size_t start = 0;
                 while (start < text.size()) {
                     std::size_t end = text.find('\n', start);
-                    std::string line =
-                        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+                    std::string line = text.substr(
+                        start, end == std::string::npos ? std::string::npos : end - start);
                     if (!line.empty() && line.back() == '\r') {
                         line.pop_back();
                     }
@@ -470,8 +471,8 @@ std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, 
         if (b.Kind != BackupKind::Daily || DaySerial(b.Day) < yearAgo) {
             return false;
         }
-        const auto it = firstOfMonth.find(
-            std::make_tuple(static_cast<int>(b.File), b.Day.year, b.Day.month));
+        const auto it =
+            firstOfMonth.find(std::make_tuple(static_cast<int>(b.File), b.Day.year, b.Day.month));
         return it != firstOfMonth.end() && it->second == DaySerial(b.Day);
     };
     std::vector<std::string> remove;
@@ -484,7 +485,8 @@ std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, 
         if (!EndsWith(name, kBackupCheckSuffix)) {
             continue;
         }
-        const std::string base = name.substr(0, name.size() - std::string_view(kBackupCheckSuffix).size());
+        const std::string base =
+            name.substr(0, name.size() - std::string_view(kBackupCheckSuffix).size());
         const auto parsed = ParseBackupFileName(base);
         if (!parsed) {
             continue;
@@ -544,11 +546,13 @@ bool TakeDailyBackup(const fs::path& recordFile, double now) noexcept {
         EnsureFolder(folder);
         BackupName settings = scores;
         settings.File = BackedUpFile::Settings;
-        const fs::path settingsFile = recordFile.parent_path() / PathFromText(kLevelSettingsFileName);
+        const fs::path settingsFile =
+            recordFile.parent_path() / PathFromText(kLevelSettingsFileName);
         const fs::path settingsBackup = folder / PathFromText(BackupFileName(settings));
         try {
             if (!fs::exists(settingsBackup, ec)) {
-                if (auto settingsBytes = ReadIfThere(settingsFile); settingsBytes && !settingsBytes->empty()) {
+                if (auto settingsBytes = ReadIfThere(settingsFile);
+                    settingsBytes && !settingsBytes->empty()) {
                     WriteCheckedCopy(settingsBackup, *settingsBytes);
                 }
             }
@@ -577,7 +581,8 @@ bool TakeDailyBackup(const fs::path& recordFile, double now) noexcept {
             try {
                 SharedFile::Remove(folder / PathFromText(name));
             } catch (const FileOperationError& e) {
-                LogFailure(recordFile, now, name, "古いバックアップを消せませんでした（" + e.description() + "）");
+                LogFailure(recordFile, now, name,
+                           "古いバックアップを消せませんでした（" + e.description() + "）");
             }
         }
     } catch (...) {
@@ -658,7 +663,9 @@ bool HasChangeBackupOn(const fs::path& recordFile, CivilDate day) {
         const auto parsed = ParseBackupFileName(name);
         if (parsed && parsed->Kind == BackupKind::BeforeChange && parsed->Day == day) {
             std::error_code ec;
-            if (fs::exists(Sibling(BackupFolderOf(recordFile) / PathFromText(name), kBackupCheckSuffix), ec)) {
+            if (fs::exists(
+                    Sibling(BackupFolderOf(recordFile) / PathFromText(name), kBackupCheckSuffix),
+                    ec)) {
                 return true;
             }
         }
@@ -671,8 +678,9 @@ BackupInfo InspectBackup(const fs::path& recordFile, std::string_view fileName) 
     const auto parsed = ParseBackupFileName(fileName);
     std::error_code ec;
     if (!parsed || parsed->File != BackedUpFile::Scores || !fs::is_regular_file(path, ec)) {
-        throw DataFileError(PathText(path), "成績ファイルのバックアップがありません（kagaku-admin "
-                                            "backups で一覧を表示します）");
+        throw DataFileError(PathText(path),
+                            "成績ファイルのバックアップがありません（kagaku-admin "
+                            "backups で一覧を表示します）");
     }
     Inspected r = InspectFile(path);
     BackupInfo info;
@@ -699,9 +707,10 @@ std::vector<BackupInfo> ListBackups(const fs::path& recordFile) {
     }
     std::sort(list.begin(), list.end(), [](const BackupInfo& a, const BackupInfo& b) {
         auto key = [](const BackupInfo& i) {
-            return std::make_tuple(DaySerial(i.Name.Day),
-                                   i.Name.Kind == BackupKind::Daily ? -1 : TimeFraction(i.Name.Time),
-                                   i.Name.Serial, i.FileName);
+            return std::make_tuple(
+                DaySerial(i.Name.Day),
+                i.Name.Kind == BackupKind::Daily ? -1 : TimeFraction(i.Name.Time), i.Name.Serial,
+                i.FileName);
         };
         return key(a) > key(b);
     });
@@ -739,8 +748,9 @@ std::string RestoreQuestion(const BackupInfo& backup, const RecordFileSummary& n
         when += " " + FormatClockTime(backup.Name.Time);
     }
     std::string text = "成績ファイルを " + when + " のバックアップに戻します。\n" +
-                       "バックアップ: " + backup.FileName + "\n" + "いまの記録: " + std::to_string(now.RecordCount) +
-                       "件（最後の記録 " + DateOrNone(now.LastRecordDate) + "）\n" +
+                       "バックアップ: " + backup.FileName + "\n" +
+                       "いまの記録: " + std::to_string(now.RecordCount) + "件（最後の記録 " +
+                       DateOrNone(now.LastRecordDate) + "）\n" +
                        "戻したあと: " + std::to_string(backup.RecordCount) + "件（最後の記録 " +
                        DateOrNone(backup.LastRecordDate) + "）\n";
     if (now.RecordCount > backup.RecordCount) {
@@ -764,7 +774,8 @@ RestoreOutcome RestoreBackup(const fs::path& recordFile, std::string_view fileNa
     RunUnderWritersLock(recordFile, waiter, [&](SharedFile& f) {
         const Inspected backup = InspectFile(backupPath);
         if (backup.Check != BackupCheck::Good) {
-            throw DataFileError(PathText(backupPath), "このバックアップは戻せません: " + backup.Problem);
+            throw DataFileError(PathText(backupPath),
+                                "このバックアップは戻せません: " + backup.Problem);
         }
         const std::string current = ReadAllOf(f);
         outcome.RecordsBefore = current.size() / kScoreRecordSize;
@@ -776,9 +787,9 @@ RestoreOutcome RestoreBackup(const fs::path& recordFile, std::string_view fileNa
             RenameInto(temp, recordFile);
         } catch (const FileOperationError& e) {
             RemoveQuietly(temp);
-            throw DataFileError(PathText(recordFile),
-                                "成績ファイルを戻せませんでした（" + e.description() +
-                                    "）。成績ファイルはそのままです");
+            throw DataFileError(PathText(recordFile), "成績ファイルを戻せませんでした（" +
+                                                          e.description() +
+                                                          "）。成績ファイルはそのままです");
         }
         outcome.RecordsAfter = backup.RecordCount;
     });

@@ -54,8 +54,7 @@ QLabel* TextLabel(const char* name, QWidget* parent, int size = 18) {
 QString SummaryText(const RecordFileSummary& now) {
     return QStringLiteral("いまの成績ファイル: 記録%1件（最後の記録 %2）")
         .arg(now.RecordCount)
-        .arg(now.LastRecordDate ? Q(FormatSlashDate(*now.LastRecordDate))
-                                : QStringLiteral("なし"));
+        .arg(now.LastRecordDate ? Q(FormatSlashDate(*now.LastRecordDate)) : QStringLiteral("なし"));
 }
 
 }  // namespace
@@ -216,9 +215,8 @@ void BackupRestoreDialog::AskToRestore() {
     }
     if (b->Check != BackupCheck::Good) {
         status_->setText(Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
-        Q_EMIT refused(
-            Q(PathText(BackupFolderOf(inputs_.RecordFile) / PathFromText(b->FileName))) +
-            QStringLiteral(" は戻せません: ") + Q(b->Problem));
+        Q_EMIT refused(Q(PathText(BackupFolderOf(inputs_.RecordFile) / PathFromText(b->FileName))) +
+                       QStringLiteral(" は戻せません: ") + Q(b->Problem));
         return;
     }
     question_->setText(Q(RestoreQuestion(*b, inputs_.Now)));
@@ -264,8 +262,9 @@ void BackupRestoreDialog::TryRestore() {
         }
         restoring_ = false;
         finished_ = true;
-        const QString message = QStringLiteral("戻せませんでした。成績ファイルはそのままです。\n\n"
-                                               "ファイル: %1\n問題: %2")
+        const QString message = QStringLiteral(
+                                    "戻せませんでした。成績ファイルはそのままです。\n\n"
+                                    "ファイル: %1\n問題: %2")
                                     .arg(Q(e.file()), Q(e.problem()));
         Report(QStringLiteral("戻せませんでした"), message);
         Q_EMIT failed(message);
@@ -273,7 +272,8 @@ void BackupRestoreDialog::TryRestore() {
     }
     restoring_ = false;
     finished_ = true;
-    Report(QStringLiteral("戻しました"), QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
+    Report(QStringLiteral("戻しました"),
+           QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
                           "として残しました。それに戻せば、いまの操作を取り消せます。")
                .arg(Q(confirmedName_))
                .arg(outcome.RecordsBefore)

@@ -98,10 +98,10 @@ TEST_F(BackupTool, BackupsListsEachWithCountsAndMarksTheDamagedOne) {
     fs::resize_file(backups_ / PathFromText(kCut), 100);
     const ToolResult r = Run({"backups"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              std::string(kCut) + "  2026/11/21           毎日　  記録2件  最後の記録 2026/11/20"
-                                  "  ×壊れています（長さが違います（132バイトのはずが100バイト））\n" +
-                  kGood + "  2026/11/20           毎日　  記録3件  最後の記録 2026/11/20\n");
+    EXPECT_EQ(r.out, std::string(kCut) +
+                         "  2026/11/21           毎日　  記録2件  最後の記録 2026/11/20"
+                         "  ×壊れています（長さが違います（132バイトのはずが100バイト））\n" +
+                         kGood + "  2026/11/20           毎日　  記録3件  最後の記録 2026/11/20\n");
 }
 
 // Refusals leave the score file exactly as it was, each with one line on standard error.
@@ -118,10 +118,7 @@ TEST_F(BackupTool, RestoreRefusesWithoutConfirmationOrOnADamagedBackup) {
         std::string inMessage;
     };
     const Case cases[] = {
-        {"a restore from a script runs without --yes",
-         {"restore", "--backup", kGood},
-         2,
-         "--yes"},
+        {"a restore from a script runs without --yes", {"restore", "--backup", kGood}, 2, "--yes"},
         {"a damaged backup is restored, or the message does not name it",
          {"restore", "--backup", kCut, "--yes"},
          1,

@@ -63,7 +63,8 @@ TEST(BackupNames, NamesAndTheirPartsMatchBothWays) {
         BackupName parts;
     };
     const Case cases[] = {
-        {"成績累積データ_20261209.dat", {BackedUpFile::Scores, BackupKind::Daily, {2026, 12, 9}, {}, 0}},
+        {"成績累積データ_20261209.dat",
+         {BackedUpFile::Scores, BackupKind::Daily, {2026, 12, 9}, {}, 0}},
         {"タイム回数データ_20261209.txt",
          {BackedUpFile::Settings, BackupKind::Daily, {2026, 12, 9}, {}, 0}},
         {"成績累積データ_20260101_000501_変更前.dat",
@@ -78,15 +79,15 @@ TEST(BackupNames, NamesAndTheirPartsMatchBothWays) {
         EXPECT_EQ(*parsed, c.parts) << c.name;
     }
     // Each catches a parser that takes a stranger (or a temporary or check file) for a backup.
-    for (const char* stranger : {"成績累積データ.dat", "成績累積データ_20261209.dat.tmp",
-                                 "成績累積データ_20261209.dat.check", "成績累積データ_20261309.dat",
-                                 "成績累積データ_20260230.dat", "成績累積データ_2026129.dat",
-                                 "成績累積データ_20261209_246000_変更前.dat",
-                                 "成績累積データ_20261209_120000.dat",
-                                 "成績累積データ_20261209_120000_変更前_1.dat",
-                                 "成績累積データ_20261209_120000_変更前_02.dat",
-                                 "タイム回数データ_20261209_120000_変更前.txt",
-                                 "タイム回数データ_20261209.dat", "memo.txt"}) {
+    for (const char* stranger :
+         {"成績累積データ.dat", "成績累積データ_20261209.dat.tmp",
+          "成績累積データ_20261209.dat.check", "成績累積データ_20261309.dat",
+          "成績累積データ_20260230.dat", "成績累積データ_2026129.dat",
+          "成績累積データ_20261209_246000_変更前.dat", "成績累積データ_20261209_120000.dat",
+          "成績累積データ_20261209_120000_変更前_1.dat",
+          "成績累積データ_20261209_120000_変更前_02.dat",
+          "タイム回数データ_20261209_120000_変更前.txt", "タイム回数データ_20261209.dat",
+          "memo.txt"}) {
         EXPECT_FALSE(ParseBackupFileName(stranger)) << stranger;
     }
 }
@@ -144,7 +145,8 @@ TEST(BackupRetention, KeepsThirtyDaysAndTheFirstOfEachMonthForAYear) {
     // Over a whole year of daily backups: 30 days plus one per earlier month of the year.
     std::vector<std::string> year;
     for (long long s = DaySerial({2025, 1, 1}); s <= DaySerial({2026, 12, 10}); ++s) {
-        year.push_back(BackupFileName({BackedUpFile::Scores, BackupKind::Daily, DateFromSerial(s), {}, 0}));
+        year.push_back(
+            BackupFileName({BackedUpFile::Scores, BackupKind::Daily, DateFromSerial(s), {}, 0}));
     }
     const auto removed = BackupsToRemove(year, {2026, 12, 10});
     EXPECT_EQ(year.size() - removed.size(), 30u + 11u);  // Dec 2025 falls before 2025-12-10
@@ -277,8 +279,7 @@ TEST_F(DailyBackup, OldBackupsGoAfterTheNewOneAndTheLogStaysShort) {
     for (int i = 0; i < 30; ++i) {
         Finish(50 + i);
     }
-    const std::string log = Cp932ToUtf8(
-        testing::ReadBytes(dir_ / kBackupFailureLogName), "log");
+    const std::string log = Cp932ToUtf8(testing::ReadBytes(dir_ / kBackupFailureLogName), "log");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'),
               static_cast<std::ptrdiff_t>(kBackupFailureLogLines));
 }
@@ -384,9 +385,9 @@ TEST(BackupRestore, AppendsDuringARestoreAreNeverLost) {
                      testing::RecordFileBytes(old));
     std::vector<std::unique_ptr<testing::ChildProcess>> pcs;
     for (int pc = 0; pc < kPcs; ++pc) {
-        pcs.push_back(std::make_unique<testing::ChildProcess>(std::vector<std::string>{
-            KAGAKU_HELPER_append_helper, "append", file.string(), std::to_string(100 + pc),
-            std::to_string(kEach)}));
+        pcs.push_back(std::make_unique<testing::ChildProcess>(
+            std::vector<std::string>{KAGAKU_HELPER_append_helper, "append", file.string(),
+                                     std::to_string(100 + pc), std::to_string(kEach)}));
     }
     // Every PC is appending by now.
     for (auto& pc : pcs) {

@@ -94,8 +94,8 @@ bool LabelsFit(QWidget* dialog) {
     for (QLabel* label : dialog->findChildren<QLabel*>()) {
         if (!label->isVisible())
             continue;
-        const int needed = label->wordWrap() ? label->heightForWidth(label->width())
-                                             : label->sizeHint().height();
+        const int needed =
+            label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
         if (needed > label->height() + 2 || label->geometry().right() > dialog->width()) {
             qWarning("%s needs %d pixels, has %d", qPrintable(label->objectName()), needed,
                      label->height());
@@ -119,9 +119,10 @@ private Q_SLOTS:
         h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}, {5, 2, 83, 0}, {6, 3, 94, 0}});
         WriteBackups(h.RecordFile());
         const fs::path log = BackupFolderOf(h.RecordFile()) / fs::u8path(kBackupFailureLogName);
-        WriteFileAtomically(log, Utf8ToCp932("2026/06/10 9:00:00 成績累積データ_20260610.dat: "
-                                             "バックアップを書けませんでした（ディスクがいっぱいです）\r\n",
-                                             ""));
+        WriteFileAtomically(
+            log, Utf8ToCp932("2026/06/10 9:00:00 成績累積データ_20260610.dat: "
+                             "バックアップを書けませんでした（ディスクがいっぱいです）\r\n",
+                             ""));
         const std::string before = testing::ReadBytes(h.RecordFile());
         h.Start();
         auto* menu = testing::SignIn(h, QStringLiteral("先生"));
@@ -154,8 +155,8 @@ private Q_SLOTS:
                           list->visualItemRect(list->item(0)).center());
         Click(In<QPushButton>(dialog, "RestoreButton"));
         QCOMPARE(refused.count(), 1);
-        QVERIFY(refused.at(0).at(0).toString().contains(QString::fromStdString(
-            PathText(BackupFolderOf(h.RecordFile()) / fs::u8path(kCut)))));
+        QVERIFY(refused.at(0).at(0).toString().contains(
+            QString::fromStdString(PathText(BackupFolderOf(h.RecordFile()) / fs::u8path(kCut)))));
         QVERIFY(In<QLabel>(dialog, "BackupStatus")->text().contains(QStringLiteral("戻せません")));
         QCOMPARE(In<QStackedWidget>(dialog, "BackupPages")->currentIndex(), 0);
         QVERIFY(LabelsFit(dialog));
@@ -167,8 +168,9 @@ private Q_SLOTS:
         Click(In<QPushButton>(dialog, "RestoreButton"));
         QCOMPARE(In<QStackedWidget>(dialog, "BackupPages")->currentIndex(), 1);
         const QString question = In<QLabel>(dialog, "RestoreQuestion")->text();
-        QVERIFY2(question.contains(QStringLiteral("いまの記録: 5件（最後の記録 2026/06/10）\n戻したあと: "
-                                                  "3件（最後の記録 2026/05/30）\n2件の記録がなくなります。")),
+        QVERIFY2(question.contains(
+                     QStringLiteral("いまの記録: 5件（最後の記録 2026/06/10）\n戻したあと: "
+                                    "3件（最後の記録 2026/05/30）\n2件の記録がなくなります。")),
                  qPrintable(question));
         QVERIFY(LabelsFit(dialog));
         SaveWithDialog(menu, dialog, "backup_restore_confirm");
@@ -182,7 +184,9 @@ private Q_SLOTS:
         const auto saved = SavedBeforeRestore(h.RecordFile());
         QCOMPARE(saved.size(), std::size_t{1});
         QCOMPARE(testing::ReadBytes(BackupFolderOf(h.RecordFile()) / fs::u8path(saved[0])), before);
-        QVERIFY(In<QLabel>(dialog, "RestoreOutcome")->text().contains(QString::fromStdString(saved[0])));
+        QVERIFY(In<QLabel>(dialog, "RestoreOutcome")
+                    ->text()
+                    .contains(QString::fromStdString(saved[0])));
         SaveWithDialog(menu, dialog, "backup_restore_done");
 
         QPointer<QWidget> oldMenu(menu);
@@ -212,7 +216,9 @@ private Q_SLOTS:
         auto* confirm = In<QPushButton>(&dialog, "ConfirmRestore");
         Click(confirm);
         QVERIFY(In<QTimer>(&dialog, "RestoreRetry")->isActive());
-        QVERIFY(In<QLabel>(&dialog, "RestoreQuestion")->text().contains(QStringLiteral("待っています")));
+        QVERIFY(In<QLabel>(&dialog, "RestoreQuestion")
+                    ->text()
+                    .contains(QStringLiteral("待っています")));
         QVERIFY(!confirm->isEnabled());
         QMetaObject::invokeMethod(confirm, &QPushButton::click);  // a press while waiting
         Click(In<QPushButton>(&dialog, "CancelRestore"));
@@ -281,7 +287,8 @@ private Q_SLOTS:
         }
         QCOMPARE(copies.size(), std::size_t{1});
         QCOMPARE(copies[0], std::string("成績累積データ_20260610_153000_変更前.dat"));
-        QCOMPARE(testing::ReadBytes(BackupFolderOf(h.RecordFile()) / fs::u8path(copies[0])), before);
+        QCOMPARE(testing::ReadBytes(BackupFolderOf(h.RecordFile()) / fs::u8path(copies[0])),
+                 before);
     }
 };
 

@@ -31,7 +31,8 @@ ScoreRecordBytes CurrentBytes(const std::filesystem::path& file, std::uint64_t n
 void BackUpBeforeFirstChangeOfDay(const std::filesystem::path& file, RecordFileWaiter& waiter) {
     SystemClock clock;
     if (!HasChangeBackupOn(file, clock.TodayDate())) {
-        const std::string name = TakeTimedBackup(file, BackupKind::BeforeChange, clock.Now(), waiter);
+        const std::string name =
+            TakeTimedBackup(file, BackupKind::BeforeChange, clock.Now(), waiter);
         std::cout << "変更の前にバックアップしました: " << name << "\n";
     }
 }
