@@ -1,5 +1,6 @@
 #include "records/finished_run.h"
 
+#include "records/backups.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
 #include "state/shared_state.h"
@@ -38,8 +39,10 @@ std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& cloc
     }
 
     const ScoreRecord record = MakeRunRecord(clock, pupil, current, time, state.SchoolCode);
-    const std::uint64_t written =
-        AppendScoreRecord(ScoreRecordPath(state.ProgramDataFolder), record, waiter);
+    // The first append of the day, on any PC, backs the files up first (under the lock).
+    const auto file = ScoreRecordPath(state.ProgramDataFolder);
+    const std::uint64_t written = AppendScoreRecord(
+        file, record, waiter, [&] { TakeDailyBackup(file, record.RunDate + record.RunTimeOfDay); });
 
     // The school's best is beaten by whoever runs faster, whatever the pupil's number: only the
     // rebuild of LevelBestTime leaves pupils above 1000 out.

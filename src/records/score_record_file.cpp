@@ -277,7 +277,8 @@ ScoreRecord ReadScoreRecord(const fs::path& file, std::uint64_t n) {
 }
 
 std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
-                                RecordFileWaiter& waiter) {
+                                RecordFileWaiter& waiter,
+                                const std::function<void()>& beforeWrite) {
     const ScoreRecordBytes bytes = EncodeScoreRecord(record);
     std::optional<std::uint64_t> writtenAt;  // the record number of a write that was not undone
     return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
@@ -288,6 +289,9 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
         if (writtenAt && *writtenAt <= whole && RecordHolds(f, busy, *writtenAt, bytes)) {
             Patiently(busy, [&] { f.Sync(); });
             return *writtenAt;
+        }
+        if (beforeWrite) {
+            beforeWrite();
         }
         writtenAt = whole + 1;
         try {
@@ -308,6 +312,11 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
         }
         return whole + 1;
     });
+}
+
+void RunUnderWritersLock(const fs::path& file, RecordFileWaiter& waiter,
+                         const std::function<void(SharedFile&)>& work) {
+    UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait&) { work(f); });
 }
 
 InterruptedDeletion FinishInterruptedDeletion(const fs::path& file, RecordFileWaiter& waiter) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -62,8 +63,18 @@ ScoreRecord ReadScoreRecord(const std::filesystem::path& file, std::uint64_t n);
 // after an error that waiting does not mend, asks the waiter whether to try again. Returns the
 // record's number. Throws DataFileError when the waiter gives up (with the message
 // "成績ランダムファイル記録" and the error's description).
+// beforeWrite, when given, runs with the lock held just before the record is written (the
+// daily backup); it must not throw, and may run again when the append starts over.
 std::uint64_t AppendScoreRecord(const std::filesystem::path& file, const ScoreRecord& record,
-                                RecordFileWaiter& waiter);
+                                RecordFileWaiter& waiter,
+                                const std::function<void()>& beforeWrite = {});
+
+class SharedFile;
+// Runs work with the writers' lock held on the record file, as an append does (a restore,
+// which replaces the whole file, and the backup before a teacher's change). work gets the
+// locked file and must be safe to run again from the start after an error.
+void RunUnderWritersLock(const std::filesystem::path& file, RecordFileWaiter& waiter,
+                         const std::function<void(SharedFile&)>& work);
 
 // The copy a deletion keeps beside the record file while it moves records: the records after
 // the deleted one, then a 32-byte trailer (a mark, the number of the deleted record, the file's

@@ -39,6 +39,7 @@ SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chose
     state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
     // The teacher's password is asked again in every sign-in.
     state.TeacherPassword.Given = false;
+    state.ChangeBackupTaken = false;
     return SignInResult::SignedIn;
 }
 

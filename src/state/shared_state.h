@@ -26,6 +26,9 @@ struct SharedState {
     std::int32_t SignInSeconds = 0;
     // The teacher's password: given in this sign-in, and the wrong entries of the program run.
     admin::TeacherPasswordAttempts TeacherPassword;
+    // The record manager has kept a copy of the score file before its first change in this
+    // sign-in (so that a teacher's mistake can be undone); reset when someone signs in.
+    bool ChangeBackupTaken = false;
 
     // The level catalogue.
     std::int16_t CurrentLevel = 0;

@@ -1,9 +1,13 @@
 #include "ui/data_panel.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "records/backups.h"
+#include "records/score_record_file.h"
+#include "ui/backup_restore_dialog.h"
 #include "ui/frmdata.h"
 #include "ui/frmtimedata.h"
 #include "ui/look.h"
@@ -27,6 +31,13 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     panel_->setFrameShape(QFrame::Box);
     panel_->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(panel_);
+    backupFailure_ = PlainLabel(QString(), panel_);
+    backupFailure_->setObjectName("BackupFailureNotice");
+    backupFailure_->setFont(UiFont(14));
+    backupFailure_->setWordWrap(true);
+    backupFailure_->setStyleSheet("color: #B00000;");
+    backupFailure_->hide();
+    layout->addWidget(backupFailure_);
     const QString captions[] = {QStringLiteral("データ変更"),
                                 QStringLiteral("合格タイムデータ変更")};
     for (int i = 0; i < 2; ++i) {
@@ -37,6 +48,16 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
         connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
         layout->addWidget(open);
     }
+    auto* restore = new QPushButton(QStringLiteral("バックアップから戻す"), panel_);
+    restore->setObjectName("Command10_2");
+    restore->setFont(UiFont(18));
+    restore->setMinimumSize(Scaled(260), Scaled(44));
+    connect(restore, &QPushButton::clicked, this, [this] {
+        // After a restore the menu is shown afresh, on the restored records.
+        OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.state().ProgramDataFolder),
+                                program_.clock(), [this] { program_.ShowLevelMenu(); });
+    });
+    layout->addWidget(restore);
     auto* back = new QPushButton(QStringLiteral("戻る"), panel_);
     back->setObjectName("Command12");
     back->setFont(UiFont(18));
@@ -60,6 +81,12 @@ void DataPanel::AskThenShowPanel() {
 }
 
 void DataPanel::ShowPanel() {
+    const auto failure =
+        UnresolvedBackupFailure(ScoreRecordPath(program_.state().ProgramDataFolder));
+    backupFailure_->setText(failure ? QStringLiteral("バックアップに失敗しています: ") + Q(*failure)
+                                    : QString());
+    backupFailure_->setMaximumWidth(Scaled(420));
+    backupFailure_->setVisible(failure.has_value());
     panel_->adjustSize();
     panel_->move((menu_->width() - panel_->width()) / 2, (menu_->height() - panel_->height()) / 3);
     panel_->show();

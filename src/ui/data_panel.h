@@ -2,11 +2,14 @@
 // The teacher's data panel of the level menu: the button Command8 ("データ処理"), shown only to
 // the teacher, opens Picture7 with the two administration screens and "戻る". While the panel
 // shows, the menu's start buttons and keys start nothing. While a teacher's password is set,
-// the panel asks for it first (teacher_password_dialog.h).
+// the panel asks for it first (teacher_password_dialog.h). Its fourth button opens the
+// backups of the score file (backup_restore_dialog.h), and a daily backup that failed is shown
+// above the buttons.
 
 #include <QObject>
 
 class QFrame;
+class QLabel;
 class QPushButton;
 class QWidget;
 
@@ -34,6 +37,7 @@ private:
     QWidget* menu_;
     QPushButton* button_;  // Command8
     QFrame* panel_;        // Picture7
+    QLabel* backupFailure_;  // BackupFailureNotice
     bool opening_ = false;
 };
 

@@ -16,6 +16,7 @@
 #include "common/errors.h"
 #include "common/text_ops.h"
 #include "platform/shared_file.h"
+#include "records/backups.h"
 #include "ui/look.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
@@ -300,6 +301,12 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
     RecordChange result = RecordChange::RecordDiffers;
     try {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
+        // The first change of a sign-in keeps the file as it was; without that copy nothing
+        // is changed.
+        if (!program_.state().ChangeBackupTaken) {
+            TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, program_.clock().Now(), waiter);
+            program_.state().ChangeBackupTaken = true;
+        }
         result = change(waiter);
     } catch (const DataFileError& e) {
         if (IsClosed(self))

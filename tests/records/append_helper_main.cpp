@@ -5,6 +5,7 @@
 //                                           of a record (pupil 999) and dies by SIGKILL
 //   append_helper hold FILE MILLISECONDS    takes the writers' lock, prints "locked", holds it
 //   append_helper delete FILE N             deletes record N (the tests kill it on the way)
+//   append_helper restore FILE BACKUP       restores the backup named BACKUP (killed on the way)
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -23,6 +24,7 @@
 #include "common/files.h"
 #include "platform/console.h"
 #include "platform/shared_file.h"
+#include "records/backups.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
 
@@ -125,6 +127,11 @@ int main(int argc, char** argv) {
             QuickWaiter waiter;
             DeleteScoreRecord(PathFromText(args[2]), std::strtoull(args[3].c_str(), nullptr, 10),
                               waiter);
+            return 0;
+        }
+        if (mode == "restore" && argc == 4) {
+            QuickWaiter waiter;
+            RestoreBackup(PathFromText(args[2]), args[3], SystemClock().Now(), waiter);
             return 0;
         }
         if (mode == "hold" && argc == 4) {

@@ -29,6 +29,11 @@ CommandAction DeclareList(CLI::App& command);
 CommandAction DeclareRewrite(CLI::App& command);
 CommandAction DeclareDelete(CLI::App& command);
 
+// The score file's backups (backup_commands.cpp): backups lists them with their record counts
+// and checks, restore --backup NAME [--yes] puts one back after a confirmation.
+CommandAction DeclareBackups(CLI::App& command);
+CommandAction DeclareRestore(CLI::App& command);
+
 // The teacher's password (password_commands.cpp): set asks for it twice (without echo on a
 // terminal, two lines of standard input otherwise); clear removes it.
 CommandAction DeclareSetTeacherPassword(CLI::App& command);

@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "platform/shared_file.h"
+#include "records/backups.h"
 #include "records/score_record_file.h"
 #include "tools/admin/admin_commands.h"
 #include "tools/admin/console_waiter.h"
@@ -22,6 +23,17 @@ ScoreRecordBytes CurrentBytes(const std::filesystem::path& file, std::uint64_t n
         return EncodeScoreRecord(ReadScoreRecord(file, n));
     } catch (const FileOperationError& e) {
         throw DataFileError(PathText(file), e.description());
+    }
+}
+
+// The day's first change from the console keeps the file as it was, so that a mistake can be
+// undone with restore.
+void BackUpBeforeFirstChangeOfDay(const std::filesystem::path& file, RecordFileWaiter& waiter) {
+    SystemClock clock;
+    if (!HasChangeBackupOn(file, clock.TodayDate())) {
+        const std::string name =
+            TakeTimedBackup(file, BackupKind::BeforeChange, clock.Now(), waiter);
+        std::cout << "変更の前にバックアップしました: " << name << "\n";
     }
 }
 
@@ -84,6 +96,7 @@ CommandAction DeclareRewrite(CLI::App& command) {
             record.Seconds = static_cast<std::int32_t>(v->seconds);
         }
         ConsoleWaiter waiter;
+        BackUpBeforeFirstChangeOfDay(file, waiter);
         if (RewriteScoreRecord(file, n, record, waiter, &before) != RecordChange::Done) {
             RecordMoved(file, n);
         }
@@ -100,6 +113,7 @@ CommandAction DeclareDelete(CLI::App& command) {
         const auto file = ScoreRecordPath(state.ProgramDataFolder);
         const ScoreRecordBytes before = CurrentBytes(file, n);
         ConsoleWaiter waiter;
+        BackUpBeforeFirstChangeOfDay(file, waiter);
         if (DeleteScoreRecord(file, n, waiter, &before) != RecordChange::Done) {
             RecordMoved(file, n);
         }

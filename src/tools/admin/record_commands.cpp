@@ -16,6 +16,7 @@
 #include "common/text_ops.h"
 #include "platform/shared_file.h"
 #include "records/aggregation.h"
+#include "records/backups.h"
 #include "records/run_points.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
@@ -193,8 +194,10 @@ CommandAction DeclareAddRun(CLI::App& command) {
         const ScoreRecord record =
             MakeRunRecord(clock, static_cast<int>(v->pupil), static_cast<int>(v->level),
                           static_cast<std::int32_t>(v->seconds), state.SchoolCode);
-        const std::uint64_t n =
-            AppendScoreRecord(ScoreRecordPath(state.ProgramDataFolder), record, waiter);
+        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const std::uint64_t n = AppendScoreRecord(file, record, waiter, [&] {
+            TakeDailyBackup(file, record.RunDate + record.RunTimeOfDay);
+        });
         std::cout << "記録" << n << "を追加しました\n";
         return FinishOutput();
     };

@@ -1,0 +1,89 @@
+#pragma once
+// The teacher's "バックアップから戻す": the score file's backups listed as records/backups.h
+// reads them (date, kind, record count, last record's date, damaged ones marked), and a restore
+// of the chosen one after a confirmation that says what will change. The dialog is window-modal
+// and opened with open(); it runs no event loop of its own: while another PC holds the score
+// file the restore is tried again from a timer, and meanwhile a second confirmation does
+// nothing. Each outcome is a signal; the dialog never shows another screen.
+
+#include <QDialog>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/backups.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+
+namespace kagaku {
+class Clock;
+}
+
+namespace kagaku::ui {
+
+// What the dialog shows, read before it opens.
+struct BackupRestoreInputs {
+    std::filesystem::path RecordFile;
+    std::vector<BackupInfo> Backups;
+    RecordFileSummary Now;
+    std::optional<std::string> Failure;  // a daily backup that failed, not yet settled
+    std::string Problem;                 // the backups could not be read: why (else empty)
+};
+// Reads the list, the record file's summary and the failure log; never throws.
+BackupRestoreInputs ReadBackupRestoreInputs(const std::filesystem::path& recordFile);
+
+class BackupRestoreDialog final : public QDialog {
+    Q_OBJECT
+
+public:
+    // clock names the copy kept before the restore.
+    BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock, QWidget* parent);
+
+Q_SIGNALS:
+    // The score file now holds the backup; savedAs keeps the file as it was.
+    void restored(const QString& backup, const QString& savedAs);
+    // The chosen backup is damaged or cannot be checked: nothing was changed.
+    void refused(const QString& message);
+    // The restore failed (a file problem): nothing was changed.
+    void failed(const QString& message);
+
+private:
+    void AskToRestore();  // 戻す: the confirmation, or the refusal of a damaged backup
+    void BackToList();    // やめる on the confirmation
+    void Confirmed();     // 戻す on the confirmation
+    void TryRestore();    // one try; a busy score file is tried again from the timer
+    void Report(const QString& title, const QString& text);
+    const BackupInfo* Chosen() const;
+
+    BackupRestoreInputs inputs_;
+    const Clock& clock_;
+    QStackedWidget* pages_;      // BackupPages: 0 the list, 1 the confirmation, 2 the outcome
+    QListWidget* list_;          // BackupList
+    QLabel* status_;             // BackupStatus
+    QLabel* question_;           // RestoreQuestion
+    QLabel* outcomeTitle_;       // RestoreOutcomeTitle
+    QLabel* outcome_;            // RestoreOutcome
+    QPushButton* restore_;       // RestoreButton
+    QPushButton* confirm_;       // ConfirmRestore
+    QPushButton* cancel_;        // CancelRestore
+    QTimer* retry_;              // RestoreRetry
+    std::string confirmedName_;  // the backup being restored
+    bool restoring_ = false;
+    bool finished_ = false;  // restored or failed: the dialog only closes now
+    int busyTries_ = 0;
+};
+
+// Reads the inputs and opens the dialog over parent (deleted when closed). afterRestore runs
+// once the dialog has closed after a restore (the menu shows the restored standing then).
+BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
+                                             const std::filesystem::path& recordFile,
+                                             const Clock& clock,
+                                             std::function<void()> afterRestore);
+
+}  // namespace kagaku::ui
