@@ -21,6 +21,7 @@ class QScrollBar;
 
 namespace kagaku::ui {
 class DetailView;
+class MistakeRankingPanel;
 }
 
 namespace kagaku::ui {
@@ -111,6 +112,12 @@ private:
     DetailView* detail_ = nullptr;  // Picture11
     int pointsRankingKind_ = 0;     // the points ranking last shown: 1 cumulative, 2 today's
     // ---- end of detail view ----
+
+    // ---- "よく間違える問題", opened from the teacher's data panel over the level columns ----
+    void OpenMistakeRanking();
+    bool MistakeRankingShown() const;
+    MistakeRankingPanel* mistakeRanking_ = nullptr;
+    // ---- end of よく間違える問題 ----
 };
 
 }  // namespace kagaku::ui
