@@ -44,6 +44,7 @@
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "mistakes/mistake_practice.h"
 #include "platform/program_launcher.h"
 #include "sound/cue_player.h"
 #include "state/shared_state.h"
@@ -108,6 +109,14 @@ public:
     // standing from the records and starts the level.
     void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
     // ---- end of drill and result ----
+
+    // ---- practice of mistakes (program_flow_mistakes.cpp) ----
+    enum class PracticeReturn { ResultScreen, LevelMenu };
+    // Runs the drill's practice on the subset under its practice level, recording nothing.
+    // 練習終わり (or learning the last problem) returns to the result screen it came from, kept
+    // as it was meanwhile, or to a fresh level menu.
+    void StartMistakePractice(const MistakePractice& practice, PracticeReturn back);
+    // ---- end of practice of mistakes ----
 
     // The cover shown between the drill and the result.
     void ShowBaseScreen();

@@ -29,6 +29,7 @@
 #include "ui/data_panel.h"
 #include "ui/detail_view.h"
 #include "ui/look.h"
+#include "ui/mistake_practice_offer.h"
 #include "ui/mistake_ranking_view.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
@@ -426,6 +427,35 @@ void seisekitime1::PlaceDetail() {
     detail_->setGeometry(left, top, width() - 2 * left, std::max(0, bottom - top));
 }
 
+void seisekitime1::OfferOwnMistakes() {
+    const SharedState& s = program_.state();
+    const auto offers =
+        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, s.PupilNumber, s.LevelNames,
+                         s.LevelTimed, s.LevelCount, program_.clock().TodayDate());
+    for (std::size_t i = 1; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        if (c.mistakes != nullptr) {
+            c.mistakes->deleteLater();
+            c.mistakes = nullptr;
+        }
+        const auto offer = offers.find(static_cast<int>(i));
+        if (!c.practice || offer == offers.end() || !c.start->isEnabled())
+            continue;
+        c.mistakes = new MistakePracticeOffer(offer->second, 15, c.box);
+        static_cast<QGridLayout*>(c.box->layout())->addWidget(c.mistakes, 5, 0, 1, 4,
+                                                              Qt::AlignTop);
+        MistakePracticeOffer* button = c.mistakes;
+        connect(button, &MistakePracticeOffer::asked, this, [this, button] {
+            if (starting_ || dataPanel_->IsShown() || MistakeRankingShown())
+                return;
+            starting_ = true;
+            keysReady_ = false;
+            program_.StartMistakePractice(button->practice(),
+                                          Program::PracticeReturn::LevelMenu);
+        });
+    }
+}
+
 bool seisekitime1::MistakeRankingShown() const {
     return mistakeRanking_ != nullptr && mistakeRanking_->isVisible();
 }
@@ -536,6 +566,7 @@ void seisekitime1::Refresh() {
         c.all->setText(Q(texts.AllTime));
     }
     ApplyLocks();
+    OfferOwnMistakes();
     ShowFullCover(false);
     PumpEvents();
     keysReady_ = true;

@@ -21,6 +21,7 @@ class QScrollBar;
 
 namespace kagaku::ui {
 class DetailView;
+class MistakePracticeOffer;
 class MistakeRankingPanel;
 }
 
@@ -62,6 +63,9 @@ private:
         QListWidget* list = nullptr;   // List5
         QLabel* rule = nullptr;        // Label7
         bool practice = false;
+        // "間違えた問題を練習": the pupil's own mistakes of the category, in the practice
+        // column's empty list space.
+        MistakePracticeOffer* mistakes = nullptr;
     };
 
     void BuildColumns();
@@ -115,6 +119,7 @@ private:
 
     // ---- "よく間違える問題", opened from the teacher's data panel over the level columns ----
     void OpenMistakeRanking();
+    void OfferOwnMistakes();
     bool MistakeRankingShown() const;
     MistakeRankingPanel* mistakeRanking_ = nullptr;
     // ---- end of よく間違える問題 ----
