@@ -69,31 +69,44 @@ std::u32string ToU32(std::string_view utf8) {
     return out;
 }
 
-std::string FromCodePoint(char32_t c) {
-    std::string out;
+namespace {
+
+// Appends the UTF-8 bytes of one code point.
+void AppendCodePoint(std::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        const char bytes[2] = {static_cast<char>(0xC0 | (c >> 6)),
+                               static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(bytes, 2);
     } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        const char bytes[3] = {static_cast<char>(0xE0 | (c >> 12)),
+                               static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                               static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(bytes, 3);
     } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        const char bytes[4] = {
+            static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+            static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(bytes, 4);
     }
+}
+
+}  // namespace
+
+std::string FromCodePoint(char32_t c) {
+    std::string out;
+    AppendCodePoint(out, c);
     return out;
 }
 
+// Every file read goes through here: the bytes go straight into one string, with no string
+// made per character.
 std::string FromU32(std::u32string_view text) {
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() * 3);
     for (char32_t c : text)
-        out += FromCodePoint(c);
+        AppendCodePoint(out, c);
     return out;
 }
 

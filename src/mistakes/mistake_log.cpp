@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <fstream>
 #include <system_error>
 
 #include "common/cp932.h"
@@ -77,9 +78,10 @@ void ForEachLine(std::string_view text, F&& f) {
     std::size_t start = 0;
     int number = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        // A plain scan: find_first_of searches its set once per character.
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         ++number;
         f(text.substr(start, end - start), number);
         start = end + 1;
@@ -144,15 +146,42 @@ std::optional<MistakeEntry> ParseMistakeLine(std::string_view line) {
                         std::move(fields[6])};
 }
 
-MistakeLogContents ParseMistakeLog(std::string_view bytes) {
+MistakeLogContents ParseMistakeLog(std::string_view bytes, std::optional<CivilDate> since) {
     MistakeLogContents contents;
+    // "#yyyy-mm-dd#" compares as text in date order.
+    const std::string first =
+        since ? FormatLogLine({LogDate{since->year, since->month, since->day}}) : std::string();
     auto take = [&](std::string_view line, int number) {
         if (IsBlankLine(line))
+            return;
+        if (!first.empty() && line.size() > first.size() && line[0] == '#' &&
+            line[first.size() - 1] == '#' && line.compare(0, first.size(), first) < 0)
             return;
         if (auto entry = ParseMistakeLine(line))
             contents.entries.push_back(std::move(*entry));
         else
             NoteDamaged(contents, number);
+    };
+    // The log grows in time order: the lines before `since` at its start are passed over
+    // before decoding (a date is the same bytes in code page 932), and their numbers counted.
+    int skipped = 0;
+    if (!first.empty()) {
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            const std::string_view rest = bytes.substr(at);
+            if (rest.size() <= first.size() || rest[0] != '#' || rest[first.size() - 1] != '#' ||
+                rest.compare(0, first.size(), first) >= 0)
+                break;
+            const std::size_t end = bytes.find('\n', at);
+            if (end == std::string_view::npos)
+                break;
+            at = end + 1;
+            ++skipped;
+        }
+        bytes = bytes.substr(at);
+    }
+    auto takeAfterSkipped = [&](std::string_view line, int number) {
+        take(line, number + skipped);
     };
     // A log is decoded whole (one converter for the file); only a log holding bytes that are
     // not code page 932 is decoded line by line, so those bytes cost only their own line.
@@ -166,14 +195,14 @@ MistakeLogContents ParseMistakeLog(std::string_view bytes) {
             try {
                 decoded = Cp932ToUtf8(raw, std::string());
             } catch (const DataFileError&) {
-                NoteDamaged(contents, number);
+                NoteDamaged(contents, number + skipped);
                 return;
             }
-            take(decoded, number);
+            takeAfterSkipped(decoded, number);
         });
         return contents;
     }
-    ForEachLine(text, take);
+    ForEachLine(text, takeAfterSkipped);
     return contents;
 }
 
@@ -184,17 +213,58 @@ MistakeLogContents ReadMistakeLog(const std::filesystem::path& log) {
     return ParseMistakeLog(ReadWholeFile(log));
 }
 
+MistakeLogContents ReadMistakeLogSince(const std::filesystem::path& log, const CivilDate& firstDay,
+                                       std::size_t chunkBytes) {
+    std::error_code ec;
+    if (!std::filesystem::exists(log, ec) && !ec)
+        return {};
+    const std::string file = PathText(log);
+    std::ifstream in(log, std::ios::binary);
+    if (!in)
+        return ParseMistakeLog(ReadWholeFile(log));  // throws, naming the log and the reason
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
+    const long long leewayDay = DaySerial(firstDay) - 1;
+    std::size_t want = std::max<std::size_t>(chunkBytes, 1);
+    while (true) {
+        const std::size_t start = want >= size ? 0 : size - want;
+        std::string bytes(size - start, '\0');
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(start));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!in)
+            throw DataFileError(file, "ファイルを読めません。");
+        if (start == 0)
+            return ParseMistakeLog(bytes, firstDay);
+        // The chunk begins inside a line: that part line is left to the next, larger read.
+        const std::size_t lineStart = bytes.find('\n');
+        if (lineStart != std::string::npos) {
+            const std::string_view rest = std::string_view(bytes).substr(lineStart + 1);
+            const auto firstLineDate = ParseDate(rest.substr(0, rest.find(',')));
+            if (firstLineDate && DaySerial(*firstLineDate) < leewayDay) {
+                MistakeLogContents contents = ParseMistakeLog(rest, firstDay);
+                contents.firstDamagedLines.clear();  // line numbers of a part are no use
+                return contents;
+            }
+        }
+        want *= 2;
+    }
+}
+
 std::string DamagedLinesMessage(const std::filesystem::path& log,
                                 const MistakeLogContents& contents) {
     if (contents.damagedLines == 0)
         return {};
+    const std::string count =
+        std::to_string(contents.damagedLines) + "行が壊れているため読み飛ばしました";
+    if (contents.firstDamagedLines.empty())
+        return PathText(log) + "\n" + count + "。";
     std::string lines;
     for (int n : contents.firstDamagedLines)
         lines += (lines.empty() ? "" : "、") + std::to_string(n);
     if (contents.damagedLines > static_cast<int>(contents.firstDamagedLines.size()))
         lines += "、ほか";
-    return PathText(log) + "\n" + std::to_string(contents.damagedLines) +
-           "行が壊れているため読み飛ばしました（" + lines + "行目）。";
+    return PathText(log) + "\n" + count + "（" + lines + "行目）。";
 }
 
 std::vector<PupilMistakeLog> FindMistakeLogs(std::string_view programDataFolder) {

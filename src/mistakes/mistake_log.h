@@ -64,11 +64,23 @@ struct MistakeLogContents {
 // The entries of a log's bytes. Lines that are blank are skipped; a line that is damaged
 // (including bytes that are not code page 932) is counted and skipped, and the lines after it
 // are read as usual.
-MistakeLogContents ParseMistakeLog(std::string_view bytes);
+// With `since`, a line that begins with a date before it is passed over unread (neither an
+// entry nor damage): a window's read spends nothing on the lines before it.
+MistakeLogContents ParseMistakeLog(std::string_view bytes,
+                                   std::optional<CivilDate> since = std::nullopt);
 
 // Reads a pupil's log. A missing log is an empty one (the pupil has made no mistakes yet).
 // Throws DataFileError naming the log when it exists but cannot be read.
 MistakeLogContents ReadMistakeLog(const std::filesystem::path& log);
+
+// Reads the end of a pupil's log back to the lines before firstDay: the log grows in time
+// order, so a window of days needs only its last part, however many years the log holds.
+// Reads chunkBytes from the end, then twice as much, and so on, until the first whole line
+// read is dated more than a day before firstDay (a day's leeway for PCs whose clocks differ)
+// or the whole log is read. Only the lines from firstDay on are returned. Throws as
+// ReadMistakeLog.
+MistakeLogContents ReadMistakeLogSince(const std::filesystem::path& log, const CivilDate& firstDay,
+                                       std::size_t chunkBytes = 64 * 1024);
 
 // A message naming the log and its damaged lines, or "" when none is damaged.
 std::string DamagedLinesMessage(const std::filesystem::path& log,

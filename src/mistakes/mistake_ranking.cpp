@@ -126,7 +126,8 @@ MistakeRanking BuildMistakeRanking(std::string_view programDataFolder, const Ros
     for (const PupilMistakeLog& log : LogsOfQuery(programDataFolder, roster, query)) {
         MistakeLogContents contents;
         try {
-            contents = ReadMistakeLog(log.path);
+            contents =
+                ReadMistakeLogSince(log.path, DateFromSerial(DaySerial(today) - (query.days - 1)));
         } catch (const DataFileError& e) {
             ranking.problems.push_back(e.what());
             continue;

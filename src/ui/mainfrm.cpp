@@ -12,6 +12,7 @@
 #include "common/text_ops.h"
 #include "drill/give_up.h"
 #include "drill/run_frame.h"
+#include "mistakes/mistake_notes.h"
 #include "records/finished_run.h"
 #include "state/level_catalogue.h"
 #include "ui/formula_view.h"
@@ -350,6 +351,8 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
             return;
         }
         case TimedDrill::Outcome::Wrong: {
+            if (const auto note = NoteWrongAnswer(state, *drill_, program_.clock()))
+                qWarning("%s", note->c_str());  // once per run; the drill goes on
             picture2_->SetFormula(drill_->CorrectAnswer());
             correction_->show();
             command5_->setFocus();
@@ -462,6 +465,8 @@ void MainFrm::PracticeNext() {
 
 void MainFrm::PracticeShowAnswer() {
     practice_->ShowAnswer();
+    if (const auto note = NoteRevealedAnswer(program_.state(), *practice_, program_.clock()))
+        qWarning("%s", note->c_str());  // once per run; the practice goes on
     ShowPractice();
 }
 

@@ -5,6 +5,7 @@
 #include "common/errors.h"
 #include "drill/problem_set.h"
 #include "drill/run_frame.h"
+#include "mistakes/mistake_notes.h"
 #include "records/aggregation.h"
 #include "state/level_catalogue.h"
 #include "ui/frmsyuuryou.h"
@@ -21,6 +22,7 @@ void Program::StartDrill(int level) {
     s.RunEnding = 0;
     s.CompletedCount = 0;
     s.TimedOut = 0;
+    BeginRunMistakes(s, level);
     PumpEvents();
 
     QPointer<QWidget> previous = currentScreen();

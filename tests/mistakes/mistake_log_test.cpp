@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "common/cp932.h"
@@ -152,6 +153,45 @@ TEST(MistakeLog, ADamagedLineHidesNoLaterLine) {
     // Blank lines and LF-only line ends are no damage.
     EXPECT_EQ(ParseMistakeLog(good + "\n\n  \n" + good).entries.size(), 2u);
     EXPECT_EQ(ParseMistakeLog(good + "\n\n  \n" + good).damagedLines, 0);
+}
+
+// A window's read takes the log's end only, yet never loses a line of the window: chunks that
+// start inside a line, lines of the window's first day and a day's leeway before it all hold,
+// whatever the chunk size.
+TEST(MistakeLog, ReadingSinceADayKeepsEveryLineOfTheWindow) {
+    TempDir dir;
+    const auto log = MistakeLogPath(Folder(dir), 5);
+    std::vector<MistakeEntry> all;
+    for (int day = 0; day < 60; ++day) {
+        for (int k = 0; k < 3; ++k) {
+            all.push_back(MistakeEntry{DateFromSerial(DaySerial({2024, 4, 1}) + day),
+                                       {9, k, 0},
+                                       2,
+                                       1,
+                                       "水" + std::to_string(k),
+                                       "H2O",
+                                       "HO"});
+            AppendMistake(log, all.back());
+        }
+    }
+    const CivilDate firstDay = DateFromSerial(DaySerial({2024, 4, 1}) + 50);
+    for (std::size_t chunk :
+         {std::size_t{1}, std::size_t{37}, std::size_t{500}, std::size_t{1} << 20}) {
+        SCOPED_TRACE(chunk);
+        const MistakeLogContents part = ReadMistakeLogSince(log, firstDay, chunk);
+        EXPECT_EQ(part.damagedLines, 0) << "a line cut at the chunk's start read as damaged";
+        ASSERT_FALSE(part.entries.empty());
+        EXPECT_EQ(part.entries.back(), all.back());
+        std::size_t inWindow = 0;
+        for (const MistakeEntry& e : part.entries)
+            inWindow += DaySerial(e.date) >= DaySerial(firstDay) ? 1u : 0u;
+        EXPECT_EQ(inWindow, 30u) << "the ten days of the window, three lines each";
+        if (chunk < (std::size_t{1} << 20)) {
+            EXPECT_LT(part.entries.size(), all.size()) << "the whole log was read";
+        }
+    }
+    EXPECT_EQ(ReadMistakeLogSince(log, {2024, 1, 1}).entries, all);
+    EXPECT_TRUE(ReadMistakeLogSince(MistakeLogPath(Folder(dir), 6), firstDay).entries.empty());
 }
 
 TEST(MistakeLog, MissingLogIsEmptyAndTheDamageMessageNamesTheLines) {

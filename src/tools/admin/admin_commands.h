@@ -40,6 +40,9 @@ CommandAction DeclareClearTeacherPassword(CLI::App& command);
 CommandAction DeclareNewSchool(CLI::App& command);
 CommandAction DeclareSetDataRoot(CLI::App& command);
 
+// The problems the pupils miss most, from their mistake logs (mistake_commands.cpp).
+CommandAction DeclareMistakes(CLI::App& command);
+
 // Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
 // a damaged one throws DataFileError.
 std::map<int, std::string> RosterNames(const SharedState& state);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/cp932.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/paths.h"
@@ -189,6 +190,28 @@ CLI::Option* AddSecondsOption(CLI::App& command, std::int64_t& value, const std:
 CLI::Option* AddRecordOption(CLI::App& command, std::int64_t& value, const std::string& meaning) {
     return AddIntegerOption(command, "--record", value, 1, std::int64_t{1} << 40, meaning)
         ->type_name("整数（1以上）");
+}
+
+CLI::Option* AddEncodingOption(CLI::App& command, std::string& value) {
+    return command
+        .add_option("--encoding", value, "出力の文字コード（utf-8 か cp932、既定は utf-8）")
+        ->type_name("utf-8|cp932")
+        ->check(CLI::Validator(
+            [](std::string& v) -> std::string {
+                return v == "utf-8" || v == "cp932" ? "" : "utf-8 か cp932 です: " + v;
+            },
+            ""));
+}
+
+std::string EncodedOutput(const std::string& utf8, const std::string& encoding) {
+    return encoding == "cp932" ? Utf8ToCp932(utf8, "標準出力") : utf8;
+}
+
+std::string CsvField(const std::string& value) {
+    if (value.find_first_of(",\"\r\n") == std::string::npos) {
+        return value;
+    }
+    return "\"" + text::ReplaceAll(value, "\"", "\"\"") + "\"";
 }
 
 int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFolder) {

@@ -47,6 +47,14 @@ CLI::Option* AddLevelOption(CLI::App& command, std::int64_t& value, const std::s
 CLI::Option* AddSecondsOption(CLI::App& command, std::int64_t& value, const std::string& meaning);
 CLI::Option* AddRecordOption(CLI::App& command, std::int64_t& value, const std::string& meaning);
 
+// --encoding utf-8|cp932 of the commands that write CSV (utf-8 when not given), and the
+// output in the chosen encoding.
+CLI::Option* AddEncodingOption(CLI::App& command, std::string& value);
+std::string EncodedOutput(const std::string& utf8, const std::string& encoding);
+// A CSV field: as it is, or in double quotes (a quote doubled) when it holds a comma, a quote
+// or a line end.
+std::string CsvField(const std::string& value);
+
 // Parses the arguments, loads the configuration and runs the chosen subcommand; help and the
 // version go to standard output, every failure is one line on standard error.
 int RunAdminTool(int argc, const char* const* argv, const std::filesystem::path& defaultAppFolder);

@@ -19,6 +19,8 @@ const std::vector<CommandSpec>& AllCommands() {
          "先生のパスワードを設定します（端末では表示せずに2回、ほかは標準入力から2行）",
          DeclareSetTeacherPassword},
         {"clear-teacher-password", "先生のパスワードを消します", DeclareClearTeacherPassword},
+        {"mistakes", "よく間違える問題を、間違えた生徒の数と回数の順に CSV で一覧にします",
+         DeclareMistakes},
         {"new-school", "新しい学校のデータフォルダを作ります", DeclareNewSchool, false},
         {"set-data-root", "このPCのデータフォルダ（パスデータ.txt の1番目の項目）を設定します",
          DeclareSetDataRoot, false},

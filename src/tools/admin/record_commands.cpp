@@ -10,7 +10,6 @@
 #include <string>
 
 #include "common/clock.h"
-#include "common/cp932.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/ole_date.h"
@@ -29,13 +28,6 @@ namespace {
 
 std::string Number(long long n) {
     return text::NumberText(n);
-}
-
-std::string CsvField(const std::string& value) {
-    if (value.find_first_of(",\"\r\n") == std::string::npos) {
-        return value;
-    }
-    return "\"" + text::ReplaceAll(value, "\"", "\"\"") + "\"";
 }
 
 // The clock standing still at the moment --now names.
@@ -152,13 +144,7 @@ CommandAction DeclareCheck(CLI::App& command) {
 
 CommandAction DeclareExport(CLI::App& command) {
     auto encoding = std::make_shared<std::string>("utf-8");
-    command.add_option("--encoding", *encoding, "出力の文字コード（utf-8 か cp932、既定は utf-8）")
-        ->type_name("utf-8|cp932")
-        ->check(CLI::Validator(
-            [](std::string& value) -> std::string {
-                return value == "utf-8" || value == "cp932" ? "" : "utf-8 か cp932 です: " + value;
-            },
-            ""));
+    AddEncodingOption(command, *encoding);
     return [encoding](const SharedState& state) {
         const auto file = ScoreRecordPath(state.ProgramDataFolder);
         const std::map<int, std::string> names = RosterNames(state);
@@ -187,9 +173,7 @@ CommandAction DeclareExport(CLI::App& command) {
                    Number(r.Level) + "," + Number(r.Seconds) + "," + points + "," +
                    CsvField(RecordTextValue(r.SchoolCode)) + "\r\n";
         }
-        if (*encoding == "cp932") {
-            out = Utf8ToCp932(out, "標準出力");
-        }
+        out = EncodedOutput(out, *encoding);
         std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
         return FinishOutput();
     };
