@@ -57,13 +57,20 @@ std::map<int, MistakePractice> OwnMistakeOffers(
     }
     if (log.entries.empty())
         return offers;
+    // Every level of the catalogue counts as timed; a practice level is known by its name, and
+    // the answers it reveals are not mistakes to practise.
+    std::array<std::int16_t, kLevelSlots> timedDrills = levelTimed;
+    for (int level = 1; level <= levelCount && level < kLevelSlots; ++level) {
+        if (IsPracticeLevel(levelNames[static_cast<std::size_t>(level)]))
+            timedDrills[static_cast<std::size_t>(level)] = 0;
+    }
     for (int level = 1; level <= levelCount; ++level) {
         if (!IsPracticeLevel(levelNames[static_cast<std::size_t>(level)]))
             continue;
         try {
             const ProblemSet problems = LoadProblemSetForLevel(appFolder, level);
             if (auto practice =
-                    PracticeOfOwnMistakes(log.entries, problems, levelTimed, level, today))
+                    PracticeOfOwnMistakes(log.entries, problems, timedDrills, level, today))
                 offers.emplace(level, std::move(*practice));
         } catch (const std::exception&) {
             continue;  // a level whose problems cannot be read offers nothing

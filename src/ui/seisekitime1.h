@@ -4,6 +4,7 @@
 // choices above them, and the covers shown while the board is rebuilt. Every time the menu is
 // shown it re-aggregates the records and rebuilds the counts, locks and lists.
 
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -121,7 +122,7 @@ private:
     void OpenMistakeRanking();
     void OfferOwnMistakes();
     bool MistakeRankingShown() const;
-    MistakeRankingPanel* mistakeRanking_ = nullptr;
+    QPointer<MistakeRankingPanel> mistakeRanking_;
     // ---- end of よく間違える問題 ----
 };
 
