@@ -17,8 +17,8 @@ namespace {
 
 // The glyph block of a formula (raised charges to lowered subscripts) is this many base sizes
 // high; the base size is chosen so that the block fills most of the cell's height.
-constexpr double kBlockHeights = 1.5;
-constexpr double kCellFill = 0.8;
+constexpr double kBlockHeights = 1.25;
+constexpr double kCellFill = 0.85;
 
 // The drill's formula face: fixed pitch, so every glyph advances the width the layout counts.
 QFont CellFont(double pixelSize) {
