@@ -350,7 +350,7 @@ private Q_SLOTS:
 
     // After a run with a wrong answer the result screen offers exactly the missed problem;
     // 覚えた on it, and later 練習終わり, each return to the same result screen with nothing
-    // recorded, and もう一度 still runs the timed level.
+    // recorded, and もう一度 still runs the timed level. A double click starts one practice.
     void practiceFromTheResultScreen() {
         DrillHarness h;
         h.FirstQuestionWillBe(4, "H2O");
@@ -382,6 +382,13 @@ private Q_SLOTS:
             QTest::mouseClick(offer, Qt::LeftButton);
             ui::MainFrm* practice = h.Drill();
             QVERIFY2(practice != nullptr && practice->IsPractice(), e.fault);
+            // A second click reaching the offer before its screen has gone starts nothing more.
+            QTest::mouseClick(offer, Qt::LeftButton);
+            QCOMPARE(h.Drill(), practice);
+            int drills = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                drills += qobject_cast<ui::MainFrm*>(w) != nullptr && w->isVisible() ? 1 : 0;
+            QCOMPARE(drills, 1);
             QCOMPARE(int{h.state().CurrentLevel}, 3);
             QCOMPARE(practice->Practice()->Problems().Count(), 1);
             QVERIFY(Caption(practice, "Label3").contains(QStringLiteral("水")));
