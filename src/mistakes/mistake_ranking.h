@@ -19,6 +19,7 @@
 
 #include "common/ole_date.h"
 #include "mistakes/mistake_log.h"
+#include "roster/name_list.h"
 #include "roster/roster_tables.h"
 
 namespace kagaku {
@@ -26,7 +27,6 @@ namespace kagaku {
 // The windows the teacher chooses from, in days.
 inline constexpr std::array<int, 3> kMistakeWindowDays = {7, 30, 365};
 inline constexpr int kMaxMistakeWindowDays = 3650;
-inline constexpr const char* kAllGrades = "全学年";
 
 struct MistakeQuery {
     int days = 30;

@@ -48,6 +48,15 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
         connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
         layout->addWidget(open);
     }
+    auto* mistakes = new QPushButton(QStringLiteral("よく間違える問題"), panel_);
+    mistakes->setObjectName("MistakeRankingOpen");
+    mistakes->setFont(UiFont(18));
+    mistakes->setMinimumSize(Scaled(260), Scaled(44));
+    connect(mistakes, &QPushButton::clicked, this, [this] {
+        HidePanel();
+        Q_EMIT mistakeRankingAsked();
+    });
+    layout->addWidget(mistakes);
     auto* restore = new QPushButton(QStringLiteral("バックアップから戻す"), panel_);
     restore->setObjectName("Command10_2");
     restore->setFont(UiFont(18));

@@ -28,6 +28,10 @@ public:
     // Closes the panel (戻る, and every display switch of the menu).
     void HidePanel();
 
+Q_SIGNALS:
+    // "よく間違える問題" was pressed (the panel has closed).
+    void mistakeRankingAsked();
+
 private:
     void AskThenShowPanel();
     void ShowPanel();

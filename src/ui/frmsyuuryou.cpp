@@ -10,6 +10,7 @@
 #include "common/errors.h"
 #include "records/aggregation.h"
 #include "ui/look.h"
+#include "ui/mistake_practice_offer.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
 #include "ui/services.h"
@@ -122,6 +123,17 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     panelLayout->addWidget(label2_);
     panelLayout->addSpacing(Scaled(12));
     panelLayout->addLayout(buttonRow);
+    // The practice of the run's mistakes comes with the way on, under the two buttons.
+    const SharedState& state = program_.state();
+    if (auto practice = PracticeOfRun(state.RunMistakes, state.LevelNames, state.LevelCount)) {
+        practiceOffer_ = new MistakePracticeOffer(std::move(*practice), 26, panel);
+        practiceOffer_->hide();
+        panelLayout->addWidget(practiceOffer_, 0, Qt::AlignHCenter);
+        connect(practiceOffer_, &MistakePracticeOffer::asked, this, [this] {
+            program_.StartMistakePractice(practiceOffer_->practice(),
+                                          Program::PracticeReturn::ResultScreen);
+        });
+    }
 
     // The goal picture stands over the panel until the timer fires.
     picture1_ = new QFrame(this);
@@ -238,6 +250,8 @@ void FrmSyuuryou::OfferWayOn() {
         label2_->setText(Q(*offer.clearLabelCaption));
     label2_->setVisible(offer.clearLabelVisible);
     command5_->setVisible(offer.offerAgain);
+    if (practiceOffer_ != nullptr)
+        practiceOffer_->show();
 }
 
 void FrmSyuuryou::MenuClicked() {

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace kagaku::ui {
 
+class MistakePracticeOffer;
 class Program;
 
 class FrmSyuuryou final : public QWidget {
@@ -56,6 +57,8 @@ private:
     QWidget* picture1_;
     QPushButton* command4_;
     QPushButton* command5_;
+    // "間違えた問題を練習": the problems missed in the run, offered with the way on.
+    MistakePracticeOffer* practiceOffer_ = nullptr;
 };
 
 }  // namespace kagaku::ui

@@ -479,6 +479,14 @@ void MainFrm::PracticeLearnt() {
 }
 
 void MainFrm::PracticeEnd() {
+    if (practiceEndsBySignal_) {
+        if (leaving_)
+            return;
+        leaving_ = true;
+        Q_EMIT practiceEnded();
+        close();
+        return;
+    }
     LeaveToMenu();
 }
 

@@ -47,10 +47,17 @@ public:
     // handler does any more.
     void EndRunIfDue();
 
+    // 練習終わり (and learning the last problem) emits practiceEnded() instead of showing the
+    // level menu: the practice of a subset returns to where it was started from.
+    void EndPracticeBySignal() { practiceEndsBySignal_ = true; }
+
     bool IsPractice() const { return practice_ != nullptr; }
     const TimedDrill* Drill() const { return drill_.get(); }
     const PracticeSession* Practice() const { return practice_.get(); }
     QTimer& ClockTimer() { return clockTimer_; }
+
+Q_SIGNALS:
+    void practiceEnded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,6 +85,7 @@ private:
     std::unique_ptr<RunClock> runClock_;
     QTimer clockTimer_;
     bool leaving_ = false;
+    bool practiceEndsBySignal_ = false;
     // The time limit was reached while a message box, a sound or a wait was open.
     bool endDue_ = false;
 

@@ -14,6 +14,14 @@
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
 //   DataPanel     the teacher's data panel on the level menu, opening the two forms below
+//                 and よく間違える問題
+//   MistakeRankingPanel  よく間違える問題 over the level columns: the problems the class or a
+//                 pupil misses most, printed or saved as PDF one page a level
+//                 (mistakes/mistake_ranking.h, mistakes/mistake_views.h; drawn by
+//                 mistake_pages_painter.h)
+//   MistakePracticeOffer  間違えた問題を練習 on the result screen and in the menu's practice
+//                 columns: starts the drill's practice on the missed problems
+//                 (mistakes/mistake_practice.h)
 //   TeacherPasswordDialog  asks for the teacher's password, when one is set, before the data
 //                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
@@ -27,14 +35,15 @@
 //                 menu or the same level once more (results/result_evaluation.h)
 //   frmver        version dialog over the name screen (state/start_up.h)
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
-// seisekitime1 (or MainFrm again); the name screen's exit ends the program. The teacher's forms
-// open from seisekitime1 and return to it.
+// seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1
+// to MainFrm and back to where it started. The name screen's exit ends the program. The
+// teacher's forms open from seisekitime1 and return to it.
 //
 // Message boxes, waits, sounds and event pumps inside a handler let ticks and clicks run; each
 // is counted (services.h), a screen does not end a run or act beneath one, and a closed
 // screen is deleted only once none runs. Start-up lives in
 // program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
-// program_flow_drill.cpp.
+// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp.
 
 #include <QObject>
 #include <QPointer>
@@ -44,6 +53,7 @@
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "mistakes/mistake_practice.h"
 #include "platform/program_launcher.h"
 #include "sound/cue_player.h"
 #include "state/shared_state.h"
@@ -108,6 +118,14 @@ public:
     // standing from the records and starts the level.
     void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
     // ---- end of drill and result ----
+
+    // ---- practice of mistakes (program_flow_mistakes.cpp) ----
+    enum class PracticeReturn { ResultScreen, LevelMenu };
+    // Runs the drill's practice on the subset under its practice level, recording nothing.
+    // 練習終わり (or learning the last problem) returns to the result screen it came from, kept
+    // as it was meanwhile, or to a fresh level menu.
+    void StartMistakePractice(const MistakePractice& practice, PracticeReturn back);
+    // ---- end of practice of mistakes ----
 
     // The cover shown between the drill and the result.
     void ShowBaseScreen();

@@ -29,8 +29,11 @@
 #include "ui/data_panel.h"
 #include "ui/detail_view.h"
 #include "ui/look.h"
+#include "ui/mistake_practice_offer.h"
+#include "ui/mistake_ranking_view.h"
 #include "ui/program.h"
 #include "ui/screen_record_waiter.h"
+#include "ui/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -239,6 +242,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     // The teacher's data panel.
     dataPanel_ = new DataPanel(program_, this);
     header->addWidget(dataPanel_->button());
+    connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
     header->addWidget(back_);
 
     auto* choices = new QHBoxLayout;
@@ -411,6 +415,8 @@ void seisekitime1::resizeEvent(QResizeEvent* event) {
         ShowListCover(true);
     PlaceColumns();
     PlaceDetail();
+    if (mistakeRanking_ != nullptr)
+        mistakeRanking_->setGeometry(detail_->geometry());
 }
 
 // The detail view lies over the level columns, from the heading down.
@@ -419,6 +425,63 @@ void seisekitime1::PlaceDetail() {
     const int top = heading_->mapTo(this, QPoint(0, 0)).y();
     const int bottom = columnArea_->mapTo(this, QPoint(0, columnArea_->height())).y();
     detail_->setGeometry(left, top, width() - 2 * left, std::max(0, bottom - top));
+}
+
+void seisekitime1::OfferOwnMistakes() {
+    const SharedState& s = program_.state();
+    const auto offers =
+        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, s.PupilNumber, s.LevelNames,
+                         s.LevelTimed, s.LevelCount, program_.clock().TodayDate());
+    for (std::size_t i = 1; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        if (c.mistakes != nullptr) {
+            c.mistakes->deleteLater();
+            c.mistakes = nullptr;
+        }
+        const auto offer = offers.find(static_cast<int>(i));
+        if (!c.practice || offer == offers.end() || !c.start->isEnabled())
+            continue;
+        c.mistakes = new MistakePracticeOffer(offer->second, 15, c.box);
+        static_cast<QGridLayout*>(c.box->layout())->addWidget(c.mistakes, 5, 0, 1, 4,
+                                                              Qt::AlignTop);
+        MistakePracticeOffer* button = c.mistakes;
+        connect(button, &MistakePracticeOffer::asked, this, [this, button] {
+            if (starting_ || dataPanel_->IsShown() || MistakeRankingShown())
+                return;
+            starting_ = true;
+            keysReady_ = false;
+            program_.StartMistakePractice(button->practice(),
+                                          Program::PracticeReturn::LevelMenu);
+        });
+    }
+}
+
+bool seisekitime1::MistakeRankingShown() const {
+    return mistakeRanking_ != nullptr && mistakeRanking_->isVisible();
+}
+
+void seisekitime1::OpenMistakeRanking() {
+    const SharedState& s = program_.state();
+    MistakeRankingPanel::Inputs inputs{s.ProgramName,    s.ProgramDataFolder, s.Roster,
+                                      s.LevelNames,     s.LevelCount,        U(grades_->currentText()),
+                                      program_.clock().TodayDate()};
+    if (mistakeRanking_ != nullptr)
+        mistakeRanking_->deleteLater();
+    mistakeRanking_ = new MistakeRankingPanel(
+        std::move(inputs),
+        [this](QWidget* from, std::function<void()> granted) {
+            if (AskTeacherPassword(program_, from))
+                granted();
+        },
+        this);
+    connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
+        program_.messages().Inform(this, Q(program_.state().ProgramName), text);
+    });
+    PlaceDetail();
+    mistakeRanking_->setGeometry(detail_->geometry());
+    mistakeRanking_->Rebuild();
+    mistakeRanking_->show();
+    mistakeRanking_->raise();
 }
 
 void seisekitime1::showEvent(QShowEvent* event) {
@@ -503,6 +566,7 @@ void seisekitime1::Refresh() {
         c.all->setText(Q(texts.AllTime));
     }
     ApplyLocks();
+    OfferOwnMistakes();
     ShowFullCover(false);
     PumpEvents();
     keysReady_ = true;
@@ -526,6 +590,8 @@ void seisekitime1::DisplaySwitch(int index) {
     dataPanel_->HidePanel();
     graph_->hide();
     detail_->hide();
+    if (mistakeRanking_ != nullptr)
+        mistakeRanking_->hide();
     ClearBoard();
     if (activationInProgress_)
         return;
@@ -647,7 +713,8 @@ void seisekitime1::ApplyLocks() {
 void seisekitime1::StartLevel(int level) {
     if (level < 1 || level >= static_cast<int>(columns_.size()))
         return;
-    if (!At(level).start->isEnabled() || starting_ || dataPanel_->IsShown())
+    if (!At(level).start->isEnabled() || starting_ || dataPanel_->IsShown() ||
+        MistakeRankingShown())
         return;
     // A second key or click while the cover is painted must not start the drill twice.
     starting_ = true;
@@ -702,7 +769,8 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
                 const int level = static_cast<int>(i);
                 if (mouse->button() != Qt::LeftButton ||
                     !columns_[i].name->rect().contains(mouse->position().toPoint()) ||
-                    !At(level).start->isEnabled() || starting_ || dataPanel_->IsShown())
+                    !At(level).start->isEnabled() || starting_ || dataPanel_->IsShown() ||
+                    MistakeRankingShown())
                     return true;
                 starting_ = true;
                 program_.state().CurrentLevel = static_cast<std::int16_t>(level);

@@ -4,6 +4,7 @@
 // choices above them, and the covers shown while the board is rebuilt. Every time the menu is
 // shown it re-aggregates the records and rebuilds the counts, locks and lists.
 
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -21,6 +22,8 @@ class QScrollBar;
 
 namespace kagaku::ui {
 class DetailView;
+class MistakePracticeOffer;
+class MistakeRankingPanel;
 }
 
 namespace kagaku::ui {
@@ -61,6 +64,9 @@ private:
         QListWidget* list = nullptr;   // List5
         QLabel* rule = nullptr;        // Label7
         bool practice = false;
+        // "間違えた問題を練習": the pupil's own mistakes of the category, in the practice
+        // column's empty list space.
+        MistakePracticeOffer* mistakes = nullptr;
     };
 
     void BuildColumns();
@@ -111,6 +117,13 @@ private:
     DetailView* detail_ = nullptr;  // Picture11
     int pointsRankingKind_ = 0;     // the points ranking last shown: 1 cumulative, 2 today's
     // ---- end of detail view ----
+
+    // ---- "よく間違える問題", opened from the teacher's data panel over the level columns ----
+    void OpenMistakeRanking();
+    void OfferOwnMistakes();
+    bool MistakeRankingShown() const;
+    QPointer<MistakeRankingPanel> mistakeRanking_;
+    // ---- end of よく間違える問題 ----
 };
 
 }  // namespace kagaku::ui
