@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "common/cp932_lines.h"
 #include "common/errors.h"
 #include "common/field_list.h"
 #include "common/files.h"
@@ -57,27 +58,26 @@ std::filesystem::path GiveUpLogPath(std::string_view programDataFolder, int pupi
 
 int CountGiveUpsToday(const std::filesystem::path& log, const CivilDate& today) {
     EnsureLogExists(log);
-    const std::string text = ReadCp932File(log);
+    const std::string bytes = ReadWholeFile(log);
     const std::string file = PathText(log);
     // Every entry is a line of its own, read on its own: a damaged line (a quote never closed,
-    // bytes of a torn write) costs only itself, never the entries after it.
+    // bytes of a torn write, bytes that are not code page 932) counts for nothing and costs
+    // only itself, never the entries before or after it.
     int count = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        FieldReader reader(text.substr(start, end - start), file);
-        try {
-            while (!reader.AtEnd()) {
-                CivilDate d;
-                if (ParseLogDate(reader.Next(), d) && d == today)
-                    ++count;
+    ForEachCp932Line(
+        bytes,
+        [&](std::string_view line, int) {
+            FieldReader reader{std::string(line), file};
+            try {
+                while (!reader.AtEnd()) {
+                    CivilDate d;
+                    if (ParseLogDate(reader.Next(), d) && d == today)
+                        ++count;
+                }
+            } catch (const DataFileError&) {
             }
-        } catch (const DataFileError&) {
-        }
-        start = end + 1;
-    }
+        },
+        [](int) {});
     return count;
 }
 

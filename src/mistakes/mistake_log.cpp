@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/cp932.h"
+#include "common/cp932_lines.h"
 #include "common/errors.h"
 #include "common/field_list.h"
 #include "common/files.h"
@@ -70,24 +71,6 @@ std::optional<TimeOfDay> ParseTime(std::string_view field) {
 bool IsBlankLine(std::string_view line) {
     return std::all_of(line.begin(), line.end(),
                        [](char c) { return c == ' ' || c == '\t' || c == '\x1A'; });
-}
-
-// Calls f(line, number) for every line of text (CR LF, CR or LF ends a line).
-template <typename F>
-void ForEachLine(std::string_view text, F&& f) {
-    std::size_t start = 0;
-    int number = 0;
-    while (start < text.size()) {
-        // A plain scan: find_first_of searches its set once per character.
-        std::size_t end = start;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-            ++end;
-        ++number;
-        f(text.substr(start, end - start), number);
-        start = end + 1;
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
-            ++start;
-    }
 }
 
 void NoteDamaged(MistakeLogContents& contents, int lineNumber) {
@@ -183,26 +166,9 @@ MistakeLogContents ParseMistakeLog(std::string_view bytes, std::optional<CivilDa
     auto takeAfterSkipped = [&](std::string_view line, int number) {
         take(line, number + skipped);
     };
-    // A log is decoded whole (one converter for the file); only a log holding bytes that are
-    // not code page 932 is decoded line by line, so those bytes cost only their own line.
-    // Line ends never occur inside a code page 932 character, so the lines are the same.
-    std::string text;
-    try {
-        text = Cp932ToUtf8(bytes, std::string());
-    } catch (const DataFileError&) {
-        ForEachLine(bytes, [&](std::string_view raw, int number) {
-            std::string decoded;
-            try {
-                decoded = Cp932ToUtf8(raw, std::string());
-            } catch (const DataFileError&) {
-                NoteDamaged(contents, number + skipped);
-                return;
-            }
-            takeAfterSkipped(decoded, number);
-        });
-        return contents;
-    }
-    ForEachLine(text, takeAfterSkipped);
+    // Bytes that are not code page 932 cost only their own line.
+    ForEachCp932Line(bytes, takeAfterSkipped,
+                     [&](int number) { NoteDamaged(contents, number + skipped); });
     return contents;
 }
 

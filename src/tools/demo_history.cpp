@@ -88,6 +88,11 @@ struct Pupil {
 };
 
 constexpr int kSecondsPerDay = 86400;
+// The pupils start their runs in the afternoon, 16:00 to 19:30; on a last day that ends
+// earlier, no earlier than the morning, 09:00.
+constexpr int kAfternoonStart = 16 * 3600;
+constexpr int kAfternoonLastStart = 19 * 3600 + 1800;
+constexpr int kMorningStart = 9 * 3600;
 
 double Moment(long long daySerial, int secondOfDay) {
     return static_cast<double>(daySerial) + static_cast<double>(secondOfDay) / kSecondsPerDay;
@@ -210,8 +215,24 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
             WriteBytes(workFile, earlierDays, false);
             state.PupilNumber = static_cast<std::int16_t>(p.Number);
             state.PupilName = p.Name;
-            int second = random.Whole(16 * 3600, 19 * 3600 + 1800);
+            int second = random.Whole(kAfternoonStart, kAfternoonLastStart);
             const int runs = random.Whole(2, 7);
+            // The last day ends at the end moment: the pupils start before it, from the
+            // morning on when the afternoon has not passed yet, and no run ends after it.
+            int endSecond = kSecondsPerDay - 1;
+            if (lastOne) {
+                endSecond = std::clamp(options.EndSecond, 0, kSecondsPerDay) - 1;
+                const int latestStart = std::min(kAfternoonLastStart, endSecond - 60);
+                if (latestStart < kMorningStart) {
+                    continue;
+                }
+                if (second > latestStart) {
+                    const int earliest = std::max(
+                        kMorningStart, latestStart - (kAfternoonLastStart - kAfternoonStart));
+                    second = earliest + (second - kAfternoonStart) * (latestStart - earliest) /
+                                            (kAfternoonLastStart - kAfternoonStart);
+                }
+            }
             for (int r = 0; r < runs; ++r) {
                 // The standing the level menu would show before this run, and its locks.
                 const FixedClock before(Moment(day, second));
@@ -244,7 +265,10 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                     seconds == kTimedOutSeconds
                         ? settings.MinimumTime[static_cast<std::size_t>(level)] * 5
                         : seconds;
-                second = std::min(second + took, kSecondsPerDay - 1);
+                if (second + took > endSecond) {
+                    break;  // the run would still be going at the end moment
+                }
+                second += took;
                 const ScoreRecord record = MakeRunRecord(FixedClock(Moment(day, second)),
                                                          p.Number, level, seconds, state.SchoolCode);
                 WriteBytes(workFile, Encoded(record), true);

@@ -1,7 +1,11 @@
 #pragma once
 // A made-up history for the demo school: about six weeks of timed runs by the roster's pupils,
-// ending on a given day, so that a newcomer's first start shows filled rankings, run lists and
-// charts. The same day always gives the same records (the random numbers are seeded from it).
+// ending at a given moment, so that a newcomer's first start shows filled rankings, run lists
+// and charts. The same moment always gives the same records (the random numbers are seeded
+// from its day). No run ends after that moment: a history made in the morning shows no runs
+// "later today". The pupils come in the afternoon; when the end moment comes before the
+// afternoon is over, the last day's runs are placed earlier (from the morning on) and stop
+// before it, and a moment before the morning leaves the last day without runs.
 //
 // The runs are played out day by day as the program would let the pupils play them: before
 // every run the standing is rebuilt from the records written so far (the program's own
@@ -22,7 +26,10 @@ namespace kagaku {
 
 struct DemoHistoryOptions {
     CivilDate LastDay;  // the history ends on this day (the day of the build)
-    int Days = 42;      // six weeks, the last day included
+    // ... at this second of it (the time of the build); no run ends later. 0 is midnight at
+    // the start of the last day, 86400 the end of it.
+    int EndSecond = 86400;
+    int Days = 42;  // six weeks, the last day included
 };
 
 // Fastest time a pupil can plausibly finish a level in: this share of its target time.

@@ -92,6 +92,57 @@ TEST(GiveUp, ADamagedLineDoesNotHideTheEntriesAfterIt) {
     }
 }
 
+// A byte that is not code page 932 (0xA0 or 0xFF, a lead byte without a trail byte it pairs with)
+// costs only its own line: decoded as one text, the log would be unreadable as a whole, and
+// with it the day's limit and every entry before and after the damage.
+TEST(GiveUp, ABadByteCostsOnlyItsOwnLine) {
+    struct Case {
+        const char* catches;
+        std::string log;
+        int today;  // entries of today that must still count
+    };
+    const Case cases[] = {
+        {"a bad byte in an earlier line hiding the later entries",
+         "#2024-05-10#\r\n#2024-05-10#\xFF\r\n#2024-05-10#\r\n#2024-05-10#\r\n", 3},
+        {"a bad byte in the last line hiding the entries before it",
+         "#2024-05-10#\r\n#2024-05-09#\r\n#2024-05-10#\r\n\xA0#2024-05-10#\r\n", 2},
+        {"a lead byte torn from its trail byte at the very end of the log",
+         "#2024-05-10#\r\n#2024-05-10#\r\n#2024-05-10#\r\n#2024-05-10#\r\n#2024-\x82", 4},
+        {"a bad byte in the only line making the log unreadable", "#2024-05-10#\x81\x7F\r\n", 0},
+        {"a bad byte letting the pupil past the day's limit",
+         "#2024-05-10#\r\n#2024-05-10#\r\n\x81\x7F\r\n#2024-05-10#\r\n#2024-05-10#\r\n"
+         "#2024-05-10#\r\n",
+         5},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const auto log = LogIn(dir);
+        dir.WriteBytes(log.filename().string(), c.log);
+        EXPECT_EQ(CountGiveUpsToday(log, kToday), c.today) << c.catches;
+        const GiveUpButtonState button = GiveUpButtonFor(log, kToday);
+        EXPECT_TRUE(button.problem.empty()) << c.catches << ": " << button.problem;
+        const GiveUpOutcome outcome = GiveUp(log, kToday);
+        // Damaged lines count for nothing and are not reported, like a line that is not a date.
+        ASSERT_EQ(outcome.messages.size(), 1u) << c.catches;
+        if (c.today < kGiveUpsPerDay) {
+            EXPECT_EQ(button.caption, "ギブアップ（後" + std::to_string(5 - c.today) + "回）")
+                << c.catches;
+            EXPECT_TRUE(outcome.givenUp) << c.catches;
+            EXPECT_EQ(outcome.messages[0],
+                      "ギブアップできるのはあと" + std::to_string(4 - c.today) + "回です")
+                << c.catches;
+            EXPECT_EQ(CountGiveUpsToday(log, kToday), c.today + 1) << c.catches;
+        } else {
+            EXPECT_FALSE(button.enabled) << c.catches;
+            EXPECT_FALSE(outcome.givenUp) << c.catches;
+            EXPECT_EQ(outcome.messages[0], "本日5回ギブアップしたので、もうギブアップできません")
+                << c.catches;
+        }
+        EXPECT_EQ(ReadBytes(log).substr(0, c.log.size()), c.log)
+            << c.catches << ": the damaged log is kept as it was";
+    }
+}
+
 TEST(GiveUp, AnUnwritableLogIsReportedAndTheRunStillEndsUnrecorded) {
     // The data folder is unreachable: the pupil is told which file failed; the give-up goes
     // through (the caller records nothing) rather than crashing or pretending it was logged.

@@ -44,8 +44,8 @@ struct Tree {
         BuildLevelCatalogue(state);
     }
     fs::path RecordFile() const { return ScoreRecordPath(state.ProgramDataFolder); }
-    std::vector<ScoreRecord> Write(const CivilDate& day) const {
-        WriteDemoHistory(programFolder, DemoHistoryOptions{day});
+    std::vector<ScoreRecord> Write(const CivilDate& day, int endSecond = 86400) const {
+        WriteDemoHistory(programFolder, DemoHistoryOptions{day, endSecond});
         const RecordWindow w = ReadRecordWindow(RecordFile(), 0);
         std::vector<ScoreRecord> out;
         for (std::size_t i = 0; i < w.Count(); ++i)
@@ -123,6 +123,58 @@ TEST_P(DemoHistoryDays, PlausibleRunsEndingOnTheDay) {
 INSTANTIATE_TEST_SUITE_P(, DemoHistoryDays,
                          ::testing::Values(CivilDate{2026, 6, 14}, CivilDate{2026, 6, 15},
                                            CivilDate{2027, 4, 1}, CivilDate{2027, 1, 1}));
+
+// Catches runs stamped after the end moment (a morning build showed the afternoon's runs "later
+// today", and today's counts held them). Each row an end moment of the last day: before the
+// morning, the morning's start, noon, the evening, midnight exactly at the day's start and the
+// end of the day. The days before still fill every display.
+struct EndMomentCase {
+    const char* name;
+    int endSecond;
+    bool runsOnTheLastDay;  // whether a part of a school day has passed
+};
+
+class DemoHistoryEndMoments : public ::testing::TestWithParam<EndMomentCase> {};
+
+TEST_P(DemoHistoryEndMoments, NoRunEndsAfterTheEndMoment) {
+    Tree t;
+    const EndMomentCase c = GetParam();
+    const CivilDate day{2026, 6, 10};
+    const std::vector<ScoreRecord> runs = t.Write(day, c.endSecond);
+    const double last = ToOleDate(day);
+    int today = 0;
+    int before = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const ScoreRecord& r = runs[i];
+        SCOPED_TRACE(i);
+        ASSERT_LE(r.RunDate, last);
+        if (r.RunDate == last) {
+            ++today;
+            ASSERT_LE(std::lround(r.RunTimeOfDay * 86400.0), c.endSecond);
+            // The run started on the last day too, not before midnight.
+            ASSERT_GE(RunStart(r, t.state.Settings), last);
+        } else {
+            ++before;
+        }
+    }
+    EXPECT_EQ(today > 0, c.runsOnTheLastDay) << today << " runs on the last day";
+    EXPECT_GT(before, 500);
+    // The same end moment gives the same bytes.
+    const std::string first = testing::ReadBytes(t.RecordFile());
+    t.Write(day, c.endSecond);
+    EXPECT_EQ(testing::ReadBytes(t.RecordFile()), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , DemoHistoryEndMoments,
+    ::testing::Values(EndMomentCase{"EarlyMorning", 6 * 3600 + 30 * 60, false},
+                      EndMomentCase{"MorningStart", 9 * 3600 + 20 * 60, true},
+                      EndMomentCase{"Noon", 12 * 3600, true},
+                      EndMomentCase{"AfternoonUnderWay", 17 * 3600, true},
+                      EndMomentCase{"Evening", 20 * 3600 + 15 * 60, true},
+                      EndMomentCase{"MidnightExactly", 0, false},
+                      EndMomentCase{"EndOfTheDay", 86400, true}),
+    [](const ::testing::TestParamInfo<EndMomentCase>& row) { return row.param.name; });
 
 // Catches runs on levels the menu would not have let the pupil start: replayed in file order,
 // the standing at each run's start (the program's own aggregation and lock pass) leaves its

@@ -37,7 +37,9 @@ class ReadmePicturesTest : public QObject {
 private Q_SLOTS:
     void pictures() {
         MenuHarness h;
-        WriteDemoHistory(h.tree / "kagaku", DemoHistoryOptions{h.clock.TodayDate()});
+        WriteDemoHistory(h.tree / "kagaku",
+                         DemoHistoryOptions{h.clock.TodayDate(),
+                                            static_cast<int>(h.clock.SecondsSinceMidnight())});
         h.Start();
         QVERIFY2(h.ReadyNameList() != nullptr, qPrintable(h.Messages()));
         testing::SaveScreenshot(h.program->currentScreen(), "readme-name-screen");
