@@ -35,6 +35,8 @@ copy_data_tree() {
     cp "$build/demo-tree/パスデータ.txt" "$1/"
     cp "$build/demo-tree/kagaku/化学式.csv" "$1/kagaku/"
     find "$build/demo-tree" -mindepth 1 -maxdepth 1 -type d ! -name kagaku -exec cp -r {} "$1/" \;
+    # An empty score file, not the demo history: the race times appends, not the day's backup.
+    find "$1" -name 成績累積データ.dat -delete
 }
 
 # race FOLDER LABEL: the four measurements on a copy of the demo tree in FOLDER.
