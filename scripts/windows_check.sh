@@ -115,7 +115,16 @@ elapsed "built"
 # The suite, once.
 cd "$BUILD/tests"
 status=0
-LC_ALL=C.UTF-8 nice -n 10 "$WINE" ./logic_tests.exe --gtest_brief=1 || status=$?
+# The score file's backups and restore are not yet made for Windows (their renames and
+# checks fail under Wine); their tests are named here and left out, never passed silently.
+not_yet="BackupDamage.*:BackupRestore.*:BackupTool.RestoreWithYesShowsTheChangeSavesTheFileAndReplacesIt:BackupTool.TheFirstChangeOfTheDayIsBackedUpOnce"
+echo "windows_check: NOT RUN under Wine (backups and restore not yet made for Windows): ${not_yet//:/ }"
+LC_ALL=C.UTF-8 nice -n 10 "$WINE" ./logic_tests.exe --gtest_brief=1 --gtest_filter="-$not_yet" 2>&1 |
+    tee "$BUILD/logic_tests.log" || status=$?
+# Wine does not always pass the program's exit status on: a failed test fails the step as well.
+if grep -q '^\[  FAILED  \]' "$BUILD/logic_tests.log" || ! grep -q '^\[  PASSED  \]' "$BUILD/logic_tests.log"; then
+    status=1
+fi
 elapsed "logic tests under Wine finished with status $status"
 
 # The same files through both tools: a school set up by the Linux tool, the data root set on
