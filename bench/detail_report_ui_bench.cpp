@@ -23,7 +23,7 @@
 #include "records/score_record.h"
 #include "records/score_record_file.h"
 #include "state/shared_state.h"
-#include "ui/report_painter.h"
+#include "ui/menu/report_painter.h"
 
 namespace kagaku {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "common/files.h"
 #include "platform/program_launcher.h"
-#include "ui/program.h"
-#include "ui/screen_log.h"
-#include "ui/sound_output.h"
+#include "ui/shell/program.h"
+#include "ui/shell/screen_log.h"
+#include "ui/shell/sound_output.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

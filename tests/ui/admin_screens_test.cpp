@@ -21,8 +21,8 @@
 #include "common/text_ops.h"
 #include "menu_support.h"
 #include "records/child_process.h"
-#include "ui/frmdata.h"
-#include "ui/seisekitime1.h"
+#include "ui/teacher/frmdata.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -16,8 +16,8 @@
 #include "menu_support.h"
 #include "platform/shared_file.h"
 #include "records/backups.h"
-#include "ui/backup_restore_dialog.h"
-#include "ui/frmdata.h"
+#include "ui/teacher/backup_restore_dialog.h"
+#include "ui/teacher/frmdata.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

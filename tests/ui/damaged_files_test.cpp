@@ -10,8 +10,8 @@
 
 #include "common/text_ops.h"
 #include "menu_support.h"
-#include "ui/namesel.h"
-#include "ui/seisekitime1.h"
+#include "ui/signin/namesel.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 namespace fs = std::filesystem;

@@ -12,8 +12,8 @@
 
 #include "common/text_ops.h"
 #include "menu_support.h"
-#include "ui/detail_view.h"
-#include "ui/seisekitime1.h"
+#include "ui/menu/detail_view.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -17,10 +17,10 @@
 #include "support/fake_services.h"
 #include "support/test_support.h"
 #include "support/typing.h"
-#include "ui/formula_view.h"
-#include "ui/frmsyuuryou.h"
-#include "ui/mainfrm.h"
-#include "ui/program.h"
+#include "ui/drill/formula_view.h"
+#include "ui/result/frmsyuuryou.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/shell/program.h"
 
 using namespace kagaku;
 namespace fs = std::filesystem;

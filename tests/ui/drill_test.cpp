@@ -17,11 +17,11 @@
 #include "support/fake_services.h"
 #include "support/test_support.h"
 #include "support/typing.h"
-#include "ui/formula_view.h"
-#include "ui/frmsyuuryou.h"
-#include "ui/mainfrm.h"
-#include "ui/program.h"
-#include "ui/time_bar_view.h"
+#include "ui/drill/formula_view.h"
+#include "ui/result/frmsyuuryou.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/shell/program.h"
+#include "ui/drill/time_bar_view.h"
 
 using namespace kagaku;
 namespace fs = std::filesystem;

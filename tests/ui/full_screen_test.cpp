@@ -9,8 +9,8 @@
 #include <map>
 
 #include "menu_support.h"
-#include "ui/mainfrm.h"
-#include "ui/seisekitime1.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -11,7 +11,7 @@
 
 #include "common/text_ops.h"
 #include "menu_support.h"
-#include "ui/seisekitime1.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -15,8 +15,8 @@
 #include "records/score_record_file.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
-#include "ui/program.h"
-#include "ui/seisekitime1.h"
+#include "ui/shell/program.h"
+#include "ui/menu/seisekitime1.h"
 
 namespace kagaku::testing {
 

@@ -11,8 +11,8 @@
 #include "support/drill_harness.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
-#include "ui/mainfrm.h"
-#include "ui/program.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/shell/program.h"
 
 using namespace kagaku;
 namespace fs = std::filesystem;

@@ -25,10 +25,10 @@
 #include "mistakes/mistake_views.h"
 #include "support/drill_harness.h"
 #include "support/typing.h"
-#include "ui/mainfrm.h"
-#include "ui/mistake_practice_offer.h"
-#include "ui/mistake_ranking_view.h"
-#include "ui/teacher_password_dialog.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/result/mistake_practice_offer.h"
+#include "ui/teacher/mistake_ranking_view.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -11,7 +11,7 @@
 
 #include "common/text_ops.h"
 #include "menu_support.h"
-#include "ui/namesel.h"
+#include "ui/signin/namesel.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -11,9 +11,9 @@
 #include "menu_support.h"
 #include "support/typing.h"
 #include "tools/demo_history.h"
-#include "ui/detail_view.h"
-#include "ui/frmsyuuryou.h"
-#include "ui/mainfrm.h"
+#include "ui/menu/detail_view.h"
+#include "ui/result/frmsyuuryou.h"
+#include "ui/drill/mainfrm.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

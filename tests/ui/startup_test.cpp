@@ -16,10 +16,10 @@
 #include "platform/alsa_sound_player.h"
 #include "support/fake_services.h"
 #include "support/test_support.h"
-#include "ui/basefrm.h"
-#include "ui/frmver.h"
-#include "ui/program.h"
-#include "ui/sound_output.h"
+#include "ui/drill/basefrm.h"
+#include "ui/signin/frmver.h"
+#include "ui/shell/program.h"
+#include "ui/shell/sound_output.h"
 
 using namespace kagaku;
 namespace fs = std::filesystem;

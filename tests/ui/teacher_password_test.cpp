@@ -12,9 +12,9 @@
 
 #include "admin/teacher_password.h"
 #include "menu_support.h"
-#include "ui/detail_view.h"
-#include "ui/seisekitime1.h"
-#include "ui/teacher_password_dialog.h"
+#include "ui/menu/detail_view.h"
+#include "ui/menu/seisekitime1.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

@@ -9,9 +9,9 @@
 #include "menu_support.h"
 #include "records/score_record_file.h"
 #include "support/typing.h"
-#include "ui/frmsyuuryou.h"
-#include "ui/mainfrm.h"
-#include "ui/seisekitime1.h"
+#include "ui/result/frmsyuuryou.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/menu/seisekitime1.h"
 
 using namespace kagaku;
 using testing::MenuHarness;

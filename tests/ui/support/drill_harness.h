@@ -13,9 +13,9 @@
 #include "drill/problem_set.h"
 #include "records/score_record_file.h"
 #include "support/test_support.h"
-#include "ui/frmsyuuryou.h"
-#include "ui/mainfrm.h"
-#include "ui/program.h"
+#include "ui/result/frmsyuuryou.h"
+#include "ui/drill/mainfrm.h"
+#include "ui/shell/program.h"
 
 namespace kagaku::testing {
 

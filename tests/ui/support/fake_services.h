@@ -11,7 +11,7 @@
 
 #include "platform/program_launcher.h"
 #include "sound/cue_player.h"
-#include "ui/services.h"
+#include "ui/shell/services.h"
 
 class QWidget;
 

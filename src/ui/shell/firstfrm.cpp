@@ -1,0 +1,70 @@
+#include "ui/shell/firstfrm.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "state/level_catalogue.h"
+#include "state/start_up.h"
+#include "ui/shell/look.h"
+#include "ui/shell/program.h"
+#include "ui/shell/services.h"
+
+namespace kagaku::ui {
+
+Firstfrm::Firstfrm(Program& program)
+    : program_(program), label5_(PlainLabel({}, this)), timer1_(new QTimer(this)) {
+    setObjectName("Firstfrm");
+    DeleteOnCloseWhenIdle(this);
+    setWindowTitle(Q(kProgramName));
+
+    const CivilDate today = program_.clock().TodayDate();
+    SharedState& state = program_.state();
+    state.SeasonColour = SeasonColourForMonth(today.month);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColourFromBgr(state.SeasonColour));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* title = PlainLabel(Q(kProgramName), this);
+    title->setObjectName("Label1");
+    title->setFont(UiFont(120, true));
+    title->setAlignment(Qt::AlignCenter);
+
+    label5_->setObjectName("Label5");
+    label5_->setFont(UiFont(36));
+    label5_->setAlignment(Qt::AlignCenter);
+    label5_->setText(Q(JapaneseEraDate(today)));
+
+    auto* wait = PlainLabel(QStringLiteral("しばらくお待ちください"), this);
+    wait->setFont(UiFont(24));
+    wait->setAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch(2);
+    layout->addWidget(title);
+    layout->addSpacing(Scaled(30));
+    layout->addWidget(label5_);
+    layout->addStretch(1);
+    layout->addWidget(wait);
+    layout->addStretch(1);
+
+    timer1_->setObjectName("Timer1");
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(100);
+    connect(timer1_, &QTimer::timeout, this, &Firstfrm::Timer1_Timer);
+}
+
+void Firstfrm::StartTimer1() {
+    // Queued: the 100 ms count begins only when the event loop picks this up, so the start-up
+    // (which may end the program) never runs before that loop exists.
+    QTimer::singleShot(0, timer1_, qOverload<>(&QTimer::start));
+}
+
+void Firstfrm::Timer1_Timer() {
+    timer1_->stop();
+    program_.StartUp();
+    close();
+}
+
+}  // namespace kagaku::ui

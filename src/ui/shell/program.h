@@ -1,0 +1,160 @@
+#pragma once
+// The running program: owns the shared state record and the services, and moves the pupil from
+// screen to screen. Screens are created when shown and destroyed when closed; everything that
+// must outlive a screen lives in the shared state record or in the data files.
+//
+// The screens (one class each, named as the program names them) and the logic they bind to:
+//   Firstfrm      splash: today's era date and the season colour, then the start-up
+//                 (state/start_up.h; StartUp here loads state/configuration.h)
+//   namesel       name screen: the pupil finds his or her name and signs in, or leaves for the
+//                 family's menu program (roster/name_list.h, roster/sign_in.h)
+//   seisekitime1  level menu and score board: level columns, locks, run lists and rankings;
+//                 starts a drill (board/level_menu.h, board/level_locks.h, board/score_board.h)
+//   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
+//                 or saved as PDF by the teacher (board/detail_report.h; drawn by
+//                 report_painter.h)
+//   DataPanel     the teacher's data panel on the level menu, opening the two forms below
+//                 and よく間違える問題
+//   MistakeRankingPanel  よく間違える問題 over the level columns: the problems the class or a
+//                 pupil misses most, printed or saved as PDF one page a level
+//                 (mistakes/mistake_ranking.h, mistakes/mistake_views.h; drawn by
+//                 mistake_pages_painter.h)
+//   MistakePracticeOffer  間違えた問題を練習 on the result screen and in the menu's practice
+//                 columns: starts the drill's practice on the missed problems
+//                 (mistakes/mistake_practice.h)
+//   TeacherPasswordDialog  asks for the teacher's password, when one is set, before the data
+//                 panel, printing or PDF files open (admin/teacher_password.h)
+//   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
+//   FrmData       score record manager (admin/record_manager.h)
+//   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
+//                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
+//                 drill/give_up.h, drill/run_clock.h, drill/run_frame.h,
+//                 records/finished_run.h)
+//   BASEFRM       cover: hides the change from the drill to the result and back (no logic)
+//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then back to the
+//                 menu or the same level once more (results/result_evaluation.h)
+//   frmver        version dialog over the name screen (state/start_up.h)
+// The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
+// seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1
+// to MainFrm and back to where it started. The name screen's exit ends the program. The
+// teacher's forms open from seisekitime1 and return to it.
+//
+// Message boxes, waits, sounds and event pumps inside a handler let ticks and clicks run; each
+// is counted (services.h), a screen does not end a run or act beneath one, and a closed
+// screen is deleted only once none runs. Start-up lives in
+// program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
+// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+
+#include "common/clock.h"
+#include "common/errors.h"
+#include "mistakes/mistake_practice.h"
+#include "platform/program_launcher.h"
+#include "sound/cue_player.h"
+#include "state/shared_state.h"
+#include "ui/shell/services.h"
+
+namespace kagaku::ui {
+
+class Program final : public QObject, private ProgramStopper {
+    Q_OBJECT
+
+public:
+    struct Services {
+        Clock* clock = nullptr;
+        RandomSource* random = nullptr;
+        MessageBoxes* messages = nullptr;
+        SoundDevice* sound = nullptr;
+        ProgramLauncher* launcher = nullptr;
+    };
+
+    // programFolder is the folder the program file is in; the data tree is found from it.
+    Program(std::filesystem::path programFolder, Services services);
+    ~Program() override;
+
+    SharedState& state() { return state_; }
+    const Clock& clock() const { return *services_.clock; }
+    RandomSource& random() { return *services_.random; }
+    // Message boxes, each counted as a nested event loop while it is open.
+    MessageBoxes& messages() { return messages_; }
+    CuePlayer& cues() { return *cues_; }
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+
+    // Shows the splash, which runs StartUp 100 ms after the event loop has taken over.
+    void Start();
+    // Start, then the event loop until the program ends; returns the exit status. An end asked
+    // for before the loop runs (which QCoreApplication::exit would ignore) is returned at once.
+    int Run();
+    // Loads the configuration and shows the first working screen. On a damaged or missing
+    // file it shows a message naming the file and the problem and ends the program with
+    // status 1.
+    void StartUp();
+
+    // ---- sign-in and level menu (program_flow_menu.cpp) ----
+    // Shows the new screen in front, then closes the one it replaces.
+    void ShowScreen(QWidget* screen);
+    // The name screen, the first working screen after start-up.
+    void ShowNameScreen();
+    // The level menu, after sign-in and whenever a drill or result returns to it.
+    void ShowLevelMenu();
+    // The name screen's exit: starts the family's menu program and ends this program; when it
+    // is missing or cannot start, says so and ends all the same.
+    void LeaveForMenuProgram(QWidget* parent);
+    // Shows the message (OK button only) and ends the program with the status.
+    void EndWithMessage(QWidget* parent, const QString& text, int status);
+    // ---- end of sign-in and level menu ----
+
+    // ---- drill and result (program_flow_drill.cpp) ----
+    // Starts a run of the level: sets CurrentLevel and shows the drill screen.
+    void StartDrill(int level);
+    // The result screen of the run that has just ended.
+    void ShowResultScreen();
+    // Developer entry (and tests): signs the pupil in without the name screen, rebuilds the
+    // standing from the records and starts the level.
+    void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
+    // ---- end of drill and result ----
+
+    // ---- practice of mistakes (program_flow_mistakes.cpp) ----
+    enum class PracticeReturn { ResultScreen, LevelMenu };
+    // Runs the drill's practice on the subset under its practice level, recording nothing.
+    // 練習終わり (or learning the last problem) returns to the result screen it came from, kept
+    // as it was meanwhile, or to a fresh level menu.
+    void StartMistakePractice(const MistakePractice& practice, PracticeReturn back);
+    // ---- end of practice of mistakes ----
+
+    // The cover shown between the drill and the result.
+    void ShowBaseScreen();
+    void CloseBaseScreen();
+    // The version dialog, modal, centred on parent.
+    void ShowVersionDialog(QWidget* parent);
+
+    // Shows the message for a data file that failed and ends the program with status 1.
+    void EndWithFileError(const DataFileError& error, QWidget* parent = nullptr);
+
+    // The screen in front (for tests and for centring dialogs).
+    QWidget* currentScreen() const { return current_; }
+    void SetCurrentScreen(QWidget* screen) { current_ = screen; }
+
+    int exitStatus() const { return exitStatus_; }
+
+private:
+    void StopWithMessage(const std::string& title, const std::string& text) override;
+    void EndProgram(int status);
+
+    std::filesystem::path programFolder_;
+    Services services_;
+    CountingMessageBoxes messages_;
+    SharedState state_;
+    std::unique_ptr<CuePlayer> cues_;
+    QPointer<QWidget> current_;
+    QPointer<QWidget> base_;
+    int exitStatus_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace kagaku::ui

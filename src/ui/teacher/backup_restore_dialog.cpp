@@ -1,0 +1,309 @@
+#include "ui/teacher/backup_restore_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/clock.h"
+#include "common/errors.h"
+#include "common/files.h"
+#include "records/record_file_waiter.h"
+#include "ui/shell/look.h"
+
+namespace kagaku::ui {
+
+namespace {
+
+// A busy score file is tried again this often, and given up after this many tries.
+constexpr int kRetryMs = 1000;
+constexpr int kBusyTriesBeforeGivingUp = 60;
+
+// Tries once: while another PC holds the score file it does not wait but says so.
+class NoWaitWaiter final : public RecordFileWaiter {
+public:
+    bool Wait(std::chrono::milliseconds) override {
+        busy = true;
+        return false;
+    }
+    void ShowNotice(const std::string&) override {}
+    bool AskRetry(const std::string&) override { return false; }
+    bool busy = false;
+};
+
+QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setFont(UiFont(18));
+    b->setMinimumSize(Scaled(150), Scaled(44));
+    return b;
+}
+
+QLabel* TextLabel(const char* name, QWidget* parent, int size = 18) {
+    QLabel* l = PlainLabel(QString(), parent);
+    l->setObjectName(name);
+    l->setFont(UiFont(size));
+    l->setWordWrap(true);
+    return l;
+}
+
+QString SummaryText(const RecordFileSummary& now) {
+    return QStringLiteral("いまの成績ファイル: 記録%1件（最後の記録 %2）")
+        .arg(now.RecordCount)
+        .arg(now.LastRecordDate ? Q(FormatSlashDate(*now.LastRecordDate)) : QStringLiteral("なし"));
+}
+
+}  // namespace
+
+BackupRestoreInputs ReadBackupRestoreInputs(const std::filesystem::path& recordFile) {
+    BackupRestoreInputs in;
+    in.RecordFile = recordFile;
+    try {
+        in.Backups = ListBackups(recordFile);
+        in.Now = SummariseRecordFile(recordFile);
+        in.Failure = UnresolvedBackupFailure(recordFile);
+    } catch (const DataFileError& e) {
+        in.Problem = e.file() + "\n" + e.problem();
+    } catch (const std::exception& e) {
+        in.Problem = e.what();
+    }
+    return in;
+}
+
+BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock,
+                                         QWidget* parent)
+    : QDialog(parent), inputs_(std::move(inputs)), clock_(clock) {
+    setObjectName("BackupRestore");
+    setWindowTitle(QStringLiteral("バックアップから戻す"));
+    setWindowModality(Qt::WindowModal);
+
+    pages_ = new QStackedWidget(this);
+    pages_->setObjectName("BackupPages");
+
+    // The list.
+    auto* listPage = new QWidget(pages_);
+    auto* title = TextLabel("BackupTitle", listPage, 22);
+    title->setText(QStringLiteral("成績ファイルのバックアップ"));
+    auto* now = TextLabel("BackupNow", listPage);
+    now->setText(SummaryText(inputs_.Now));
+    auto* failure = TextLabel("BackupFailure", listPage);
+    failure->setStyleSheet("color: #B00000;");
+    if (inputs_.Failure) {
+        failure->setText(QStringLiteral("バックアップに失敗しています: ") + Q(*inputs_.Failure));
+    }
+    failure->setVisible(inputs_.Failure.has_value());
+    list_ = new QListWidget(listPage);
+    list_->setObjectName("BackupList");
+    list_->setFont(FixedFont(16));
+    list_->setMinimumSize(Scaled(760), Scaled(260));
+    for (const BackupInfo& b : inputs_.Backups) {
+        list_->addItem(Q(BackupListLine(b, false)));
+    }
+    status_ = TextLabel("BackupStatus", listPage);
+    status_->setMinimumHeight(status_->fontMetrics().lineSpacing() * 2 + Scaled(4));
+    status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (!inputs_.Problem.empty()) {
+        status_->setText(QStringLiteral("バックアップを読めませんでした。\n") + Q(inputs_.Problem));
+    } else if (inputs_.Backups.empty()) {
+        status_->setText(QStringLiteral("バックアップはまだありません。"));
+    } else {
+        status_->setText(QStringLiteral("戻すバックアップを選んでください。"));
+    }
+    restore_ = Button(QStringLiteral("戻す…"), "RestoreButton", listPage);
+    restore_->setEnabled(false);
+    auto* close = Button(QStringLiteral("閉じる"), "CloseButton", listPage);
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addStretch(1);
+    listButtons->addWidget(restore_);
+    listButtons->addWidget(close);
+    auto* listLayout = new QVBoxLayout(listPage);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(Scaled(10));
+    listLayout->addWidget(title);
+    listLayout->addWidget(now);
+    listLayout->addWidget(failure);
+    listLayout->addWidget(list_, 1);
+    listLayout->addWidget(status_);
+    listLayout->addLayout(listButtons);
+    pages_->addWidget(listPage);
+
+    // The confirmation.
+    auto* askPage = new QWidget(pages_);
+    auto* askTitle = TextLabel("RestoreQuestionTitle", askPage, 22);
+    askTitle->setText(QStringLiteral("戻す前に確かめてください"));
+    question_ = TextLabel("RestoreQuestion", askPage, 20);
+    question_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    confirm_ = Button(QStringLiteral("戻す"), "ConfirmRestore", askPage);
+    cancel_ = Button(QStringLiteral("やめる"), "CancelRestore", askPage);
+    auto* askButtons = new QHBoxLayout;
+    askButtons->addStretch(1);
+    askButtons->addWidget(confirm_);
+    askButtons->addWidget(cancel_);
+    auto* askLayout = new QVBoxLayout(askPage);
+    askLayout->setContentsMargins(0, 0, 0, 0);
+    askLayout->setSpacing(Scaled(14));
+    askLayout->addWidget(askTitle);
+    askLayout->addWidget(question_);
+    askLayout->addStretch(1);
+    askLayout->addLayout(askButtons);
+    pages_->addWidget(askPage);
+
+    // The outcome.
+    auto* donePage = new QWidget(pages_);
+    outcomeTitle_ = TextLabel("RestoreOutcomeTitle", donePage, 22);
+    outcome_ = TextLabel("RestoreOutcome", donePage, 20);
+    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* doneClose = Button(QStringLiteral("閉じる"), "DoneButton", donePage);
+    auto* doneButtons = new QHBoxLayout;
+    doneButtons->addStretch(1);
+    doneButtons->addWidget(doneClose);
+    auto* doneLayout = new QVBoxLayout(donePage);
+    doneLayout->setContentsMargins(0, 0, 0, 0);
+    doneLayout->setSpacing(Scaled(14));
+    doneLayout->addWidget(outcomeTitle_);
+    doneLayout->addWidget(outcome_);
+    doneLayout->addStretch(1);
+    doneLayout->addLayout(doneButtons);
+    pages_->addWidget(donePage);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Scaled(24), Scaled(20), Scaled(24), Scaled(20));
+    layout->addWidget(pages_);
+
+    retry_ = new QTimer(this);
+    retry_->setObjectName("RestoreRetry");
+    retry_->setSingleShot(true);
+    retry_->setInterval(kRetryMs);
+
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        restore_->setEnabled(row >= 0);
+        const BackupInfo* b = Chosen();
+        if (b == nullptr) {
+            return;
+        }
+        status_->setText(b->Check == BackupCheck::Good
+                             ? QStringLiteral("「戻す…」で、戻すと何が変わるかを表示します。")
+                             : Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
+    });
+    connect(list_, &QListWidget::itemActivated, this, [this] { AskToRestore(); });
+    connect(restore_, &QPushButton::clicked, this, &BackupRestoreDialog::AskToRestore);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancel_, &QPushButton::clicked, this, &BackupRestoreDialog::BackToList);
+    connect(confirm_, &QPushButton::clicked, this, &BackupRestoreDialog::Confirmed);
+    connect(doneClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(retry_, &QTimer::timeout, this, &BackupRestoreDialog::TryRestore);
+    // Closing while a busy file is waited for gives the restore up (it has not begun).
+    connect(this, &QDialog::finished, retry_, &QTimer::stop);
+}
+
+const BackupInfo* BackupRestoreDialog::Chosen() const {
+    const int row = list_->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= inputs_.Backups.size()) {
+        return nullptr;
+    }
+    return &inputs_.Backups[static_cast<std::size_t>(row)];
+}
+
+void BackupRestoreDialog::AskToRestore() {
+    const BackupInfo* b = Chosen();
+    if (b == nullptr || restoring_ || finished_) {
+        return;
+    }
+    if (b->Check != BackupCheck::Good) {
+        status_->setText(Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
+        Q_EMIT refused(Q(PathText(BackupFolderOf(inputs_.RecordFile) / PathFromText(b->FileName))) +
+                       QStringLiteral(" は戻せません: ") + Q(b->Problem));
+        return;
+    }
+    question_->setText(Q(RestoreQuestion(*b, inputs_.Now)));
+    confirm_->setEnabled(true);
+    cancel_->setEnabled(true);
+    pages_->setCurrentIndex(1);
+    cancel_->setFocus();
+}
+
+void BackupRestoreDialog::BackToList() {
+    if (restoring_) {
+        return;
+    }
+    pages_->setCurrentIndex(0);
+}
+
+void BackupRestoreDialog::Confirmed() {
+    const BackupInfo* b = Chosen();
+    // A second press while a busy file is waited for, or after the outcome, starts nothing.
+    if (b == nullptr || restoring_ || finished_) {
+        return;
+    }
+    restoring_ = true;
+    busyTries_ = 0;
+    confirmedName_ = b->FileName;
+    confirm_->setEnabled(false);
+    cancel_->setEnabled(false);
+    TryRestore();
+}
+
+void BackupRestoreDialog::TryRestore() {
+    NoWaitWaiter waiter;
+    RestoreOutcome outcome;
+    try {
+        outcome = RestoreBackup(inputs_.RecordFile, confirmedName_, clock_.Now(), waiter);
+    } catch (const DataFileError& e) {
+        if (waiter.busy && ++busyTries_ < kBusyTriesBeforeGivingUp) {
+            question_->setText(Q(RestoreQuestion(*Chosen(), inputs_.Now)) +
+                               QStringLiteral("\n\nほかのパソコンが成績を記録しています。"
+                                              "終わるのを待っています…"));
+            retry_->start();
+            return;
+        }
+        restoring_ = false;
+        finished_ = true;
+        const QString message = QStringLiteral(
+                                    "戻せませんでした。成績ファイルはそのままです。\n\n"
+                                    "ファイル: %1\n問題: %2")
+                                    .arg(Q(e.file()), Q(e.problem()));
+        Report(QStringLiteral("戻せませんでした"), message);
+        Q_EMIT failed(message);
+        return;
+    }
+    restoring_ = false;
+    finished_ = true;
+    Report(QStringLiteral("戻しました"),
+           QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
+                          "として残しました。それに戻せば、いまの操作を取り消せます。")
+               .arg(Q(confirmedName_))
+               .arg(outcome.RecordsBefore)
+               .arg(outcome.RecordsAfter)
+               .arg(Q(outcome.SavedAs)));
+    Q_EMIT restored(Q(confirmedName_), Q(outcome.SavedAs));
+}
+
+void BackupRestoreDialog::Report(const QString& title, const QString& text) {
+    outcomeTitle_->setText(title);
+    outcome_->setText(text);
+    pages_->setCurrentIndex(2);
+}
+
+BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
+                                             const std::filesystem::path& recordFile,
+                                             const Clock& clock,
+                                             std::function<void()> afterRestore) {
+    auto* dialog = new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(dialog, &BackupRestoreDialog::restored, dialog, [done] { *done = true; });
+    QObject::connect(dialog, &QDialog::finished, dialog,
+                     [done, afterRestore = std::move(afterRestore)] {
+                         if (*done && afterRestore) {
+                             afterRestore();
+                         }
+                     });
+    dialog->open();
+    return dialog;
+}
+
+}  // namespace kagaku::ui

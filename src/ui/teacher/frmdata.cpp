@@ -1,0 +1,368 @@
+#include "ui/teacher/frmdata.h"
+
+#include <QAbstractListModel>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "common/errors.h"
+#include "common/text_ops.h"
+#include "platform/shared_file.h"
+#include "records/backups.h"
+#include "ui/shell/look.h"
+#include "ui/shell/program.h"
+#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/services.h"
+
+namespace kagaku::ui {
+
+// The list lines, turned into text for the view only when a line is drawn.
+class RecordLinesModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    void SetLines(const std::vector<std::string>* lines) {
+        beginResetModel();
+        lines_ = lines;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() || lines_ == nullptr ? 0 : static_cast<int>(lines_->size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || lines_ == nullptr || !index.isValid())
+            return {};
+        return Q((*lines_)[static_cast<std::size_t>(index.row())]);
+    }
+
+private:
+    const std::vector<std::string>* lines_ = nullptr;
+};
+
+namespace {
+
+QLabel* PanelLabel(QWidget* parent, const char* name) {
+    QLabel* l = PlainLabel(QString(), parent);
+    l->setObjectName(name);
+    l->setFont(UiFont(18));
+    return l;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setFont(UiFont(18));
+    b->setMinimumSize(Scaled(120), Scaled(40));
+    return b;
+}
+
+}  // namespace
+
+void ShowRecordManager(Program& program) {
+    program.ShowScreen(new FrmData(program));
+}
+
+FrmData::FrmData(Program& program) : program_(program) {
+    setObjectName("FrmData");
+    DeleteOnCloseWhenIdle(this);
+    setWindowTitle(Q(program_.state().ProgramName));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
+    auto* left = new QVBoxLayout;
+    auto* hint = PlainLabel(QStringLiteral("ダブルクリックすると変更、消去できます"), this);
+    hint->setObjectName("Label5");
+    hint->setFont(UiFont(18));
+    left->addWidget(hint);
+    list_ = new QListView(this);
+    list_->setObjectName("List1");
+    list_->setFont(FixedFont(14));
+    list_->setUniformItemSizes(true);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    model_ = new RecordLinesModel(this);
+    list_->setModel(model_);
+    connect(list_, &QListView::clicked, this, [this] { HidePanel(); });
+    // The panel belongs to the line it was opened on: any move of the selection (the arrow
+    // keys too) closes it, as a click does.
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { HidePanel(); });
+    connect(list_, &QListView::doubleClicked, this, &FrmData::OpenPanel);
+    left->addWidget(list_, 1);
+    layout->addLayout(left, 3);
+
+    auto* right = new QVBoxLayout;
+    panel_ = new QFrame(this);
+    panel_->setObjectName("Picture3");
+    panel_->setFrameShape(QFrame::Box);
+    auto* grid = new QGridLayout(panel_);
+    number_ = PanelLabel(panel_, "Label1");
+    level_ = PanelLabel(panel_, "Label2_1");
+    date_ = PanelLabel(panel_, "Label2_2");
+    grade_ = PanelLabel(panel_, "Label2_4");
+    pupil_ = new QComboBox(panel_);
+    pupil_->setObjectName("Combo1");
+    pupil_->setEditable(true);
+    pupil_->setFont(UiFont(16));
+    pupil_->setMinimumWidth(Scaled(220));
+    seconds_ = new QLineEdit(panel_);
+    seconds_->setObjectName("Text1_1");
+    seconds_->setFont(UiFont(18));
+    auto* unit = PanelLabel(panel_, "Label2_0");
+    unit->setText(QStringLiteral("秒"));
+    scroll_ = new QScrollBar(Qt::Vertical, panel_);
+    scroll_->setObjectName("VScroll1");
+    scroll_->setRange(0, admin::kSecondsScrollMaximum);
+    scroll_->setMinimumHeight(Scaled(60));
+    rewrite_ = Button(panel_, "Command2", QStringLiteral("変更して記録"));
+    delete_ = Button(panel_, "Command3", QStringLiteral("消去"));
+    auto* cancel = Button(panel_, "Command6", QStringLiteral("キャンセル"));
+    rewrite_->setEnabled(false);
+    delete_->setEnabled(false);
+    grid->addWidget(number_, 0, 0, 1, 3);
+    grid->addWidget(level_, 1, 0);
+    grid->addWidget(date_, 1, 1, 1, 2);
+    grid->addWidget(pupil_, 2, 0, 1, 2);
+    grid->addWidget(grade_, 2, 2);
+    grid->addWidget(seconds_, 3, 0);
+    grid->addWidget(unit, 3, 1);
+    grid->addWidget(scroll_, 3, 2);
+    grid->addWidget(rewrite_, 4, 0);
+    grid->addWidget(delete_, 4, 1);
+    grid->addWidget(cancel, 4, 2);
+    panel_->hide();
+    right->addWidget(panel_);
+    right->addStretch(1);
+    auto* backBox = new QFrame(this);
+    backBox->setObjectName("Picture10");
+    auto* backLayout = new QHBoxLayout(backBox);
+    auto* back = Button(backBox, "Command4", QStringLiteral("戻る"));
+    backLayout->addWidget(back);
+    right->addWidget(backBox, 0, Qt::AlignRight);
+    layout->addLayout(right, 2);
+
+    connect(pupil_, &QComboBox::activated, this, [this] {
+        // Combo1_Click: the grade of the chosen pupil.
+        const auto pupil = admin::PupilOfEntry(U(pupil_->currentText()));
+        grade_->setText(pupil ? Q(text::Trim(roster_.GradeOf[static_cast<std::size_t>(*pupil)]))
+                              : QString());
+    });
+    connect(scroll_, &QScrollBar::valueChanged, this,
+            [this](int value) { seconds_->setText(Q(text::Str(static_cast<long long>(value)))); });
+    connect(rewrite_, &QPushButton::clicked, this, &FrmData::Rewrite);
+    connect(delete_, &QPushButton::clicked, this, &FrmData::Delete);
+    connect(back, &QPushButton::clicked, this, &FrmData::Back);
+
+    cover_ = new QFrame(this);
+    cover_->setObjectName("Picture1");
+    cover_->setAutoFillBackground(true);
+    cover_->hide();
+
+    BuildList();
+}
+
+FrmData::~FrmData() = default;
+
+std::filesystem::path FrmData::RecordFile() const {
+    return ScoreRecordPath(program_.state().ProgramDataFolder);
+}
+
+void FrmData::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    cover_->setGeometry(rect());
+}
+
+void FrmData::BuildList() {
+    try {
+        roster_ = admin::ReadRosterLookup(program_.state(), program_.clock().TodayDate());
+    } catch (const DataFileError& e) {
+        roster_ = {};
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("名簿を読めませんでした。名前なしで表示します。\n\n"
+                           "ファイル: %1\n問題: %2")
+                .arg(Q(e.file()), Q(e.problem())));
+    }
+    pupil_->clear();
+    for (const std::string& item : roster_.PupilItems)
+        pupil_->addItem(Q(item));
+
+    RecordWindow window;
+    try {
+        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        FinishInterruptedDeletion(RecordFile(), waiter);
+        window = ReadRecordWindow(RecordFile(), 0);
+    } catch (const DataFileError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem())));
+    } catch (const FileOperationError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
+    }
+    model_->SetLines(nullptr);
+    listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(program_.state()));
+    model_->SetLines(&listing_.Lines);
+    list_->show();
+}
+
+void FrmData::HidePanel() {
+    panel_->hide();
+}
+
+void FrmData::OpenPanel(const QModelIndex& index) {
+    if (busy_ || !index.isValid())
+        return;
+    const auto line = static_cast<std::size_t>(index.row());
+    std::optional<ScoreRecord> listed;
+    try {
+        // Compared with the line's own bytes: after another PC's deletion the number names
+        // the record after the chosen one.
+        listed = admin::ReadListedRecord(RecordFile(), listing_, line);
+    } catch (const FileOperationError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
+        return;
+    }
+    if (!listed) {
+        RecordChangedElsewhere();
+        return;
+    }
+    const ScoreRecord& record = *listed;
+    selectedLine_ = line;
+    selectedRecord_ = listing_.Numbers[line];
+    readBytes_ = listing_.Bytes[line];
+    number_->setText(QString::number(selectedRecord_));
+    rewrite_->setEnabled(true);
+    delete_->setEnabled(true);
+    const admin::EditPanel values = admin::EditPanelFor(record, roster_);
+    level_->setText(Q(values.Level));
+    date_->setText(Q(values.Date));
+    grade_->setText(Q(values.Grade));
+    {
+        const QSignalBlocker blocker(scroll_);
+        scroll_->setValue(values.ScrollValue);
+    }
+    seconds_->setText(Q(values.Seconds));
+    pupil_->setCurrentIndex(pupil_->findText(Q(values.Pupil)));
+    pupil_->setEditText(Q(values.Pupil));
+    panel_->show();
+}
+
+void FrmData::SelectLine(std::optional<std::size_t> line) {
+    HidePanel();  // selecting a line closes the edit panel, as any click on the list does
+    if (!line)
+        return;  // the list is empty now
+    const QModelIndex index = model_->index(static_cast<int>(*line));
+    list_->setCurrentIndex(index);
+    list_->scrollTo(index);
+}
+
+void FrmData::RecordChangedElsewhere() {
+    program_.messages().Inform(this, QStringLiteral("注意"), Q(admin::kRecordChangedMessage));
+    HidePanel();
+    BuildList();
+}
+
+void FrmData::Rewrite() {
+    if (busy_)
+        return;
+    const auto corrected = admin::CorrectedRecord(DecodeScoreRecord(readBytes_.data()),
+                                                  U(pupil_->currentText()), U(seconds_->text()));
+    if (const auto* refusal = std::get_if<std::string>(&corrected)) {
+        program_.messages().Inform(this, QStringLiteral("注意"), Q(*refusal));
+        return;
+    }
+    const ScoreRecord record = std::get<ScoreRecord>(corrected);
+    const bool done = ChangeRecord(
+        QStringLiteral("記録を書き換えられませんでした。"), false, [&](RecordFileWaiter& waiter) {
+            return admin::RewriteListedRecord(RecordFile(), listing_, selectedLine_, record,
+                                              waiter);
+        });
+    if (!done)
+        return;
+    BuildList();
+    SelectLine(admin::LineOfRecord(listing_, selectedRecord_));
+}
+
+bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
+                           const std::function<RecordChange(RecordFileWaiter&)>& change) {
+    busy_ = true;
+    QPointer<FrmData> self(this);
+    RecordChange result = RecordChange::RecordDiffers;
+    try {
+        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        // The first change of a sign-in keeps the file as it was; without that copy nothing
+        // is changed.
+        if (!program_.state().ChangeBackupTaken) {
+            TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, program_.clock().Now(), waiter);
+            program_.state().ChangeBackupTaken = true;
+        }
+        result = change(waiter);
+    } catch (const DataFileError& e) {
+        if (IsClosed(self))
+            return false;
+        busy_ = false;
+        // A deletion that failed part way says what became of it.
+        const auto* fault = dynamic_cast<const admin::DeletionFault*>(&e);
+        program_.messages().Inform(this, QStringLiteral("注意"),
+                                   (fault ? Q(fault->headline()) : failure) +
+                                       QStringLiteral("\n\nファイル: %1\n問題: %2")
+                                           .arg(Q(e.file()), Q(e.problem())));
+        if (rebuildAfterFault) {
+            HidePanel();
+            BuildList();
+        }
+        return false;
+    }
+    if (IsClosed(self))
+        return false;
+    busy_ = false;
+    if (result != RecordChange::Done) {
+        RecordChangedElsewhere();
+        return false;
+    }
+    return true;
+}
+
+void FrmData::Delete() {
+    if (busy_)
+        return;
+    busy_ = true;
+    const bool sure =
+        program_.messages().Confirm(this, QStringLiteral("注意"),
+                                    QStringLiteral("本当に消去しますか")) == MessageBoxes::Answer::Ok;
+    busy_ = false;
+    if (!sure)
+        return;
+    const bool done = ChangeRecord(
+        QStringLiteral("記録を消去できませんでした。"), true, [&](RecordFileWaiter& waiter) {
+            return admin::DeleteListedRecord(RecordFile(), listing_, selectedLine_, waiter);
+        });
+    if (!done)
+        return;
+    rewrite_->setEnabled(false);
+    delete_->setEnabled(false);
+    BuildList();
+    SelectLine(admin::LineAfterDeletion(listing_, selectedRecord_));
+}
+
+void FrmData::Back() {
+    if (busy_)
+        return;
+    busy_ = true;
+    cover_->show();
+    cover_->raise();
+    program_.ShowLevelMenu();
+}
+
+}  // namespace kagaku::ui

@@ -1,0 +1,516 @@
+#include "ui/teacher/frmtimedata.h"
+
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/errors.h"
+#include "common/paths.h"
+#include "platform/shared_file.h"
+#include "records/score_record_file.h"
+#include "ui/shell/look.h"
+#include "ui/shell/program.h"
+#include "ui/shell/services.h"
+
+namespace kagaku::ui {
+
+namespace {
+
+const QColor kChangedCell(0xFF, 0xFF, 0x00);  // &HFFFF, yellow
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setFont(UiFont(18));
+    b->setMinimumSize(Scaled(120), Scaled(40));
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, int size) {
+    QLabel* l = PlainLabel(text, parent);
+    l->setObjectName(name);
+    l->setFont(UiFont(size));
+    return l;
+}
+
+bool IsHalfWidth(QChar c) {
+    return c.unicode() < 0x80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F);
+}
+
+// A column heading as the grid shows it: in two lines where a half-width word meets a full-width
+// one (目標 / Time, ﾎﾟｲﾝﾄ / 倍率); a longer heading of one kind breaks in the middle, never
+// before a sound mark (ｸﾘｱ / ﾎﾟｲﾝﾄ), so that the narrow columns can show it whole.
+QString HeadingText(const QString& heading) {
+    for (qsizetype i = 1; i < heading.size(); ++i) {
+        if (IsHalfWidth(heading[i - 1]) != IsHalfWidth(heading[i]))
+            return heading.left(i) + u'\n' + heading.mid(i);
+    }
+    if (heading.size() <= 4)
+        return heading;
+    qsizetype at = heading.size() / 2;
+    while (at > 1 && (heading[at] == u'\uFF9E' || heading[at] == u'\uFF9F'))
+        --at;
+    return heading.left(at) + u'\n' + heading.mid(at);
+}
+
+QString FileMessage(const DataFileError& e) {
+    return QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()));
+}
+
+}  // namespace
+
+void ShowLevelSettingsEditor(Program& program) {
+    program.ShowScreen(new FrmTimeData(program));
+}
+
+FrmTimeData::FrmTimeData(Program& program) : program_(program) {
+    setObjectName("FrmTimeData");
+    DeleteOnCloseWhenIdle(this);
+    setWindowTitle(Q(program_.state().ProgramName));
+
+    panel_ = new QFrame(this);
+    panel_->setObjectName("Picture1");
+    auto* layout = new QVBoxLayout(panel_);
+    layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(
+        Caption(panel_, "Label5", QStringLiteral("成績の基準となるデータを変更できます"), 22));
+    top->addStretch(1);
+    auto* save = Button(panel_, "Command3", QStringLiteral("更新記録"));
+    auto* revert = Button(panel_, "Command2", QStringLiteral("元に戻す"));
+    auto* back = Button(panel_, "Command4", QStringLiteral("戻る"));
+    top->addWidget(save);
+    top->addWidget(revert);
+    top->addWidget(back);
+    layout->addLayout(top);
+    connect(save, &QPushButton::clicked, this, [this] {
+        if (!busy_)
+            Save();
+    });
+    connect(revert, &QPushButton::clicked, this, [this] {
+        if (busy_)
+            return;
+        if (LoadGrid())
+            ReadRecords();
+        ShowGrid();
+        PlaceEditBox();
+        GridToText();
+        DrawDistributions();
+    });
+    connect(back, &QPushButton::clicked, this, &FrmTimeData::Back);
+
+    auto* middle = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    table_ = new QTableWidget(panel_);
+    table_->setObjectName("MSFlexGrid1");
+    table_->setColumnCount(1 + kSettingsColumns);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    table_->setFont(UiFont(15));
+    table_->horizontalHeader()->setFont(UiFont(13));
+    table_->setFocusPolicy(Qt::NoFocus);
+    QStringList headings{QStringLiteral("レベル")};
+    for (const std::string& h : LevelSettingsHeadings())
+        headings << HeadingText(Q(h));
+    table_->setHorizontalHeaderLabels(headings);
+    // The columns share the grid's width out later than the grid's own resize, and say nothing
+    // of it; the grid draws its cells anew after every change of the columns, the rows or the
+    // scroll position, so the edit box and the headings' size follow each drawing.
+    table_->viewport()->installEventFilter(this);
+    connect(table_, &QTableWidget::cellClicked, this, &FrmTimeData::CellClicked);
+    left->addWidget(table_, 1);
+
+    edit_ = new QLineEdit(table_->viewport());
+    edit_->setObjectName("Gridinputtext");
+    edit_->setFont(UiFont(15));
+    edit_->setFrame(false);
+    edit_->setStyleSheet(QStringLiteral("background: #FFFFE0; border: 2px solid #2050C0;"));
+    edit_->installEventFilter(this);
+    connect(edit_, &QLineEdit::textEdited, this, [this] { TextToGrid(); });
+
+    auto* help = new QHBoxLayout;
+    auto* helpLeft = new QVBoxLayout;
+    helpLeft->addWidget(Caption(panel_, "Label6", QStringLiteral("列の説明"), 16));
+    explanation_ = Caption(panel_, "Label3", QString(), 16);
+    explanation_->setMinimumHeight(Scaled(70));
+    explanation_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    helpLeft->addWidget(explanation_);
+    help->addLayout(helpLeft, 1);
+    help->addWidget(Caption(panel_, "Label1",
+                            QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), 16),
+                    0, Qt::AlignTop);
+    left->addLayout(help);
+    middle->addLayout(left, 5);
+
+    auto* right = new QGridLayout;
+    right->addWidget(Caption(panel_, "Label7", QStringLiteral("現在までの成績度数分布"), 16), 0, 0,
+                     1, 2);
+    right->addWidget(Caption(panel_, "Label9", QStringLiteral("全成績"), 14), 1, 0);
+    right->addWidget(Caption(panel_, "Label10", QStringLiteral("最高タイム"), 14), 1, 1);
+    allRuns_ = new QListWidget(panel_);
+    allRuns_->setObjectName("List3");
+    bestTimes_ = new QListWidget(panel_);
+    bestTimes_->setObjectName("List4");
+    for (QListWidget* list : {allRuns_, bestTimes_}) {
+        list->setFont(FixedFont(12));
+        list->setFocusPolicy(Qt::NoFocus);
+        list->setUniformItemSizes(true);
+        list->setTextElideMode(Qt::ElideNone);  // the heading line is read in full
+    }
+    right->addWidget(allRuns_, 2, 0);
+    right->addWidget(bestTimes_, 2, 1);
+    right->setRowStretch(2, 1);
+    middle->addLayout(right, 4);
+    layout->addLayout(middle, 1);
+    auto* empty = Caption(panel_, "Label4", QString(), 12);
+    layout->addWidget(empty);
+
+    cover_ = new QFrame(this);
+    cover_->setObjectName("Picture6");
+    cover_->setAutoFillBackground(true);
+    auto* coverLayout = new QVBoxLayout(cover_);
+    coverLayout->addWidget(Caption(cover_, "Label8", QStringLiteral("Just a moment,please."), 28),
+                           0, Qt::AlignCenter);
+    cover_->hide();
+}
+
+std::filesystem::path FrmTimeData::SettingsFile() const {
+    return InFolder(program_.state().ProgramDataFolder, kLevelSettingsFileName);
+}
+
+void FrmTimeData::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    panel_->setGeometry(rect());
+    cover_->setGeometry(rect());
+    if (activated_) {
+        QTimer::singleShot(0, this, [this] { PlaceEditBox(); });
+    }
+}
+
+void FrmTimeData::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!activated_) {
+        activated_ = true;
+        QTimer::singleShot(0, this, &FrmTimeData::Activate);
+    }
+}
+
+// Form_Activate: the grid from the file, the records read once, the first level cell current.
+void FrmTimeData::Activate() {
+    // Without a usable file the grid shows the settings in force, so a save writes the file
+    // anew.
+    const auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
+    if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
+        const QString file = QStringLiteral("ファイル: %1\n問題: %2")
+                                 .arg(Q(problem->file), Q(problem->problem));
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            problem->trouble == admin::SettingsFileTrouble::Damaged
+                ? QStringLiteral("設定のファイルがこわれていて、読めませんでした。\n"
+                                 "表には、いま使われている設定を表示しています。"
+                                 "「更新記録」を押すと、この表の内容で設定のファイルを"
+                                 "新しく作り直します。\n\n%1")
+                      .arg(file)
+                : QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(file));
+    }
+    ReadRecords();
+    ShowGrid();
+    grid_.SetCurrent(1, 1);
+    PlaceEditBox();
+    GridToText();
+    DrawDistributions();
+}
+
+bool FrmTimeData::LoadGrid() {
+    try {
+        grid_.Load(SettingsFile());
+        return true;
+    } catch (const DataFileError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(FileMessage(e)));
+        return false;
+    }
+}
+
+void FrmTimeData::ReadRecords() {
+    try {
+        distributions_ = admin::BuildTimeDistributions(
+            ReadRecordWindow(ScoreRecordPath(program_.state().ProgramDataFolder), 0));
+    } catch (const FileOperationError& e) {
+        distributions_ = {};
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("成績のファイルを読めませんでした（%1）。度数分布は空で表示します。")
+                .arg(Q(e.description())));
+    }
+}
+
+void FrmTimeData::ShowGrid() {
+    const int rows = grid_.LastSettingsRow();
+    table_->setRowCount(rows);
+    for (int r = 1; r <= rows; ++r) {
+        auto* number = new QTableWidgetItem(QString::number(r));
+        number->setFlags(Qt::ItemIsEnabled);
+        number->setBackground(palette().window());
+        number->setTextAlignment(Qt::AlignCenter);
+        table_->setItem(r - 1, 0, number);
+        for (int c = 1; c <= kSettingsColumns; ++c)
+            ShowCell(r, c);
+    }
+}
+
+void FrmTimeData::ShowCell(int row, int column) {
+    if (row < 1 || row > grid_.LastSettingsRow())
+        return;
+    QTableWidgetItem* item = table_->item(row - 1, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        table_->setItem(row - 1, column, item);
+    }
+    item->setText(Q(grid_.Cell(row, column)));
+    item->setBackground(grid_.IsMarked(row, column) ? QBrush(kChangedCell) : QBrush());
+}
+
+void FrmTimeData::PlaceEditBox() {
+    const int row = grid_.Row();
+    const int column = grid_.Column();
+    if (row < 1) {
+        edit_->hide();
+        explanation_->setText(Q(admin::ColumnExplanation(column)));
+        return;
+    }
+    table_->setCurrentCell(row - 1, column);
+    table_->setRangeSelected(
+        QTableWidgetSelectionRange(0, 0, table_->rowCount() - 1, kSettingsColumns), false);
+    table_->setRangeSelected(
+        QTableWidgetSelectionRange(row - 1, column, grid_.SelectionBottom() - 1, column), true);
+    table_->scrollToItem(table_->item(row - 1, column));
+    FitEditBox();
+    edit_->show();
+    edit_->raise();
+    edit_->setFocus();
+    edit_->setCursorPosition(std::min<int>(10, static_cast<int>(edit_->text().size())));
+    explanation_->setText(Q(admin::ColumnExplanation(column)));
+}
+
+void FrmTimeData::FitEditBox() {
+    const int row = grid_.Row();
+    QTableWidgetItem* item = row >= 1 ? table_->item(row - 1, grid_.Column()) : nullptr;
+    if (item != nullptr)
+        edit_->setGeometry(table_->visualItemRect(item));
+}
+
+// The headings' letters at the largest size, up to the grid's own, at which every line of every
+// heading fits its column, also in bold as the current column's heading is drawn.
+void FrmTimeData::FitHeadings() {
+    QHeaderView* header = table_->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QFont font = UiFont(13);
+    for (int size = font.pixelSize(); size > 8; --size) {
+        font.setPixelSize(size);
+        QFont bold = font;
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        bool fits = true;
+        for (int c = 0; c < table_->columnCount() && fits; ++c) {
+            const QTableWidgetItem* heading = table_->horizontalHeaderItem(c);
+            if (heading == nullptr)
+                continue;
+            const int room = header->sectionSize(c) - 2 * margin;
+            for (const QString& line : heading->text().split(u'\n'))
+                fits = fits && metrics.horizontalAdvance(line) <= room;
+        }
+        if (fits)
+            break;
+    }
+    if (header->font() != font)
+        header->setFont(font);
+}
+
+void FrmTimeData::TextToGrid() {
+    grid_.TypeText(U(edit_->text()));
+    ShowCell(grid_.Row(), grid_.Column());
+}
+
+void FrmTimeData::GridToText() {
+    edit_->setText(Q(grid_.Cell(grid_.Row(), grid_.Column())));
+    edit_->setCursorPosition(std::min<int>(10, static_cast<int>(edit_->text().size())));
+}
+
+void FrmTimeData::DrawDistributions() {
+    histogramLevel_ = grid_.Row();
+    allRuns_->clear();
+    bestTimes_->clear();
+    QStringList all;
+    for (const std::string& line : admin::DistributionLines(distributions_, histogramLevel_, false))
+        all << Q(line);
+    QStringList best;
+    for (const std::string& line : admin::DistributionLines(distributions_, histogramLevel_, true))
+        best << Q(line);
+    allRuns_->addItems(all);
+    bestTimes_->addItems(best);
+}
+
+void FrmTimeData::CellClicked(int tableRow, int tableColumn) {
+    if (busy_)
+        return;
+    grid_.SetCurrent(tableRow + 1, std::max(1, tableColumn));
+    PlaceEditBox();
+    DrawDistributions();
+    GridToText();
+}
+
+bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_->viewport() && event->type() == QEvent::Paint) {
+        FitHeadings();
+        FitEditBox();
+    }
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (HandleKey(key->key(), key->modifiers()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Space) {
+        // A typed space empties the cell.
+        edit_->clear();
+        TextToGrid();
+        return true;
+    }
+    admin::EditorKey editorKey;
+    switch (key) {
+        case Qt::Key_Escape:
+            return true;  // nothing at all
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            editorKey = admin::EditorKey::Enter;
+            break;
+        case Qt::Key_Up:
+            editorKey = admin::EditorKey::Up;
+            break;
+        case Qt::Key_Down:
+            editorKey = (modifiers & Qt::ShiftModifier) ? admin::EditorKey::ShiftDown
+                                                        : admin::EditorKey::Down;
+            break;
+        case Qt::Key_Left:
+            editorKey = admin::EditorKey::Left;
+            break;
+        case Qt::Key_Right:
+            editorKey = admin::EditorKey::Right;
+            break;
+        default:
+            return false;  // typed characters reach the edit box
+    }
+    grid_.Key(editorKey, U(edit_->text()));
+    if (editorKey == admin::EditorKey::ShiftDown) {
+        for (int r = grid_.Row(); r <= grid_.SelectionBottom(); ++r)
+            ShowCell(r, grid_.Column());
+    }
+    PlaceEditBox();
+    DrawDistributions();
+    GridToText();
+    return true;
+}
+
+bool FrmTimeData::Save() {
+    SharedState& state = program_.state();
+    if (const auto problem =
+            admin::CheckSettingsRows(grid_.LevelRows(), admin::TimedLevels(state))) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            Q(problem->message) +
+                QStringLiteral("\n\n直してから、もう一度「更新記録」を押してください。"));
+        grid_.SetCurrent(problem->level, problem->column);
+        PlaceEditBox();
+        GridToText();
+        DrawDistributions();
+        return false;
+    }
+    const std::filesystem::path file = SettingsFile();
+    bool changedElsewhere = false;
+    try {
+        changedElsewhere = grid_.FileChangedOnDisk(file);
+    } catch (const DataFileError& e) {
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
+                .arg(FileMessage(e)));
+        PlaceEditBox();
+        return false;
+    }
+    busy_ = true;
+    if (changedElsewhere &&
+        program_.messages().Ask(
+            this, QStringLiteral("注意"),
+            QStringLiteral(
+                "設定のファイルは、この画面を開いた後にほかのパソコンで変更されています。\n"
+                "このまま記録すると、その変更は消えます。記録しますか？")) !=
+            MessageBoxes::Answer::Yes) {
+        busy_ = false;
+        return false;
+    }
+    cover_->show();
+    cover_->raise();
+    QPointer<FrmTimeData> self(this);
+    PumpEvents();
+    if (IsClosed(self))
+        return false;
+    bool saved = true;
+    try {
+        grid_.Save(file, state.Settings);
+    } catch (const DataFileError& e) {
+        saved = false;
+        cover_->hide();
+        program_.messages().Inform(
+            this, QStringLiteral("注意"),
+            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
+                .arg(FileMessage(e)));
+    }
+    cover_->hide();
+    busy_ = false;
+    if (saved) {
+        ReadRecords();
+        DrawDistributions();
+    }
+    PlaceEditBox();
+    return saved;
+}
+
+void FrmTimeData::Back() {
+    if (busy_)
+        return;
+    if (grid_.SettingsChanged() &&
+        program_.messages().Ask(this, QStringLiteral("注意"),
+                                QStringLiteral("データが変更されています。記録しますか？")) ==
+            MessageBoxes::Answer::Yes &&
+        !Save()) {
+        return;  // not saved: the editor stays open with everything typed
+    }
+    busy_ = true;
+    cover_->show();
+    cover_->raise();
+    program_.ShowLevelMenu();
+}
+
+}  // namespace kagaku::ui
