@@ -7,24 +7,45 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 
 namespace kagaku::ui {
 
+// Message boxes open over their parent, window-modal, and return at once; the callback runs
+// when the box is answered. A box goes with its parent: once the parent screen has been
+// deleted, its box's callback never runs. A box with no parent stands on its own.
 class MessageBoxes {
 public:
     enum class Answer { Ok, Yes, No, Cancel };
+    using Closed = std::function<void()>;
+    using Answered = std::function<void(Answer)>;
     virtual ~MessageBoxes() = default;
-    // A modal message with an OK button.
+    // A message with an OK button; closed runs once it is dismissed.
+    virtual void Inform(QWidget* parent, const QString& title, const QString& text,
+                        Closed closed) = 0;
+    // A question with Yes and No buttons: Yes or No.
+    virtual void Ask(QWidget* parent, const QString& title, const QString& text,
+                     Answered answered) = 0;
+    // A warning with OK and Cancel buttons (Cancel the default): Ok or Cancel.
+    virtual void Confirm(QWidget* parent, const QString& title, const QString& text,
+                         Answered answered) = 0;
+
+    // The blocking forms run a nested event loop; they go once every caller uses the forms
+    // above.
     virtual void Inform(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A modal question with Yes and No buttons.
     virtual Answer Ask(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A modal warning with OK and Cancel buttons: Ok or Cancel.
     virtual Answer Confirm(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 class RealMessageBoxes final : public MessageBoxes {
 public:
+    void Inform(QWidget* parent, const QString& title, const QString& text,
+                Closed closed) override;
+    void Ask(QWidget* parent, const QString& title, const QString& text,
+             Answered answered) override;
+    void Confirm(QWidget* parent, const QString& title, const QString& text,
+                 Answered answered) override;
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
@@ -35,6 +56,18 @@ public:
 class CountingMessageBoxes final : public MessageBoxes {
 public:
     explicit CountingMessageBoxes(MessageBoxes& boxes) : boxes_(boxes) {}
+    void Inform(QWidget* parent, const QString& title, const QString& text,
+                Closed closed) override {
+        boxes_.Inform(parent, title, text, std::move(closed));
+    }
+    void Ask(QWidget* parent, const QString& title, const QString& text,
+             Answered answered) override {
+        boxes_.Ask(parent, title, text, std::move(answered));
+    }
+    void Confirm(QWidget* parent, const QString& title, const QString& text,
+                 Answered answered) override {
+        boxes_.Confirm(parent, title, text, std::move(answered));
+    }
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;

@@ -27,6 +27,84 @@ ui::MessageBoxes::Answer FakeMessageBoxes::Ask(QWidget*, const QString& title,
     return a;
 }
 
+void FakeMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text,
+                              Closed closed) {
+    Inform(parent, title, text);
+    if (closed)
+        closed();
+}
+
+void FakeMessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
+                           Answered answered) {
+    const Answer a = Ask(parent, title, text);
+    if (answered)
+        answered(a);
+}
+
+void FakeMessageBoxes::Confirm(QWidget* parent, const QString& title, const QString& text,
+                               Answered answered) {
+    const Answer a = Confirm(parent, title, text);
+    if (answered)
+        answered(a);
+}
+
+namespace {
+
+// A real box, open window-modal, that answers itself after a while.
+void OpenAnswering(QMessageBox::Icon icon, QWidget* parent, const QString& title,
+                   const QString& text, QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton answer, const std::function<void()>& whileOpen,
+                   int openMilliseconds,
+                   std::function<void(QMessageBox::StandardButton)> finished) {
+    auto* box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [box, finished = std::move(finished)](int) {
+                         if (finished && box->clickedButton() != nullptr)
+                             finished(box->standardButton(box->clickedButton()));
+                     });
+    if (whileOpen)
+        QTimer::singleShot(0, box, whileOpen);
+    QTimer::singleShot(openMilliseconds, box, [box, answer] { box->button(answer)->click(); });
+    box->open();
+}
+
+}  // namespace
+
+void BlockingMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text,
+                                  Closed closed) {
+    shown_.push_back({title, text});
+    OpenAnswering(QMessageBox::Information, parent, title, text, QMessageBox::Ok,
+                  QMessageBox::Ok, whileOpen, openMilliseconds,
+                  [closed = std::move(closed)](QMessageBox::StandardButton) {
+                      if (closed)
+                          closed();
+                  });
+}
+
+void BlockingMessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
+                               Answered answered) {
+    shown_.push_back({title, text});
+    OpenAnswering(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::Yes, whileOpen, openMilliseconds,
+                  [answered = std::move(answered)](QMessageBox::StandardButton b) {
+                      if (answered)
+                          answered(b == QMessageBox::Yes ? Answer::Yes : Answer::No);
+                  });
+}
+
+void BlockingMessageBoxes::Confirm(QWidget* parent, const QString& title, const QString& text,
+                                   Answered answered) {
+    shown_.push_back({title, text});
+    OpenAnswering(QMessageBox::Warning, parent, title, text,
+                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, whileOpen,
+                  openMilliseconds, [answered = std::move(answered)](QMessageBox::StandardButton b) {
+                      if (answered)
+                          answered(b == QMessageBox::Ok ? Answer::Ok : Answer::Cancel);
+                  });
+}
+
 namespace {
 
 QMessageBox::StandardButton ShowBlocking(QMessageBox::Icon icon, QWidget* parent,

@@ -24,6 +24,13 @@ public:
         QString text;
         int loopLevel = 0;  // how many event loops were running when it was shown
     };
+    // Each box is answered at once, before the call returns: the callback runs inside it.
+    void Inform(QWidget* parent, const QString& title, const QString& text,
+                Closed closed) override;
+    void Ask(QWidget* parent, const QString& title, const QString& text,
+             Answered answered) override;
+    void Confirm(QWidget* parent, const QString& title, const QString& text,
+                 Answered answered) override;
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
     // OK/Cancel takes the queued answer too: Yes or Ok is OK, No or Cancel is Cancel.
@@ -42,6 +49,15 @@ private:
 // move the clock on and let timers fire beneath the box.
 class BlockingMessageBoxes final : public ui::MessageBoxes {
 public:
+    // The callback forms open a real box window-modal (open()), run whileOpen once it is open
+    // and answer it after openMilliseconds, with no nested event loop: the test lets the event
+    // loop run (QTRY_*, qWait) meanwhile.
+    void Inform(QWidget* parent, const QString& title, const QString& text,
+                Closed closed) override;
+    void Ask(QWidget* parent, const QString& title, const QString& text,
+             Answered answered) override;
+    void Confirm(QWidget* parent, const QString& title, const QString& text,
+                 Answered answered) override;
     void Inform(QWidget* parent, const QString& title, const QString& text) override;
     Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
