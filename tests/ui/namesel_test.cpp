@@ -101,8 +101,8 @@ private Q_SLOTS:
         QCOMPARE(h.program->exitStatus(), 2);
     }
 
-    // While the list is read again (here paused on a roster that is briefly away) no name
-    // stands chosen: "1" meanwhile plays the no-name cue instead of signing in from a screen
+    // While the list is read again (here paused, from a timer, on a roster that is briefly away)
+    // no name stands chosen: "1" meanwhile plays the no-name cue instead of signing in from a screen
     // that is about to be rebuilt, and the list comes back once the roster does.
     void keysDuringRebuildCannotSignIn() {
         MenuHarness h;
@@ -124,11 +124,12 @@ private Q_SLOTS:
         auto* mode = screen->findChild<QRadioButton*>("Option1_2");
         QTest::mouseClick(mode, Qt::LeftButton, {}, QPoint(8, mode->height() / 2));
         QVERIFY(mode->isChecked());
+        // The click returns at once; the list stands again after the pause.
+        QTRY_VERIFY(list->count() > 20);
         ui::namesel::pauseMillisecondsPerSecond = 1000;
         QVERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
         QCOMPARE(h.sound.played().size(), soundsBefore + 1);
         QCOMPARE(int{h.program->state().PupilNumber}, 0);
-        QVERIFY(list->count() > 20);
         QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }
 

@@ -6,11 +6,17 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
+#include <string>
 #include <vector>
 
 #include "board/score_board.h"
+#include "common/clock.h"
+#include "common/errors.h"
+#include "mistakes/mistake_practice.h"
 
 class QButtonGroup;
+class QHBoxLayout;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -19,6 +25,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+
+namespace kagaku {
+struct LevelColumnTexts;
+}
 
 namespace kagaku::ui {
 class DetailView;
@@ -29,19 +39,40 @@ class MistakeRankingPanel;
 namespace kagaku::ui {
 
 class DataPanel;
+class MessageBoxes;
 class Program;
 
 class seisekitime1 final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit seisekitime1(Program& program);
+    // What the menu reads, and what its refresh rebuilds (the standing from the score file) or
+    // its choices change (the board's grade, period and scroll position, kept while the pupil
+    // goes into a drill and back).
+    struct Inputs {
+        SharedState& state;
+        const Clock& clock;
+        MessageBoxes& messages;
+    };
+    // teacher: what the teacher's data panel and password dialog are built on.
+    seisekitime1(Inputs inputs, Program& teacher, QWidget* parent = nullptr);
 
     // The refresh of every activation: records, counts, scroll position, locks, best times.
     void Refresh();
     // A number key or a start button: starts the level when its button is enabled.
     void StartLevel(int level);
     bool keysReady() const { return keysReady_; }
+
+Q_SIGNALS:
+    // A start button, a number key or a click on a level's name; the menu stands covered and
+    // starts nothing more.
+    void levelChosen(int level);
+    // 間違えた問題を練習 in a practice column.
+    void mistakePracticeAsked(const kagaku::MistakePractice& practice);
+    // 戻る(0): back to the name screen.
+    void signOutAsked();
+    // The score file could not be read; the menu does nothing more.
+    void fileFailed(const kagaku::DataFileError& error);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,7 +100,22 @@ private:
         MistakePracticeOffer* mistakes = nullptr;
     };
 
+    // Builders of the constructor, top to bottom.
+    QHBoxLayout* BuildHeader();
+    QHBoxLayout* BuildChoices();
+    QFrame* OptionRow(const char* frameName, const QString& optionName, int first,
+                      const std::array<std::string, 3>& captions, QButtonGroup*& group,
+                      std::vector<QRadioButton*>& options);
+    QComboBox* BuildGradeBox();
+    QComboBox* BuildPeriodBox();
+    QPushButton* BuildDetailView();
+    QWidget* BuildColumnArea();
     void BuildColumns();
+    void BuildColumn(int level, const LevelColumnTexts& texts);
+    void BuildStartButton(int level, Column& c, const LevelColumnTexts& texts);
+    static void LayOutColumn(Column& c);
+    static void HideRunCells(Column& c);
+
     void PlaceColumns();
     void ShowFullCover(bool shown);
     void ShowListCover(bool shown);
@@ -77,17 +123,22 @@ private:
     void DisplaySwitch(int index);
     void ListSwitch(int option);
     void Fill(BoardList list);
+    void ShowLists(BoardList list, const std::vector<RunRecord>& records);
+    void ShowStanding();
     void ApplyLocks();
+    bool MayStart(int level) const;
     void Back();
+    void EndWithFileError(const DataFileError& error);
     Column& At(int level) { return columns_[static_cast<std::size_t>(level)]; }
 
-    Program& program_;
+    Inputs inputs_;
+    Program& teacher_;
     QLabel* title_ = nullptr;         // Label11
     QLabel* gradeName_ = nullptr;     // Label12
     QLabel* schoolNumber_ = nullptr;  // Label13
     QLabel* minutes_ = nullptr;       // Label17
     QLabel* todayTotal_ = nullptr;    // Label18
-    QPushButton* back_ = nullptr;     // Command1
+    QPushButton* backButton_ = nullptr;  // Command1
     QFrame* displays_ = nullptr;      // Picture5
     QButtonGroup* displayGroup_ = nullptr;
     std::vector<QRadioButton*> displayOptions_;  // Option2(0..2)
@@ -98,7 +149,7 @@ private:
     QComboBox* periods_ = nullptr;            // Combo2
     QLabel* heading_ = nullptr;               // Label5
     QWidget* columnArea_ = nullptr;
-    QScrollBar* scroll_ = nullptr;          // HScroll1
+    QScrollBar* menuScroll_ = nullptr;      // HScroll1
     QFrame* fullCover_ = nullptr;           // Picture2
     QProgressBar* fullProgress_ = nullptr;  // ProgressBar1
     QFrame* listCover_ = nullptr;           // Picture6
@@ -106,15 +157,17 @@ private:
     std::vector<Column> columns_;           // by level, entry 0 unused
     int boardMode_ = 1;
     bool keysReady_ = false;
-    bool starting_ = false;  // a level is being started; further starts are ignored
+    // The menu is going (a drill, a practice or the name screen comes): nothing more starts.
+    bool leaving_ = false;
+    bool ended_ = false;  // the program is ending with a file's message
     bool activationInProgress_ = false;
     bool refreshed_ = false;
     DataPanel* dataPanel_ = nullptr;  // Command8 and Picture7: the teacher's data panel
 
     // ---- detail view ----
     void PlaceDetail();
-    QPushButton* graph_ = nullptr;  // Command17: "グラフ", on the own-runs display
-    DetailView* detail_ = nullptr;  // Picture11
+    QPushButton* graphButton_ = nullptr;  // Command17: "グラフ", on the own-runs display
+    DetailView* detailView_ = nullptr;    // Picture11
     int pointsRankingKind_ = 0;     // the points ranking last shown: 1 cumulative, 2 today's
     // ---- end of detail view ----
 

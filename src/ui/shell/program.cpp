@@ -26,8 +26,7 @@ Program::~Program() {
 }
 
 void Program::Start() {
-    QPointer<Firstfrm> splash = new Firstfrm(*this);
-    current_ = splash;
+    QPointer<Firstfrm> splash = MakeSplash();
     ShowFullScreen(splash);
     PumpEvents();
     if (splash)

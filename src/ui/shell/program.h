@@ -61,6 +61,8 @@
 
 namespace kagaku::ui {
 
+class Firstfrm;
+
 class Program final : public QObject, private ProgramStopper {
     Q_OBJECT
 
@@ -98,8 +100,14 @@ public:
     // ---- sign-in and level menu (program_flow_menu.cpp) ----
     // Shows the new screen in front, then closes the one it replaces.
     void ShowScreen(QWidget* screen);
-    // The name screen, the first working screen after start-up.
+    // The splash on today's season colour (which every later screen takes), wired to StartUp;
+    // it is the screen in front until the name screen replaces it.
+    Firstfrm* MakeSplash();
+    // The name screen, the first working screen after start-up, and again after 戻る(0).
     void ShowNameScreen();
+    // O.K. on the name screen: signs the pupil in, builds the level catalogue and opens the
+    // level menu.
+    void SignIn(std::int16_t pupil);
     // The level menu, after sign-in and whenever a drill or result returns to it.
     void ShowLevelMenu();
     // The name screen's exit: starts the family's menu program and ends this program; when it
