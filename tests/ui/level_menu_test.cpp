@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <random>
 
 #include "common/text_ops.h"
@@ -153,6 +154,70 @@ private Q_SLOTS:
         QCOMPARE(state.CurrentLevel, std::int16_t{0});
         QTest::keyClick(menu, Qt::Key_2);
         QCOMPARE(state.CurrentLevel, std::int16_t{2});
+    }
+
+    // A start starts one drill: whatever comes second, while the menu stands covered waiting
+    // for the drill screen, starts nothing. The menu here is a second one over the signed-in
+    // teacher's state, with nothing wired to it, so every input reaches it.
+    void aStartStartsOneDrill_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("a second click on the button") << "button1" << "button1";
+        QTest::newRow("Enter after the click") << "button1" << "enter";
+        QTest::newRow("a number key after the click") << "button1" << "key2";
+        QTest::newRow("another level's button after the key") << "key1" << "button2";
+        QTest::newRow("the button after a click on the name") << "name1" << "button1";
+        QTest::newRow("the name after the button") << "button1" << "name2";
+        QTest::newRow("戻る(0) after the click") << "button3" << "key0";
+    }
+    void aStartStartsOneDrill() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        MenuHarness h;
+        h.Start();
+        QVERIFY2(SignIn(h, QStringLiteral("先生")) != nullptr, qPrintable(h.Messages()));
+        ui::seisekitime1 menu({h.program->state(), h.clock, h.program->messages()}, *h.program);
+        menu.setGeometry(h.program->currentScreen()->geometry());
+        menu.show();
+        QTRY_VERIFY(menu.keysReady());
+        QSignalSpy chosen(&menu, &ui::seisekitime1::levelChosen);
+        QSignalSpy back(&menu, &ui::seisekitime1::signOutAsked);
+        const auto act = [&](const QString& how) {
+            const int level = how.right(1).toInt();
+            if (how.startsWith("button")) {
+                QTest::mouseClick(StartButton(&menu, level), Qt::LeftButton);
+            } else if (how.startsWith("key")) {
+                QTest::keyClick(&menu, static_cast<Qt::Key>(Qt::Key_0 + level));
+            } else if (how.startsWith("name")) {
+                QTest::mouseClick(menu.findChild<QLabel*>(QStringLiteral("Label3_%1").arg(level)),
+                                  Qt::LeftButton);
+            } else {
+                QTest::keyClick(&menu, Qt::Key_Return);
+            }
+        };
+        act(first);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.at(0).at(0).toInt(), first.right(1).toInt());
+        QVERIFY(!menu.keysReady());
+        // The button and the key cover the menu; the level's name starts without the cover.
+        QCOMPARE(menu.findChild<QWidget*>("Picture2")->isVisible(), !first.startsWith("name"));
+        act(second);
+        QTest::qWait(20);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(back.count(), 0);
+    }
+
+    // Through the program: the key starts the drill screen, which replaces the menu.
+    void aStartOpensTheDrillScreen() {
+        MenuHarness h;
+        h.Start();
+        ui::seisekitime1* found = SignIn(h, QStringLiteral("先生"));
+        QVERIFY2(found != nullptr, qPrintable(h.Messages()));
+        QPointer<ui::seisekitime1> menu(found);
+        QTest::keyClick(found, Qt::Key_3);
+        QVERIFY2(h.ScreenIs("MainFrm"), qPrintable(h.Messages()));
+        QCOMPARE(int{h.program->state().CurrentLevel}, 3);
+        QTRY_VERIFY(!menu);
     }
 
     // The run lists read the record file when they are filled: a run another machine finished

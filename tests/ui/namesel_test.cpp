@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QPointer>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <fstream>
@@ -130,6 +132,86 @@ private Q_SLOTS:
         QVERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
         QCOMPARE(h.sound.played().size(), soundsBefore + 1);
         QCOMPARE(int{h.program->state().PupilNumber}, 0);
+        QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
+    }
+
+    // A rebuild superseded by a newer one while it pauses ends at that pause: only the newer
+    // one's faults count. The roster stays away until after the older rebuild's sixth pause
+    // but comes back before the newer one's; an older rebuild that went on would end the
+    // program.
+    void supersededRebuildEndsAtItsPause() {
+        MenuHarness h;
+        h.Start();
+        QListWidget* list = h.ReadyNameList();
+        QVERIFY2(list != nullptr, qPrintable(h.Messages()));
+        QWidget* screen = h.program->currentScreen();
+        const fs::path roster = h.tree / fs::u8path("学校データ/新名簿.txt");
+        const fs::path away = h.tree / fs::u8path("学校データ/新名簿.bak");
+        fs::rename(roster, away);
+        ui::namesel::pauseMillisecondsPerSecond = 40;  // pauses of 200 ms
+        auto* today = screen->findChild<QRadioButton*>("Option1_2");
+        auto* allTime = screen->findChild<QRadioButton*>("Option1_3");
+        QTest::mouseClick(today, Qt::LeftButton, {}, QPoint(8, today->height() / 2));
+        // The click returned while the rebuild pauses: the screen takes the next one.
+        QCOMPARE(list->count(), 0);
+        QTimer::singleShot(600, allTime, [&] {
+            QTest::mouseClick(allTime, Qt::LeftButton, {}, QPoint(8, allTime->height() / 2));
+        });
+        QTimer::singleShot(1500, list, [&] { fs::rename(away, roster); });
+        QTRY_VERIFY_WITH_TIMEOUT(list->count() > 20, 10000);
+        QTest::qWait(400);
+        ui::namesel::pauseMillisecondsPerSecond = 1000;
+        QVERIFY(allTime->isChecked());
+        QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
+        QCOMPARE(h.program->exitStatus(), 0);
+        QVERIFY(h.ScreenIs("namesel"));
+    }
+
+    // Once O.K. has signed a pupil in, nothing more on the name screen starts a second
+    // sign-in, though the screen is still there until the event loop takes it away.
+    void oneSignInPerConfirmation_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("a second click on O.K.") << "click" << "click";
+        QTest::newRow("Enter after 1") << "key" << "enter";
+        QTest::newRow("a double click after O.K.") << "click" << "double";
+        QTest::newRow("1 after a double click") << "double" << "key";
+    }
+    void oneSignInPerConfirmation() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        MenuHarness h;
+        h.Start();
+        QListWidget* list = h.ReadyNameList();
+        QVERIFY2(list != nullptr, qPrintable(h.Messages()));
+        QPointer<ui::namesel> screen = qobject_cast<ui::namesel*>(h.program->currentScreen());
+        QVERIFY(screen);
+        QSignalSpy signedIn(screen.data(), &ui::namesel::signedIn);
+        auto* ok = screen->findChild<QPushButton*>("Command14");
+        list->setCurrentRow(3);
+        const auto act = [&](const QString& how) {
+            if (how == "click") {
+                QTest::mouseClick(ok, Qt::LeftButton);
+            } else if (how == "key") {
+                QTest::keyClick(list, Qt::Key_1);
+            } else if (how == "enter") {
+                QTest::keyClick(list, Qt::Key_Return);
+            } else {
+                const QRect row = list->visualItemRect(list->item(3));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            }
+        };
+        act(first);
+        QCOMPARE(signedIn.count(), 1);
+        QVERIFY(h.ScreenIs("seisekitime1"));
+        QVERIFY(screen);  // closed, not yet deleted
+        act(second);
+        QCOMPARE(signedIn.count(), 1);
+        auto* menu = h.program->currentScreen();
+        QVERIFY(h.ScreenIs("seisekitime1"));
+        QTRY_VERIFY(!screen);
+        QCOMPARE(h.program->currentScreen(), menu);
         QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }
 
