@@ -4,12 +4,14 @@
 // must outlive a screen lives in the shared state record or in the data files.
 //
 // The screens (one class each, named as the program names them) and the logic they bind to:
-//   Firstfrm      splash: today's era date and the season colour, then the start-up
-//                 (state/start_up.h; StartUp here loads state/configuration.h)
-//   namesel       name screen: the pupil finds his or her name and signs in, or leaves for the
-//                 family's menu program (roster/name_list.h, roster/sign_in.h)
+//   Firstfrm      splash: today's era date and the season colour; startUpDue, and StartUp
+//                 here loads state/configuration.h (state/start_up.h)
+//   namesel       name screen: the pupil finds his or her name; signedIn (SignIn here),
+//                 leaveAsked (the family's menu program), versionAsked (frmver)
+//                 (roster/name_list.h, roster/sign_in.h)
 //   seisekitime1  level menu and score board: level columns, locks, run lists and rankings;
-//                 starts a drill (board/level_menu.h, board/level_locks.h, board/score_board.h)
+//                 levelChosen (StartDrill), mistakePracticeAsked, signOutAsked (namesel)
+//                 (board/level_menu.h, board/level_locks.h, board/score_board.h)
 //   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
