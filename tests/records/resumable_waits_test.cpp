@@ -98,7 +98,7 @@ std::uint64_t CountOf(const fs::path& file, const ScoreRecord& record) {
     const RecordWindow w = ReadRecordWindow(file, 0);
     std::uint64_t n = 0;
     for (std::size_t i = 0; i < w.Count(); ++i) {
-        n += EncodeScoreRecord(w.Record(i)) == EncodeScoreRecord(record) ? 1 : 0;
+        if (EncodeScoreRecord(w.Record(i)) == EncodeScoreRecord(record)) ++n;
     }
     return n;
 }
@@ -179,8 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
                    1000, 3, 0, false},
         AppendCase{"the write lands, its flush and the undo fail, then Yes: not written twice",
                    [](const fs::path& file) -> std::function<void(int)> {
-                       // The write is the first change; the flush and the undo fail.
-                       FailFileChangesAfter(1);
+                       // The opening (for writing) and the write get through; the flush and
+                       // the undo fail.
+                       FailFileChangesAfter(2);
                        return [file](int stops) {
                            if (stops == 1) {
                                EXPECT_EQ(fs::file_size(file), 6u * kScoreRecordSize);
@@ -190,18 +191,18 @@ INSTANTIATE_TEST_SUITE_P(
                    1000, 0, 1, false},
         AppendCase{"the write and the undo fail, then Yes: appended once",
                    [](const fs::path&) -> std::function<void(int)> {
-                       FailFileChangesAfter(0);
+                       FailFileChangesAfter(1);  // the opening gets through
                        return {};
                    },
                    1000, 0, 1, false},
         AppendCase{"the write fails and No: the blocking call's error, nothing kept",
                    [](const fs::path&) -> std::function<void(int)> {
-                       FailFileChangesAfter(0);
+                       FailFileChangesAfter(1);  // the opening gets through
                        return {};
                    },
                    0, 0, 1, true}),
-    [](const ::testing::TestParamInfo<AppendCase>& info) {
-        return "Case" + std::to_string(info.index);
+    [](const ::testing::TestParamInfo<AppendCase>& param) {
+        return "Case" + std::to_string(param.index);
     });
 
 // The waits grow across tries just as they grow in one blocking call, and the notice comes
@@ -254,7 +255,7 @@ TEST(ResumableWaits, WaitsKeepGrowingAndTheNoticeShowsOnce) {
     EXPECT_EQ(noticesAtStop[firstStopAfterLongWait - 1], 0u);
     EXPECT_EQ(noticesAtStop[firstStopAfterLongWait], 1u);
     EXPECT_EQ(noticesAtStop.back(), 1u);
-    EXPECT_EQ(CountOf(file, run), 1u);
+    EXPECT_EQ(CountOf(file, run), 2u);  // once by each way of waiting
 }
 
 // A read whose file is missing waits for it as often as the blocking read, then fails with
