@@ -14,6 +14,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <memory>
 
 #include "common/errors.h"
 #include "common/text_ops.h"
@@ -24,7 +26,7 @@
 #include "state/shared_state.h"
 #include "ui/shell/look.h"
 #include "ui/menu/report_painter.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
@@ -254,23 +256,23 @@ void DetailView::AfterPassword(std::function<void()> then) {
 // Reads the records once, then builds every chosen pupil's report and hands them to use; after
 // a file error the program ends with its message and use never runs. No draw, print or save
 // starts while one is under way.
-void DetailView::WithReports(ReportTarget target, const std::function<void(const Reports&)>& use) {
+void DetailView::WithReports(ReportTarget target, std::function<void(const Reports&)> use) {
     if (busy_)
         return;
     busy_ = true;
-    RecordWindow recordWindow;
-    {
-        ScreenRecordFileWaiter waiter(inputs_.messages, this);
-        try {
-            ReadRecordWindowPatiently(ScoreRecordPath(inputs_.state.ProgramDataFolder),
-                                      kPeriodListScan, recordWindow, waiter);
-        } catch (const DataFileError& e) {
-            Q_EMIT fileFailed(e);
-            return;  // busy_ stays: the program is ending
-        }
-    }
-    busy_ = false;
-    use(BuildReports(target, RunRecordsOf(recordWindow)));
+    auto window = std::make_shared<RecordWindow>();
+    const std::filesystem::path file = ScoreRecordPath(inputs_.state.ProgramDataFolder);
+    RecordFileTask::Start(
+        this, inputs_.messages,
+        [file, window](RecordFileWaiter& waiter) {
+            ReadRecordWindowPatiently(file, kPeriodListScan, *window, waiter);
+        },
+        [this, target, window, use = std::move(use)] {
+            busy_ = false;
+            use(BuildReports(target, RunRecordsOf(*window)));
+        },
+        // busy_ stays: the program is ending.
+        [this](const DataFileError& e) { Q_EMIT fileFailed(e); });
 }
 
 DetailView::Reports DetailView::BuildReports(ReportTarget target,

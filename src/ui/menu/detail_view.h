@@ -100,7 +100,7 @@ private:
     std::vector<int> ChosenPupils() const;
     std::vector<int> ChosenLevels() const;
     void AfterPassword(std::function<void()> then);
-    void WithReports(ReportTarget target, const std::function<void(const Reports&)>& use);
+    void WithReports(ReportTarget target, std::function<void(const Reports&)> use);
     Reports BuildReports(ReportTarget target, const std::vector<RunRecord>& records);
     void Print(const Reports& reports);
     void ChooseFolderThenSave();

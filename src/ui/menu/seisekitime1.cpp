@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "board/grade_marks.h"
@@ -30,7 +32,7 @@
 #include "ui/shell/look.h"
 #include "ui/result/mistake_practice_offer.h"
 #include "ui/teacher/mistake_ranking_view.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/services.h"
 #include "ui/teacher/teacher_password_dialog.h"
 
@@ -559,14 +561,13 @@ void seisekitime1::Refresh() {
     ShowFullCover(true);
     listOptions_[0]->setText(Q(kRefreshFirstListCaption));
     listOptions_[1]->setText(Q(kRefreshSecondListCaption));
-    ScreenRecordFileWaiter waiter(inputs_.messages, this);
-    try {
-        AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
-    } catch (const DataFileError& e) {
-        EndWithFileError(e);
-        return;
-    }
-    ShowStanding();
+    // Under the cover, while a busy score file is waited for, keys and clicks start nothing.
+    RecordFileTask::Start(
+        this, inputs_.messages,
+        [this](RecordFileWaiter& waiter) {
+            AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
+        },
+        [this] { ShowStanding(); }, [this](const DataFileError& e) { EndWithFileError(e); });
 }
 
 // The header, the counts of every column, the locks and the first list, from the standing the
@@ -669,6 +670,7 @@ void seisekitime1::ListSwitch(int option) {
 void seisekitime1::Fill(BoardList list) {
     if (ended_)
         return;
+    delete fill_.data();
     if (list == BoardList::CumulativeRanking)
         pointsRankingKind_ = 1;
     if (list == BoardList::TodayRanking)
@@ -685,16 +687,17 @@ void seisekitime1::Fill(BoardList list) {
         ShowLists(list, {});
         return;
     }
-    ScreenRecordFileWaiter waiter(inputs_.messages, this);
-    RecordWindow window;
-    try {
-        ReadRecordWindowPatiently(ScoreRecordPath(inputs_.state.ProgramDataFolder), *scan, window,
-                                  waiter);
-    } catch (const DataFileError& e) {
-        EndWithFileError(e);
-        return;
-    }
-    ShowLists(list, RunRecordsOf(window));
+    // While a busy score file is waited for, the start buttons, the list choices and 戻る stay
+    // disabled; a display or grade chosen meanwhile fills anew, and this fill goes.
+    auto window = std::make_shared<RecordWindow>();
+    const std::filesystem::path file = ScoreRecordPath(inputs_.state.ProgramDataFolder);
+    fill_ = RecordFileTask::Start(
+        this, inputs_.messages,
+        [file, scan = *scan, window](RecordFileWaiter& waiter) {
+            ReadRecordWindowPatiently(file, scan, *window, waiter);
+        },
+        [this, list, window] { ShowLists(list, RunRecordsOf(*window)); },
+        [this](const DataFileError& e) { EndWithFileError(e); });
 }
 
 // The lists of every column from the records just read.

@@ -40,6 +40,7 @@ namespace kagaku::ui {
 
 class DataPanel;
 class MessageBoxes;
+class RecordFileTask;
 class Program;
 
 class seisekitime1 final : public QWidget {
@@ -160,6 +161,7 @@ private:
     // The menu is going (a drill, a practice or the name screen comes): nothing more starts.
     bool leaving_ = false;
     bool ended_ = false;  // the program is ending with a file's message
+    QPointer<RecordFileTask> fill_;  // the records of the list being filled, while they wait
     bool activationInProgress_ = false;
     bool refreshed_ = false;
     DataPanel* dataPanel_ = nullptr;  // Command8 and Picture7: the teacher's data panel

@@ -22,7 +22,7 @@
 #include "state/level_catalogue.h"
 #include "ui/shell/look.h"
 #include "ui/shell/services.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 
 namespace kagaku::ui {
 
@@ -260,21 +260,26 @@ void namesel::ShowRoster() {
     rebuilding_ = true;
     rebuild_ = NameListRebuild{};
     aggregateFault_.reset();
-    TryRoster(generation);
+    // The records are aggregated once per rebuild, before the roster is read; a busy score
+    // file is waited for from a timer. An aggregation an older rebuild left waiting goes.
+    delete aggregation_.data();
+    aggregation_ = RecordFileTask::Start(
+        this, inputs_.messages,
+        [this](RecordFileWaiter& waiter) {
+            AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
+        },
+        [this, generation] { TryRoster(generation); },
+        [this, generation](const DataFileError& e) {
+            aggregateFault_ = e;
+            TryRoster(generation);
+        });
 }
 
 void namesel::TryRoster(int generation) {
-    const auto aggregate = [this] {
-        ScreenRecordFileWaiter waiter(inputs_.messages, this);
-        try {
-            AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
-        } catch (const DataFileError& e) {
-            aggregateFault_ = e;
-        }
-    };
+    if (ended_ || generation != rebuildGeneration_)
+        return;
     std::optional<NameList> built =
-        rebuild_.Try(inputs_.state, inputs_.clock, listMode_, U(gradeBox_->currentText()),
-                     aggregate);
+        rebuild_.Try(inputs_.state, inputs_.clock, listMode_, U(gradeBox_->currentText()));
     if (!built) {
         QTimer::singleShot(NameListRetry::kPauseSeconds * pauseMillisecondsPerSecond, this,
                            [this, generation] { AfterPause(generation); });

@@ -11,6 +11,7 @@
 // ends at its next pause. Once O.K. has signed someone in, it hides, and no key, click or
 // double click starts a second sign-in.
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,7 @@ class QRadioButton;
 namespace kagaku::ui {
 
 class MessageBoxes;
+class RecordFileTask;
 
 class namesel final : public QWidget {
     Q_OBJECT
@@ -121,6 +123,7 @@ private:
     int rebuildGeneration_ = 0;  // counts rebuilds started, so an outdated one is dropped
     bool rebuilding_ = false;    // the list is being read (or paused after a fault)
     NameListRebuild rebuild_;    // the faults of the rebuild under way
+    QPointer<RecordFileTask> aggregation_;  // the records' aggregation while it waits
     std::optional<DataFileError> aggregateFault_;
     bool ended_ = false;  // the program is ending; the screen does nothing more
 };
