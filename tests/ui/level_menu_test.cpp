@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <random>
 
 #include "common/text_ops.h"
@@ -239,6 +240,49 @@ private Q_SLOTS:
         QVERIFY2(list->item(1)->text().contains(QStringLiteral("53")) &&
                      list->item(1)->text().contains(QStringLiteral("15:20")),
                  qPrintable(list->item(1)->text()));
+    }
+
+    // While a list waits for a score file whose folder is briefly away, the menu stays live: a
+    // number key starts nothing, and a display chosen meanwhile fills anew (today's ranking,
+    // from the standing, at once); the older fill goes and never shows its lines over the
+    // newer ones (today's runs carry their time of day; the ranking does not).
+    void fillWaitingForTheFileGivesWayToANewerOne() {
+        MenuHarness h;
+        h.WriteRuns({{5, 2, 41, 0, 10 * 60}});
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QSignalSpy chosen(menu, &ui::seisekitime1::levelChosen);
+        // A missing file in its folder is a school without runs; a missing folder is a network
+        // drive that may come back, and is waited for.
+        const fs::path away = h.DataFolder().string() + ".away";
+        fs::rename(h.DataFolder(), away);
+        auto* today = menu->findChild<QRadioButton*>("Option1_2");
+        QTest::mouseClick(today, Qt::LeftButton, {}, QPoint(8, today->height() / 2));
+        auto* cover = menu->findChild<QWidget*>("Picture6");
+        auto* heading = menu->findChild<QLabel*>("Label5");
+        QVERIFY(cover->isVisible());
+        QCOMPARE(heading->text(), QStringLiteral("本日の成績"));
+        QTest::keyClick(menu, Qt::Key_1);
+        QCOMPARE(chosen.count(), 0);
+        QTimer::singleShot(300, menu, [&] { fs::rename(away, h.DataFolder()); });
+        auto* points = menu->findChild<QRadioButton*>("Option2_1");
+        QTimer::singleShot(1500, points, [&] {
+            QTest::mouseClick(points, Qt::LeftButton, {}, QPoint(8, points->height() / 2));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(points->isChecked(), 5000);
+        QCOMPARE(heading->text(), QStringLiteral("獲得ポイント（今日の順位）"));
+        QTRY_VERIFY_WITH_TIMEOUT(cover->isHidden(), 15000);
+        // The older fill would have tried again five seconds after it began.
+        QTest::qWait(5000);
+        const auto* list = menu->findChild<QListWidget*>("List5_2");
+        QVERIFY(list->count() >= 1);
+        for (int r = 0; r < list->count(); ++r)
+            QVERIFY2(!list->item(r)->text().contains(QStringLiteral("10:00")),
+                     qPrintable(list->item(r)->text()));
+        QCOMPARE(heading->text(), QStringLiteral("獲得ポイント（今日の順位）"));
+        QVERIFY(StartButton(menu, 1)->isEnabled());
+        QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }
 
     void backKeyReturnsToNameScreen() {
