@@ -43,4 +43,12 @@ RunEnd DecideRunEnd(const ProgramSetup& setup, int level, bool timedOut,
     return end;
 }
 
+void NoteRunOutcome(CurrentRun& run, const FinishedRunOutcome& outcome) {
+    run.GoalClearedBefore = outcome.GoalClearedBefore ? 1 : 0;
+    if (outcome.NewPersonalBest)
+        run.NewPersonalBest = 1;
+    if (outcome.NewAllTimeBest)
+        run.NewAllTimeBest = 1;
+}
+
 }  // namespace kagaku

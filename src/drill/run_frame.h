@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "records/finished_run.h"
+#include "state/current_run.h"
 #include "state/program_setup.h"
 
 namespace kagaku {
@@ -31,6 +33,11 @@ struct RunEnd {
     // The time to store: the elapsed whole seconds, or 99999 for a run that timed out.
     std::int32_t resultTime = 0;
 };
+// The run's result flags from what recording it found: GoalClearedBefore follows the outcome;
+// NewPersonalBest and NewAllTimeBest are set when the outcome says so and never cleared here
+// (the result screen clears them once it has shown them).
+void NoteRunOutcome(CurrentRun& run, const FinishedRunOutcome& outcome);
+
 RunEnd DecideRunEnd(const ProgramSetup& setup, int level, bool timedOut,
                     std::int32_t elapsedSeconds);
 
