@@ -86,4 +86,33 @@ TEST(RunFrame, EndOfRunFollowsTheLevel) {
 }
 
 }  // namespace
+// The result flags from recording a run: GoalClearedBefore follows each recording, while a
+// best flag once set is not cleared by a later recording that beat nothing.
+TEST(NoteRunOutcome, SetsTheRunFlagsFromTheRecording) {
+    const struct {
+        const char* catches;
+        std::int16_t bestBefore;
+        FinishedRunOutcome outcome;
+        std::int16_t goalClearedBefore, personalBest, allTimeBest;
+    } cases[] = {
+        {"no flag from a plain run", 0, {1, false, false, false}, 0, 0, 0},
+        {"goal cleared before is copied", 0, {1, true, false, false}, 1, 0, 0},
+        {"goal cleared before is reset", 0, {1, false, false, false}, 0, 0, 0},
+        {"a personal best sets its flag", 0, {1, false, true, false}, 0, 1, 0},
+        {"a best of all sets its flag", 0, {1, false, false, true}, 0, 0, 1},
+        {"a set flag is not cleared", 1, {1, false, false, false}, 0, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.catches);
+        CurrentRun run;
+        run.GoalClearedBefore = 1;
+        run.NewPersonalBest = c.bestBefore;
+        run.NewAllTimeBest = c.bestBefore;
+        NoteRunOutcome(run, c.outcome);
+        EXPECT_EQ(run.GoalClearedBefore, c.goalClearedBefore);
+        EXPECT_EQ(run.NewPersonalBest, c.personalBest);
+        EXPECT_EQ(run.NewAllTimeBest, c.allTimeBest);
+    }
+}
+
 }  // namespace kagaku

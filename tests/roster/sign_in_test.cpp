@@ -62,6 +62,36 @@ TEST(ConfirmSignIn, WritesThePupilFields) {
     EXPECT_EQ(state->signIn.SignInSeconds, 36001);
 }
 
+// Signing in after another pupil: every field of the sign-in is written, none keeps the last
+// pupil's value, and only the wrong password entries and their lock carry over.
+TEST(SignInPupil, WritesEveryFieldOfTheSignIn) {
+    SignedIn before;
+    before.PupilNumber = 3;
+    before.PupilName = "先生";
+    before.PupilGradeLabel = "中３";
+    before.SignInSeconds = 100;
+    before.TeacherPassword = {true, 4, 777};
+    before.ChangeBackupTaken = true;
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    SignedIn after = before;
+    SignInPupil(after, 12, "山田太郎", "小１", clock);
+    const struct {
+        const char* field;  // the field that would keep the last pupil's value
+        bool written;
+    } cases[] = {
+        {"PupilNumber", after.PupilNumber == 12},
+        {"PupilName", after.PupilName == "山田太郎"},
+        {"PupilGradeLabel", after.PupilGradeLabel == "小１"},
+        {"SignInSeconds", after.SignInSeconds == 36000},
+        {"TeacherPassword.Given", !after.TeacherPassword.Given},
+        {"ChangeBackupTaken", !after.ChangeBackupTaken},
+        {"TeacherPassword.WrongInARow carries over", after.TeacherPassword.WrongInARow == 4},
+        {"TeacherPassword.LockedUntilMs carries over", after.TeacherPassword.LockedUntilMs == 777},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(c.written) << c.field;
+}
+
 // Catches a second sign-in started by a key while the first is under way.
 TEST(NameScreenKeys, ActOnlyWhileTheirButtonIsVisible) {
     EXPECT_EQ(NameScreenKeyAction(U'1', true, true, false), NameScreenKey::Confirm);

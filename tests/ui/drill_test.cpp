@@ -160,6 +160,27 @@ private Q_SLOTS:
         QCOMPARE(FormulaOf(drill, "Picture1"), std::string("H"));
     }
 
+    // The developer entry signs in as the name screen does: a sign-in before it leaves no
+    // field behind (the grade label, the sign-in time, the password given, the backup taken).
+    void startDrillForWritesTheWholeSignIn() {
+        Harness h;
+        SignedIn& before = h.signIn();
+        before.PupilGradeLabel = "中３";
+        before.SignInSeconds = 5;
+        before.TeacherPassword.Given = true;
+        before.ChangeBackupTaken = true;
+        h.program->StartDrillFor(kPupil, "山田 花子", 2);
+        QVERIFY(h.Drill() != nullptr);
+        const SignedIn& after = h.signIn();
+        QCOMPARE(int{after.PupilNumber}, kPupil);
+        QCOMPARE(after.PupilName, std::string("山田 花子"));
+        QCOMPARE(after.PupilGradeLabel,
+                 h.roster().RosterGradeLabel[static_cast<std::size_t>(kPupil)]);
+        QCOMPARE(after.SignInSeconds, std::int32_t{23 * 3600 + 59 * 60});
+        QVERIFY(!after.TeacherPassword.Given);
+        QVERIFY(!after.ChangeBackupTaken);
+    }
+
     // At five times the minimum time the run ends once, records 99999 and says "時間切れ", even
     // when the clock ticks again and EndRun is entered again while the run is ending.
     void timeOutRecordsNoTimeOnce() {
