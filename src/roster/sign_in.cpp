@@ -1,12 +1,12 @@
 #include "roster/sign_in.h"
 
 #include <cmath>
+#include <utility>
 
 #include "common/errors.h"
 #include "common/text_ops.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -26,20 +26,29 @@ std::optional<std::int16_t> ChosenPupil(const NameList& list, int row) {
     return number;
 }
 
-SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
-                           const Clock& clock) {
+void SignInPupil(SignedIn& signIn, std::int16_t pupilNumber, std::string pupilName,
+                 std::string pupilGradeLabel, const Clock& clock) {
+    SignedIn next;
+    next.PupilNumber = pupilNumber;
+    next.PupilName = std::move(pupilName);
+    next.PupilGradeLabel = std::move(pupilGradeLabel);
+    next.SignInSeconds =
+        static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
+    // The teacher's password is asked again in every sign-in; the count of wrong entries
+    // belongs to the program run, so that signing in again does not reopen a locked dialog.
+    next.TeacherPassword = signIn.TeacherPassword;
+    next.TeacherPassword.Given = false;
+    next.ChangeBackupTaken = false;
+    signIn = std::move(next);
+}
+
+SignInResult ConfirmSignIn(SignedIn& signIn, const RosterTables& roster,
+                           std::optional<std::int16_t> chosenPupil, const Clock& clock) {
     if (!chosenPupil || *chosenPupil < 0 || *chosenPupil > kMaxPupil) {
         return SignInResult::NoNameChosen;
     }
-    state.SignInSeconds =
-        static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
-    state.PupilNumber = *chosenPupil;
     const auto n = static_cast<std::size_t>(*chosenPupil);
-    state.PupilName = state.Roster.RosterName[n];
-    state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
-    // The teacher's password is asked again in every sign-in.
-    state.TeacherPassword.Given = false;
-    state.ChangeBackupTaken = false;
+    SignInPupil(signIn, *chosenPupil, roster.RosterName[n], roster.RosterGradeLabel[n], clock);
     return SignInResult::SignedIn;
 }
 
@@ -74,12 +83,14 @@ std::optional<std::string> NameListRetry::OnFault(double marker, std::string_vie
     return std::nullopt;
 }
 
-std::optional<NameList> NameListRebuild::Try(SharedState& state, const Clock& clock,
+std::optional<NameList> NameListRebuild::Try(const ProgramSetup& setup,
+                                             const ScoreAggregates& standing,
+                                             RosterTables& roster, const Clock& clock,
                                              int listMode, std::string_view gradeFilter,
                                              const std::function<void()>& aggregate) {
     static const std::function<void()> kNoAggregation;
     try {
-        return RebuildNameList(state, clock, listMode, gradeFilter, progress_,
+        return RebuildNameList(setup, standing, roster, clock, listMode, gradeFilter, progress_,
                                aggregated_ ? kNoAggregation : aggregate);
     } catch (const RosterFileError& e) {
         description_ = e.file() + "：" + e.problem();
@@ -102,14 +113,15 @@ std::optional<std::string> NameListRebuild::AfterPause() {
     return retry_.OnFault(progress_.Marker, description_, errorNumber_);
 }
 
-NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int listMode,
+NameList RebuildNameListWithRetry(const ProgramSetup& setup, const ScoreAggregates& standing,
+                                  RosterTables& roster, const Clock& clock, int listMode,
                                   std::string_view gradeFilter,
                                   const std::function<void()>& aggregate,
                                   const std::function<void(int seconds)>& pause) {
     NameListRebuild rebuild;
     for (;;) {
         if (std::optional<NameList> list =
-                rebuild.Try(state, clock, listMode, gradeFilter, aggregate)) {
+                rebuild.Try(setup, standing, roster, clock, listMode, gradeFilter, aggregate)) {
             return std::move(*list);
         }
         // Every fault is paused on first, the sixth too, so the file has six chances to come

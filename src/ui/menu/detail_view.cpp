@@ -23,7 +23,6 @@
 #include "records/score_record_file.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 #include "ui/shell/look.h"
 #include "ui/menu/report_painter.h"
 #include "ui/shell/record_file_task.h"
@@ -44,9 +43,9 @@ void SetUpPage(QPrinter& printer, const QString& jobName) {
     printer.setColorMode(QPrinter::Color);
 }
 
-QString JobName(const SharedState& state, int pupil) {
-    return Q(state.ProgramName + " " + text::NumberText(static_cast<long long>(pupil)) + " " +
-             text::Trim(state.Roster.RosterName[static_cast<std::size_t>(pupil)]));
+QString JobName(const std::string& programName, const RosterTables& roster, int pupil) {
+    return Q(programName + " " + text::NumberText(static_cast<long long>(pupil)) + " " +
+             text::Trim(roster.RosterName[static_cast<std::size_t>(pupil)]));
 }
 
 }  // namespace
@@ -115,7 +114,7 @@ void DetailView::BuildButtons() {
     othersButton_ = button("Command25", QStringLiteral("他の人のデータを見る"));
     backButton_ = button("Command18", QStringLiteral("戻る"));
     // The teacher prints; everyone else only looks.
-    const bool teacher = text::Contains(inputs_.state.PupilName, "先生");
+    const bool teacher = text::Contains(inputs_.signIn.PupilName, "先生");
     printButton_->setVisible(teacher);
     pdfButton_->setVisible(teacher);
 }
@@ -175,13 +174,13 @@ void DetailView::Connect() {
 }
 
 bool DetailView::FillPupilList() {
-    SharedState& state = inputs_.state;
+    const ProgramSetup& setup = inputs_.setup;
     pupilList_->clear();
     std::vector<std::string> lines;
     try {
         const int schoolYear =
-            SchoolYearOf(OleDateOf(inputs_.clock.Now()), state.SchoolYearStartMonth);
-        lines = ReadDetailPupilList(RosterFilePath(state.DataRoot), schoolYear, state.Roster);
+            SchoolYearOf(OleDateOf(inputs_.clock.Now()), setup.SchoolYearStartMonth);
+        lines = ReadDetailPupilList(RosterFilePath(setup.DataRoot), schoolYear, inputs_.roster);
     } catch (const DataFileError& e) {
         Q_EMIT fileFailed(e);
         return false;
@@ -200,14 +199,14 @@ bool DetailView::FillPupilList() {
     const int most = screenWidth > 0 ? screenWidth / 4 : wanted;
     pupilList_->setFixedWidth(std::max(Scaled(150), std::min(wanted, most)));
     levelList_->clear();
-    for (int i = 1; i <= state.LevelCount; ++i)
+    for (int i = 1; i <= setup.LevelCount; ++i)
         levelList_->addItem(QString::number(i));
-    selectedPupil_ = state.PupilNumber;
+    selectedPupil_ = inputs_.signIn.PupilNumber;
     return true;
 }
 
 void DetailView::Open() {
-    selectedPupil_ = inputs_.state.PupilNumber;
+    selectedPupil_ = inputs_.signIn.PupilNumber;
     pupilList_->hide();
     othersButton_->show();
     pupilList_->clearSelection();
@@ -261,7 +260,7 @@ void DetailView::WithReports(ReportTarget target, std::function<void(const Repor
         return;
     busy_ = true;
     auto window = std::make_shared<RecordWindow>();
-    const std::filesystem::path file = ScoreRecordPath(inputs_.state.ProgramDataFolder);
+    const std::filesystem::path file = ScoreRecordPath(inputs_.setup.ProgramDataFolder);
     RecordFileTask::Start(
         this, inputs_.messages,
         [file, window](RecordFileWaiter& waiter) {
@@ -277,10 +276,10 @@ void DetailView::WithReports(ReportTarget target, std::function<void(const Repor
 
 DetailView::Reports DetailView::BuildReports(ReportTarget target,
                                              const std::vector<RunRecord>& records) {
-    const SharedState& state = inputs_.state;
+    const BoardData shown{inputs_.setup, inputs_.signIn, inputs_.standing, inputs_.roster};
     const BoardChoice board = board_ ? board_() : BoardChoice{};
-    DetailRankings rankings(state, board.GradeFilter, board.PointsRankingKind);
-    const DetailReportInputs inputs{state, board.GradeFilter, target, inputs_.clock.Now()};
+    DetailRankings rankings(shown, board.GradeFilter, board.PointsRankingKind);
+    const DetailReportInputs inputs{shown, board.GradeFilter, target, inputs_.clock.Now()};
     // The labels are placed for the drawing area as it will be shown: before the panel's first
     // showing its layout has not sized the area yet.
     if (target == ReportTarget::Screen && !canvas_->isVisible() && layout() != nullptr)
@@ -315,7 +314,7 @@ void DetailView::Draw(int index) {
 }
 
 void DetailView::Inform(const QString& text) {
-    inputs_.messages.Inform(this, Q(inputs_.state.ProgramName), text, {});
+    inputs_.messages.Inform(this, Q(inputs_.setup.ProgramName), text, {});
 }
 
 void DetailView::Print(const Reports& reports) {
@@ -335,7 +334,7 @@ void DetailView::Print(const Reports& reports) {
             printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(),
                                                  QPrinter::HighResolution);
         }
-        SetUpPage(*printer, JobName(inputs_.state, pupil));
+        SetUpPage(*printer, JobName(inputs_.setup.ProgramName, inputs_.roster, pupil));
         if (!PrintReport(*printer, doc)) {
             Inform(QStringLiteral("印刷できませんでした（プリンター: %1）。")
                        .arg(printer->printerName()));
@@ -373,17 +372,16 @@ void DetailView::SaveInto(const QString& folder) {
 }
 
 void DetailView::WritePdfFiles(const QString& folder, const Reports& reports) {
-    const SharedState& state = inputs_.state;
     const double now = inputs_.clock.Now();
     for (const auto& [pupil, doc] : reports) {
         if (doc.Pages.empty())
             continue;
         const QString file = QDir(folder).filePath(Q(
-            ReportFileName(pupil, state.Roster.RosterName[static_cast<std::size_t>(pupil)], now)));
+            ReportFileName(pupil, inputs_.roster.RosterName[static_cast<std::size_t>(pupil)], now)));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        SetUpPage(printer, JobName(state, pupil));
+        SetUpPage(printer, JobName(inputs_.setup.ProgramName, inputs_.roster, pupil));
         if (!PrintReport(printer, doc)) {
             Inform(QStringLiteral("PDFファイルを書けませんでした。\n\nファイル: %1").arg(file));
             return;

@@ -54,7 +54,10 @@ public:
     // What the view reads: the level catalogue, the sign-in and the roster (which the pupil
     // list re-reads), the clock and the message boxes.
     struct Inputs {
-        SharedState& state;
+        const ProgramSetup& setup;
+        const SignedIn& signIn;
+        const ScoreAggregates& standing;
+        RosterTables& roster;
         const Clock& clock;
         MessageBoxes& messages;
     };

@@ -112,9 +112,8 @@ seisekitime1::seisekitime1(Inputs inputs, Program& teacher, QWidget* parent)
     setObjectName("seisekitime1");
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
-    const SharedState& state = inputs_.state;
-    setWindowTitle(Q(state.ProgramName));
-    const QColor season = ColourFromBgr(state.SeasonColour);
+    setWindowTitle(Q(inputs_.setup.ProgramName));
+    const QColor season = ColourFromBgr(inputs_.setup.SeasonColour);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, season);
     palette.setColor(QPalette::WindowText, Qt::black);
@@ -145,7 +144,7 @@ seisekitime1::seisekitime1(Inputs inputs, Program& teacher, QWidget* parent)
 // The program's name, who is signed in, the day's counts, the teacher's data panel and the way
 // back to the name screen.
 QHBoxLayout* seisekitime1::BuildHeader() {
-    title_ = PlainLabel(Q(inputs_.state.ProgramName), this);
+    title_ = PlainLabel(Q(inputs_.setup.ProgramName), this);
     title_->setObjectName("Label11");
     title_->setFont(UiFont(28, true));
     gradeName_ = PlainLabel(QString(), this);
@@ -240,7 +239,7 @@ QComboBox* seisekitime1::BuildGradeBox() {
     grades_->setFont(UiFont(17));
     for (const auto& g : BoardGradeChoices())
         grades_->addItem(Q(g));
-    grades_->setCurrentText(Q(inputs_.state.GradeFilterText.ToText()));
+    grades_->setCurrentText(Q(inputs_.board.GradeFilterText.ToText()));
     grades_->installEventFilter(this);
     connect(grades_, &QComboBox::activated, this, [this](int) {
         DisplaySwitch(displayOptions_[0]->isChecked() ? 0 : 1);
@@ -256,7 +255,7 @@ QComboBox* seisekitime1::BuildPeriodBox() {
     periods_->setFont(UiFont(17));
     for (const auto& p : PeriodChoices())
         periods_->addItem(Q(p));
-    inputs_.state.ListPeriod = Variant(kInitialListPeriod);
+    inputs_.board.ListPeriod = Variant(kInitialListPeriod);
     periods_->setCurrentIndex(kInitialListPeriod - 1);
     periods_->installEventFilter(this);
     periods_->hide();
@@ -264,7 +263,7 @@ QComboBox* seisekitime1::BuildPeriodBox() {
         if (!listOptions_[2]->isChecked())
             return;
         if (auto period = ListPeriodForChoice(index)) {
-            inputs_.state.ListPeriod = Variant(*period);
+            inputs_.board.ListPeriod = Variant(*period);
             ListSwitch(3);
         }
         setFocus();
@@ -280,7 +279,8 @@ QPushButton* seisekitime1::BuildDetailView() {
     graphButton_->setFocusPolicy(Qt::NoFocus);
     graphButton_->hide();
     detailView_ = new DetailView(
-        {inputs_.state, inputs_.clock, inputs_.messages},
+        {inputs_.setup, inputs_.signIn, inputs_.standing, inputs_.roster, inputs_.clock,
+         inputs_.messages},
         [this] {
             return DetailView::BoardChoice{U(grades_->currentText()), pointsRankingKind_};
         },
@@ -307,21 +307,21 @@ QWidget* seisekitime1::BuildColumnArea() {
     menuScroll_->setFocusPolicy(Qt::NoFocus);
     menuScroll_->setMinimumHeight(Scaled(22));
     connect(menuScroll_, &QScrollBar::valueChanged, this, [this](int value) {
-        ScrollPosAfterChange(inputs_.state, value);
+        ScrollPosAfterChange(inputs_.board, inputs_.setup.LevelCount, value);
         PlaceColumns();
     });
     return columnArea_;
 }
 
 void seisekitime1::BuildColumns() {
-    const SharedState& state = inputs_.state;
-    const MenuLayout layout = MenuLayoutFor(state.LevelCount);
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuLayout layout = MenuLayoutFor(levelCount);
     menuScroll_->setVisible(layout.ScrollBarVisible);
     menuScroll_->setMaximum(layout.ScrollBarVisible ? layout.ScrollMaximum : 1);
     menuScroll_->setPageStep(1);
-    columns_.assign(static_cast<std::size_t>(state.LevelCount) + 1, Column{});
-    for (int i = 1; i <= state.LevelCount; ++i)
-        BuildColumn(i, LevelColumn(state, i));
+    columns_.assign(static_cast<std::size_t>(levelCount) + 1, Column{});
+    for (int i = 1; i <= levelCount; ++i)
+        BuildColumn(i, LevelColumn(boardData(), i));
 }
 
 // One level's column: number and name, the start button with its "やりすぎ禁止" bar, the
@@ -421,14 +421,14 @@ void seisekitime1::HideRunCells(Column& c) {
 // Each column's left edge follows the first shown column; columns left of it are parked
 // beyond the right edge, and a column that would be cut off at the right edge is not shown.
 void seisekitime1::PlaceColumns() {
-    const SharedState& state = inputs_.state;
-    const MenuLayout layout = MenuLayoutFor(state.LevelCount);
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuLayout layout = MenuLayoutFor(levelCount);
     const double perTwip = width() / kScreenTwips;
     const int columnWidth = static_cast<int>(layout.ColumnWidthTwips * perTwip);
     const int marginTwips = static_cast<int>(0.02 * kScreenTwips);
-    const int pos = std::max(1, static_cast<int>(state.MenuScrollPos.ToInteger()));
+    const int pos = std::max(1, static_cast<int>(inputs_.board.MenuScrollPos.ToInteger()));
     const int areaLeft = columnArea_->mapTo(this, QPoint(0, 0)).x();
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    for (int i = 1; i <= levelCount; ++i) {
         Column& c = At(i);
         const auto left = ColumnLeft(i, pos, marginTwips, layout.ColumnWidthTwips);
         if (!left) {
@@ -467,10 +467,10 @@ void seisekitime1::PlaceDetail() {
 }
 
 void seisekitime1::OfferOwnMistakes() {
-    const SharedState& s = inputs_.state;
+    const ProgramSetup& s = inputs_.setup;
     const auto offers =
-        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, s.PupilNumber, s.LevelNames,
-                         s.LevelTimed, s.LevelCount, inputs_.clock.TodayDate());
+        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, inputs_.signIn.PupilNumber,
+                         s.LevelNames, s.LevelTimed, s.LevelCount, inputs_.clock.TodayDate());
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         if (c.mistakes != nullptr) {
@@ -499,8 +499,8 @@ bool seisekitime1::MistakeRankingShown() const {
 }
 
 void seisekitime1::OpenMistakeRanking() {
-    const SharedState& s = inputs_.state;
-    MistakeRankingPanel::Inputs inputs{s.ProgramName,    s.ProgramDataFolder, s.Roster,
+    const ProgramSetup& s = inputs_.setup;
+    MistakeRankingPanel::Inputs inputs{s.ProgramName,    s.ProgramDataFolder, inputs_.roster,
                                       s.LevelNames,     s.LevelCount,        U(grades_->currentText()),
                                       inputs_.clock.TodayDate()};
     if (mistakeRanking_ != nullptr)
@@ -513,7 +513,7 @@ void seisekitime1::OpenMistakeRanking() {
         },
         this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
-        inputs_.messages.Inform(this, Q(inputs_.state.ProgramName), text, {});
+        inputs_.messages.Inform(this, Q(inputs_.setup.ProgramName), text, {});
     });
     PlaceDetail();
     mistakeRanking_->setGeometry(detailView_->geometry());
@@ -565,7 +565,8 @@ void seisekitime1::Refresh() {
     RecordFileTask::Start(
         this, inputs_.messages,
         [this](RecordFileWaiter& waiter) {
-            AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
+            AggregateScoreRecords(ScoreRecordPath(inputs_.setup.ProgramDataFolder),
+                                  inputs_.setup.Settings, inputs_.clock, inputs_.standing, waiter);
         },
         [this] { ShowStanding(); }, [this](const DataFileError& e) { EndWithFileError(e); });
 }
@@ -573,33 +574,33 @@ void seisekitime1::Refresh() {
 // The header, the counts of every column, the locks and the first list, from the standing the
 // refresh has just rebuilt.
 void seisekitime1::ShowStanding() {
-    SharedState& state = inputs_.state;
-    const MenuHeader header = MenuHeaderTexts(state, inputs_.clock);
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuHeader header = MenuHeaderTexts(boardData(), inputs_.clock);
     todayTotal_->setText(Q(header.TodayTotal));
     minutes_->setText(Q(header.MinutesSinceSignIn));
-    fullProgress_->setRange(0, std::max<int>(1, state.LevelCount));
+    fullProgress_->setRange(0, std::max<int>(1, levelCount));
     activationInProgress_ = true;
     listOptions_[0]->setChecked(true);
     displayOptions_[0]->setChecked(true);
     DisplaySwitch(0);
     backButton_->setEnabled(true);
     activationInProgress_ = false;
-    ApplyPracticeTargets(state);
+    Q_EMIT practiceTargetsDue();
     ShowListCover(false);
     dataPanel_->button()->setVisible(header.ShowDataButton);
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
     title_->setFont(UiFont(header.TitlePointSize * 4 / 3, true));  // points to pixels
-    const int pos = ActivationScrollPos(state);
+    const int pos = ActivationScrollPos(inputs_.board, levelCount);
     {
         const QSignalBlocker blocker(menuScroll_);
         menuScroll_->setValue(pos);
     }
     PlaceColumns();
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    for (int i = 1; i <= levelCount; ++i) {
         fullProgress_->setValue(i);
-        const LevelColumnTexts texts = LevelColumn(state, i);
+        const LevelColumnTexts texts = LevelColumn(boardData(), i);
         Column& c = At(i);
         c.today->setText(Q(texts.Today));
         c.all->setText(Q(texts.AllTime));
@@ -690,7 +691,7 @@ void seisekitime1::Fill(BoardList list) {
     // While a busy score file is waited for, the start buttons, the list choices and 戻る stay
     // disabled; a display or grade chosen meanwhile fills anew, and this fill goes.
     auto window = std::make_shared<RecordWindow>();
-    const std::filesystem::path file = ScoreRecordPath(inputs_.state.ProgramDataFolder);
+    const std::filesystem::path file = ScoreRecordPath(inputs_.setup.ProgramDataFolder);
     fill_ = RecordFileTask::Start(
         this, inputs_.messages,
         [file, scan = *scan, window](RecordFileWaiter& waiter) {
@@ -702,15 +703,14 @@ void seisekitime1::Fill(BoardList list) {
 
 // The lists of every column from the records just read.
 void seisekitime1::ShowLists(BoardList list, const std::vector<RunRecord>& records) {
-    const SharedState& state = inputs_.state;
-    // The grade is taken once the records are in: a wait for a busy file lets the box change.
-    const BoardInputs inputs{state, U(grades_->currentText()),
+    const BoardInputs inputs{boardData(), U(grades_->currentText()),
                              [this](std::size_t done, std::size_t maximum) {
                                  listProgress_->setMaximum(static_cast<int>(maximum));
                                  listProgress_->setValue(static_cast<int>(done));
                              }};
-    const BoardFill fill = FillBoard(inputs, list, records, inputs_.clock.Now());
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    const BoardFill fill =
+        FillBoard(inputs, list, records, inputs_.clock.Now(), inputs_.board.ListPeriod);
+    for (int i = 1; i <= inputs_.setup.LevelCount; ++i) {
         Column& c = At(i);
         c.todayHead->setText(Q(kTodayHeading));
         c.allHead->setText(Q(kAllTimeHeading));
@@ -740,7 +740,7 @@ void seisekitime1::ShowLists(BoardList list, const std::vector<RunRecord>& recor
 }
 
 void seisekitime1::ApplyLocks() {
-    const LevelLocks locks = ApplyLevelLocks(inputs_.state);
+    const LevelLocks locks = ApplyLevelLocks(boardData(), inputs_.board);
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         c.start->setEnabled(locks.StartEnabled[i]);
@@ -790,7 +790,7 @@ void seisekitime1::EndWithFileError(const DataFileError& error) {
 void seisekitime1::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1) {
-        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), inputs_.state.LevelCount,
+        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), inputs_.setup.LevelCount,
                                                 keysReady_, backButton_->isEnabled());
         if (action.What == MenuKeyAction::Kind::StartLevel) {
             StartLevel(action.Level);

@@ -10,10 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "board/board_data.h"
 #include "board/score_board.h"
 #include "common/clock.h"
 #include "common/errors.h"
 #include "mistakes/mistake_practice.h"
+#include "records/aggregates.h"
+#include "roster/roster_tables.h"
+#include "state/board_choices.h"
+#include "state/program_setup.h"
+#include "state/signed_in.h"
 
 class QButtonGroup;
 class QHBoxLayout;
@@ -51,7 +57,11 @@ public:
     // its choices change (the board's grade, period and scroll position, kept while the pupil
     // goes into a drill and back).
     struct Inputs {
-        SharedState& state;
+        const ProgramSetup& setup;
+        const SignedIn& signIn;
+        ScoreAggregates& standing;  // rebuilt by every refresh
+        RosterTables& roster;       // the detail view's pupil list re-reads it
+        BoardChoices& board;        // the program's: the menu changes it as the pupil chooses
         const Clock& clock;
         MessageBoxes& messages;
     };
@@ -74,6 +84,9 @@ Q_SIGNALS:
     void signOutAsked();
     // The score file could not be read; the menu does nothing more.
     void fileFailed(const kagaku::DataFileError& error);
+    // The refresh has come to where the practice levels take their fixed times (the program
+    // writes them into the setup at once, before the columns are counted).
+    void practiceTargetsDue();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -131,6 +144,9 @@ private:
     void Back();
     void EndWithFileError(const DataFileError& error);
     Column& At(int level) { return columns_[static_cast<std::size_t>(level)]; }
+    BoardData boardData() const {
+        return {inputs_.setup, inputs_.signIn, inputs_.standing, inputs_.roster};
+    }
 
     Inputs inputs_;
     Program& teacher_;

@@ -26,15 +26,15 @@ void Program::ShowScreen(QWidget* screen) {
 
 Firstfrm* Program::MakeSplash() {
     const CivilDate today = clock().TodayDate();
-    state_.SeasonColour = SeasonColourForMonth(today.month);
-    auto* splash = new Firstfrm(today, state_.SeasonColour);
+    SetSeasonColour(SeasonColourForMonth(today.month));
+    auto* splash = new Firstfrm(today, setup_.SeasonColour);
     connect(splash, &Firstfrm::startUpDue, this, &Program::StartUp);
     SetCurrentScreen(splash);
     return splash;
 }
 
 void Program::ShowNameScreen() {
-    auto* screen = new namesel({state_, clock(), messages(), cues()});
+    auto* screen = new namesel({setup_, aggregates_, roster_, clock(), messages(), cues()});
     connect(screen, &namesel::signedIn, this, &Program::SignIn);
     connect(screen, &namesel::leaveAsked, this, [this, screen] { LeaveForMenuProgram(screen); });
     connect(screen, &namesel::versionAsked, this, [this, screen] {
@@ -45,7 +45,7 @@ void Program::ShowNameScreen() {
             shown->Activate();
     });
     connect(screen, &namesel::gradeFilterChosen, this,
-            [this](const std::string& grade) { state_.GradeFilterText = Variant(grade); });
+            [this](const std::string& grade) { board_.GradeFilterText = Variant(grade); });
     connect(screen, &namesel::fileFailed, this,
             [this, screen](const DataFileError& error) { EndWithFileError(error, screen); });
     connect(screen, &namesel::listGaveUp, this,
@@ -54,19 +54,21 @@ void Program::ShowNameScreen() {
 }
 
 void Program::SignIn(std::int16_t pupil) {
-    if (ConfirmSignIn(state_, pupil, clock()) == SignInResult::NoNameChosen)
+    if (ConfirmSignIn(signIn_, roster_, pupil, clock()) == SignInResult::NoNameChosen)
         return;
-    BuildLevelCatalogue(state_);
+    BuildLevelCatalogue();
     ShowLevelMenu();
 }
 
 void Program::ShowLevelMenu() {
-    auto* menu = new seisekitime1({state_, clock(), messages()}, *this);
+    auto* menu = new seisekitime1(
+        {setup_, signIn_, aggregates_, roster_, board_, clock(), messages()}, *this);
     connect(menu, &seisekitime1::levelChosen, this, &Program::StartDrill);
     connect(menu, &seisekitime1::mistakePracticeAsked, this, [this](const MistakePractice& p) {
         StartMistakePractice(p, PracticeReturn::LevelMenu);
     });
     connect(menu, &seisekitime1::signOutAsked, this, &Program::ShowNameScreen);
+    connect(menu, &seisekitime1::practiceTargetsDue, this, &Program::ApplyPracticeTargets);
     connect(menu, &seisekitime1::fileFailed, this,
             [this, menu](const DataFileError& error) { EndWithFileError(error, menu); });
     ShowScreen(menu);
@@ -79,7 +81,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
         return;
     }
     try {
-        StartFamilyMenuProgram(*services_.launcher, state_.AppFolder);
+        StartFamilyMenuProgram(*services_.launcher, setup_.AppFolder);
     } catch (const ProgramStartError& e) {
         EndWithMessage(parent, Q(e.what()) + QStringLiteral("\n\nこのプログラムを終了します。"), 2);
         return;
@@ -88,7 +90,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
 }
 
 void Program::EndWithMessage(QWidget* parent, const QString& text, int status) {
-    messages().Inform(parent, Q(state_.ProgramName), text);
+    messages().Inform(parent, Q(setup_.ProgramName), text);
     EndProgram(status);
 }
 

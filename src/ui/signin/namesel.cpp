@@ -17,6 +17,7 @@
 
 #include "common/errors.h"
 #include "records/aggregation.h"
+#include "records/score_record_file.h"
 #include "roster/name_list.h"
 #include "roster/sign_in.h"
 #include "state/level_catalogue.h"
@@ -39,10 +40,10 @@ QString CoverText() {
 namesel::namesel(Inputs inputs, QWidget* parent) : QWidget(parent), inputs_(inputs) {
     setObjectName("namesel");
     setAttribute(Qt::WA_DeleteOnClose);
-    const SharedState& state = inputs_.state;
-    setWindowTitle(Q(state.ProgramName));
+    const ProgramSetup& setup = inputs_.setup;
+    setWindowTitle(Q(setup.ProgramName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(state.SeasonColour));
+    palette.setColor(QPalette::Window, ColourFromBgr(setup.SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -55,7 +56,7 @@ namesel::namesel(Inputs inputs, QWidget* parent) : QWidget(parent), inputs_(inpu
     panel_->setPalette(panelPalette);
     panel_->setAutoFillBackground(true);
 
-    title_ = PlainLabel(Q(state.ProgramName), panel_);
+    title_ = PlainLabel(Q(setup.ProgramName), panel_);
     title_->setObjectName("Label4");
     title_->setFont(UiFont(64, true));  // 48 points
     title_->setAlignment(Qt::AlignCenter);
@@ -266,7 +267,8 @@ void namesel::ShowRoster() {
     aggregation_ = RecordFileTask::Start(
         this, inputs_.messages,
         [this](RecordFileWaiter& waiter) {
-            AggregateScoreRecords(inputs_.state, inputs_.clock, waiter);
+            AggregateScoreRecords(ScoreRecordPath(inputs_.setup.ProgramDataFolder),
+                                  inputs_.setup.Settings, inputs_.clock, inputs_.standing, waiter);
         },
         [this, generation] { TryRoster(generation); },
         [this, generation](const DataFileError& e) {
@@ -279,7 +281,8 @@ void namesel::TryRoster(int generation) {
     if (ended_ || generation != rebuildGeneration_)
         return;
     std::optional<NameList> built =
-        rebuild_.Try(inputs_.state, inputs_.clock, listMode_, U(gradeBox_->currentText()));
+        rebuild_.Try(inputs_.setup, inputs_.standing, inputs_.roster, inputs_.clock, listMode_,
+                     U(gradeBox_->currentText()));
     if (!built) {
         QTimer::singleShot(NameListRetry::kPauseSeconds * pauseMillisecondsPerSecond, this,
                            [this, generation] { AfterPause(generation); });

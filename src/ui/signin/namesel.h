@@ -20,9 +20,12 @@
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "records/aggregates.h"
+#include "roster/roster_tables.h"
 #include "roster/name_list.h"
 #include "roster/sign_in.h"
 #include "sound/cue_player.h"
+#include "state/program_setup.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -42,9 +45,11 @@ class namesel final : public QWidget {
 
 public:
     // What the screen reads, and what its list refreshes: the standing from the score file and
-    // the roster tables.
+    // the roster tables (both the program's).
     struct Inputs {
-        SharedState& state;
+        const ProgramSetup& setup;
+        ScoreAggregates& standing;
+        RosterTables& roster;
         const Clock& clock;
         MessageBoxes& messages;
         CuePlayer& cues;
