@@ -147,6 +147,9 @@ public:
     void SetCurrentScreen(QWidget* screen) { current_ = screen; }
 
     int exitStatus() const { return exitStatus_; }
+    // True from the moment a message that ends the program opens: the screens beneath keep
+    // their timers meanwhile, and a tick must not start anything (end a run, record it).
+    bool ending() const { return ending_ || ended_; }
 
 private:
     // Shows the 音声エラー message; the program ends with status 3 when it is answered.

@@ -1,8 +1,10 @@
-// The real message boxes and the version dialog open over their screen and return at once;
-// their callbacks run once, when a real click or key answers them, and never after the screen
-// beneath has gone.
+// The callback forms the screens build on: the real message boxes and the version dialog open
+// over their screen and return at once, their callbacks run once, when a real click or key
+// answers them, and never after the screen beneath has gone; the sound stand-ins report each
+// end once, at once or from the event loop as the real device does.
 
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -50,7 +52,7 @@ QMessageBox* BoxOver(QWidget* parent) {
 
 }  // namespace
 
-class MessageBoxesTest : public QObject {
+class ShellCallbacksTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -155,7 +157,59 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(closed, 1);
     }
+
+    // The stand-ins keep the device's promise: every end reported once; the waiting one
+    // reports from the event loop after its time, runs whilePlaying from the loop rather than
+    // inside Play, and reports an older sound's end as soon as a newer one starts.
+    void soundStandInsReportEachEndOnce_data() {
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<int>("failCode");
+        QTest::addColumn<bool>("second");  // a second sound starts while the first plays
+        QTest::newRow("fake: a played sound ends before Play returns") << false << 0 << false;
+        QTest::newRow("fake: a failure comes back with its code") << false << 263 << false;
+        QTest::newRow("waiting: ends after its time") << true << 0 << false;
+        QTest::newRow("waiting: a newer sound ends the older at once") << true << 0 << true;
+    }
+    void soundStandInsReportEachEndOnce() {
+        QFETCH(bool, waiting);
+        QFETCH(int, failCode);
+        QFETCH(bool, second);
+        testing::FakeSoundDevice fake;
+        testing::WaitingSoundDevice slow;
+        slow.playMilliseconds = 200;
+        fake.FailWith(failCode);
+        SoundDevice& device = waiting ? static_cast<SoundDevice&>(slow) : fake;
+        std::vector<std::pair<int, int>> ends;  // which sound, its code
+        bool returned = false;
+        bool whilePlayingInsidePlay = false;
+        slow.whilePlaying = [&] { whilePlayingInsidePlay = whilePlayingInsidePlay || !returned; };
+        QElapsedTimer timer;
+        timer.start();
+        device.Play("a.wav", [&ends](PlayResult r) { ends.emplace_back(1, r.code); });
+        returned = true;
+        if (!waiting) {
+            QCOMPARE(ends, (std::vector<std::pair<int, int>>{{1, failCode}}));
+            return;
+        }
+        QVERIFY(ends.empty());
+        if (second) {
+            QTest::qWait(20);
+            device.Play("b.wav", [&ends](PlayResult r) { ends.emplace_back(2, r.code); });
+            QTRY_COMPARE(ends.size(), std::size_t{1});
+            QVERIFY(timer.elapsed() < 150);
+            QCOMPARE(ends[0].first, 1);
+            QTRY_COMPARE(ends.size(), std::size_t{2});
+            QCOMPARE(ends[1].first, 2);
+        } else {
+            QTRY_COMPARE(ends.size(), std::size_t{1});
+            QVERIFY(timer.elapsed() >= 190);
+        }
+        QVERIFY(!whilePlayingInsidePlay);
+        QTest::qWait(250);
+        QCOMPARE(ends.size(), std::size_t{second ? 2u : 1u});
+        QCOMPARE(slow.playing(), 0);
+    }
 };
 
-QTEST_MAIN(MessageBoxesTest)
-#include "message_boxes_test.moc"
+QTEST_MAIN(ShellCallbacksTest)
+#include "shell_callbacks_test.moc"
