@@ -21,8 +21,8 @@ namespace {
 
 #ifdef _WIN32
 using PlayOutcome = MciPlayOutcome;
-// MCI's "play ... wait" cannot be cut short from another thread: a replaced sound plays on,
-// under an alias of its own, and its end comes back when it comes.
+// MCI's "play ... wait" cannot be cut short from another thread: a replaced sound plays on to
+// its end, and the newer one waits for it (up to the margin) before it starts.
 PlayOutcome PlayWav(const std::filesystem::path& wavFile, const std::atomic<bool>*) {
     return PlayWavWithMci(wavFile);
 }
