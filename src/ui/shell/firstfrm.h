@@ -1,7 +1,8 @@
 #pragma once
 // The splash: the program's name and today's date in the Japanese era calendar on the season's
 // colour. 100 ms after the event loop has taken over the shown splash, it announces that the
-// start-up is due (the program loads the configuration and shows the name screen) and closes.
+// start-up is due; the name screen then takes its place (after a damaged file the splash stays
+// beneath the message until the program ends).
 
 #include <QTimer>
 #include <QWidget>
@@ -24,7 +25,7 @@ public:
     void StartTimer1();
 
 Q_SIGNALS:
-    // Timer1 has run out: the start-up may begin. The splash closes right after.
+    // Timer1 has run out: the start-up may begin.
     void startUpDue();
 
 private:

@@ -37,12 +37,10 @@ void Program::ShowNameScreen() {
     auto* screen = new namesel({setup_, aggregates_, roster_, clock(), messages(), cues()});
     connect(screen, &namesel::signedIn, this, &Program::SignIn);
     connect(screen, &namesel::leaveAsked, this, [this, screen] { LeaveForMenuProgram(screen); });
+    // Back in front once the dialog has closed, the name screen starts over from the points
+    // mode.
     connect(screen, &namesel::versionAsked, this, [this, screen] {
-        const QPointer<namesel> shown(screen);
-        ShowVersionDialog(screen);
-        // Back in front, the name screen starts over from the points mode.
-        if (shown)
-            shown->Activate();
+        ShowVersionDialog(screen, [screen] { screen->Activate(); });
     });
     connect(screen, &namesel::gradeFilterChosen, this,
             [this](const std::string& grade) { board_.GradeFilterText = Variant(grade); });
@@ -90,8 +88,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
 }
 
 void Program::EndWithMessage(QWidget* parent, const QString& text, int status) {
-    messages().Inform(parent, Q(setup_.ProgramName), text);
-    EndProgram(status);
+    EndAfterMessage(parent, Q(setup_.ProgramName), text, status);
 }
 
 }  // namespace kagaku::ui

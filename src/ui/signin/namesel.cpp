@@ -361,7 +361,8 @@ void namesel::OnOk() {
     if (ended_ || okButton_->isHidden())
         return;
     if (!chosenPupil_) {
-        inputs_.cues.PlayNoNameSound();
+        // The screen goes on while the cue plays; a second O.K. meanwhile plays it anew.
+        inputs_.cues.PlayNoNameSound(CuePlayer::Ended{});
         return;
     }
     okButton_->hide();
