@@ -2,6 +2,7 @@
 // without a name, the exit to the family's menu program and the fault handling of the list.
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QPointer>
@@ -213,6 +214,33 @@ private Q_SLOTS:
         QTRY_VERIFY(!screen);
         QCOMPARE(h.program->currentScreen(), menu);
         QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
+    }
+
+    // A click on the title opens the version dialog over the screen and returns at once; once
+    // the dialog is closed the screen comes back to the front as after a sign-out: the points
+    // mode, a fresh list and the prompt (no name left chosen from before).
+    void versionDialogThenScreenStartsOver() {
+        MenuHarness h;
+        h.Start();
+        QListWidget* list = h.ReadyNameList();
+        QVERIFY2(list != nullptr, qPrintable(h.Messages()));
+        QWidget* screen = h.program->currentScreen();
+        auto* runs = screen->findChild<QRadioButton*>("Option1_0");
+        QTest::mouseClick(runs, Qt::LeftButton, {}, QPoint(8, runs->height() / 2));
+        QTRY_VERIFY(list->count() > 20);
+        list->setCurrentRow(4);
+        auto* chosen = screen->findChild<QLabel*>("Label1");
+        QVERIFY(chosen->text() != QStringLiteral("名前を選びなさい"));
+        QTest::mouseClick(screen->findChild<QLabel*>("Label4"), Qt::LeftButton);
+        auto* dialog = screen->findChild<QDialog*>("frmver");
+        QTRY_VERIFY(dialog != nullptr && dialog->isVisible());
+        QVERIFY(runs->isChecked());  // nothing changes while the dialog is open
+        QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTRY_VERIFY(screen->findChild<QRadioButton*>("Option1_1")->isChecked());
+        QTRY_VERIFY(list->count() > 20);
+        QCOMPARE(chosen->text(), QStringLiteral("名前を選びなさい"));
+        QVERIFY(list->hasFocus());
+        QVERIFY(h.ScreenIs("namesel"));
     }
 
     // Without a roster the list pauses and retries, then names the step and the error and ends.
