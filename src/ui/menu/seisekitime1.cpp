@@ -779,11 +779,11 @@ void seisekitime1::Back() {
     Q_EMIT signOutAsked();
 }
 
-// The score file failed: the program ends with the file's message; the menu does nothing more.
+// The score file failed: the program ends with the file's message; the menu stays beneath it
+// under the cover it had and does nothing more.
 void seisekitime1::EndWithFileError(const DataFileError& error) {
     ended_ = true;
     keysReady_ = false;
-    ShowFullCover(true);
     Q_EMIT fileFailed(error);
 }
 

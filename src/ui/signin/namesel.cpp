@@ -323,10 +323,10 @@ void namesel::ShowList(NameList built) {
         ShowCover(false);
 }
 
-// After a final fault the program is ending: the screen does nothing more.
+// After a final fault the program is ending: the screen stays as it stands beneath the message
+// and does nothing more.
 void namesel::End() {
     ended_ = true;
-    ShowCover(true);
 }
 
 // The prompt stands for no name chosen: O.K. then only sounds the cue.
