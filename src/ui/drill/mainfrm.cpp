@@ -82,61 +82,95 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
     setPalette(palette);
     setAutoFillBackground(true);
 
-    // The heading: program, level, pupil and the give-up button.
-    sLabel2_ = Text(QString(), "sLabel2", 26, true, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Scaled(40), Scaled(20), Scaled(40), Scaled(20));
+    layout->setSpacing(Scaled(8));
+    layout->addLayout(BuildHeading());
+    layout->addWidget(BuildQuestion());
+    layout->addLayout(BuildProgress());
+    answerView_ = new FormulaView(this);
+    answerView_->setObjectName("Picture1");
+    layout->addWidget(answerView_);
+    layout->addWidget(BuildCorrection());
+    layout->addStretch(1);
+    layout->addLayout(BuildButtonRow());
+    layout->addSpacing(Scaled(8));
+    layout->addLayout(BuildClockRow());
+    BuildCover();
+    ConnectControls();
+
+    // Every key reaches the drill, whichever control has the focus.
+    qApp->installEventFilter(this);
+}
+
+// The heading: program, level, pupil and the give-up button.
+QLayout* MainFrm::BuildHeading() {
+    programLabel_ = Text(QString(), "sLabel2", 26, true, this);
     auto* levelCaption = Text(QStringLiteral("レベル"), "LevelCaption", 24, false, this);
-    label6_ = Text(QString(), "Label6", 30, true, this);
-    label5_ = Text(QString(), "Label5", 26, true, this);
-    command10_ = Button(QStringLiteral("ギブアップ"), "Command10", 20, this);
-    command10_->setFocusPolicy(Qt::NoFocus);
+    levelLabel_ = Text(QString(), "Label6", 30, true, this);
+    pupilLabel_ = Text(QString(), "Label5", 26, true, this);
+    giveUpButton_ = Button(QStringLiteral("ギブアップ"), "Command10", 20, this);
+    giveUpButton_->setFocusPolicy(Qt::NoFocus);
     auto* heading = new QHBoxLayout;
-    heading->addWidget(sLabel2_);
+    heading->addWidget(programLabel_);
     heading->addSpacing(Scaled(30));
     heading->addWidget(levelCaption);
-    heading->addWidget(label6_);
+    heading->addWidget(levelLabel_);
     heading->addSpacing(Scaled(30));
-    heading->addWidget(label5_);
+    heading->addWidget(pupilLabel_);
     heading->addStretch(1);
-    heading->addWidget(command10_);
+    heading->addWidget(giveUpButton_);
+    return heading;
+}
 
-    // The question and its progress.
-    label3_ = Text(QString(), "Label3", 36, true, this);
-    label3_->setWordWrap(true);
-    label3_->setMinimumHeight(Scaled(96));
-    label3_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label4_ = Text(QString(), "Label4", 24, false, this);
+QWidget* MainFrm::BuildQuestion() {
+    questionLabel_ = Text(QString(), "Label3", 36, true, this);
+    questionLabel_->setWordWrap(true);
+    questionLabel_->setMinimumHeight(Scaled(96));
+    questionLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return questionLabel_;
+}
+
+// The repeat notice and the problems left.
+QLayout* MainFrm::BuildProgress() {
+    repeatLabel_ = Text(QString(), "Label4", 24, false, this);
     auto* leftCaption = Text(QStringLiteral("のこり"), "RemainingCaption", 24, false, this);
-    label7_ = Text(QString(), "Label7", 30, true, this);
+    remainingLabel_ = Text(QString(), "Label7", 30, true, this);
     auto* leftUnit = Text(QStringLiteral("問"), "RemainingUnit", 24, false, this);
     auto* progress = new QHBoxLayout;
-    progress->addWidget(label4_);
+    progress->addWidget(repeatLabel_);
     progress->addStretch(1);
     progress->addWidget(leftCaption);
-    progress->addWidget(label7_);
+    progress->addWidget(remainingLabel_);
     progress->addWidget(leftUnit);
+    return progress;
+}
 
-    // The answer and the correction.
-    picture1_ = new FormulaView(this);
-    picture1_->setObjectName("Picture1");
-    correction_ = new QWidget(this);
-    correction_->setObjectName("Correction");
-    auto* correctionCaption =
-        Text(QStringLiteral("正しい答え"), "CorrectionCaption", 24, true, correction_);
-    correctionCaption->setStyleSheet("color: #C00000;");
-    picture2_ = new FormulaView(correction_);
-    picture2_->setObjectName("Picture2");
-    command5_ = Button(QStringLiteral("次へ"), "Command5", 28, correction_);
-    auto* correctionLayout = new QGridLayout(correction_);
+// The correction under the answer: its caption, the correct answer and "次へ". It keeps its
+// room while hidden, so the screen does not move when it appears.
+QWidget* MainFrm::BuildCorrection() {
+    correctionPanel_ = new QWidget(this);
+    correctionPanel_->setObjectName("Correction");
+    auto* caption =
+        Text(QStringLiteral("正しい答え"), "CorrectionCaption", 24, true, correctionPanel_);
+    caption->setStyleSheet("color: #C00000;");
+    correctAnswerView_ = new FormulaView(correctionPanel_);
+    correctAnswerView_->setObjectName("Picture2");
+    correctionNextButton_ = Button(QStringLiteral("次へ"), "Command5", 28, correctionPanel_);
+    auto* correctionLayout = new QGridLayout(correctionPanel_);
     correctionLayout->setContentsMargins(0, 0, 0, 0);
-    correctionLayout->addWidget(correctionCaption, 0, 0);
-    correctionLayout->addWidget(picture2_, 1, 0);
-    correctionLayout->addWidget(command5_, 1, 1, Qt::AlignBottom);
-    QSizePolicy keep = correction_->sizePolicy();
+    correctionLayout->addWidget(caption, 0, 0);
+    correctionLayout->addWidget(correctAnswerView_, 1, 0);
+    correctionLayout->addWidget(correctionNextButton_, 1, 1, Qt::AlignBottom);
+    QSizePolicy keep = correctionPanel_->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
-    correction_->setSizePolicy(keep);
-    correction_->hide();
+    correctionPanel_->setSizePolicy(keep);
+    correctionPanel_->hide();
+    return correctionPanel_;
+}
 
-    // The charge buttons (levels 8 and 10) and the practice buttons (odd levels) share a row.
+// The charge buttons (levels 8 and 10) and the practice buttons (odd levels) share a row.
+QLayout* MainFrm::BuildButtonRow() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -157,70 +191,64 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
         hint->hide();
         connect(b, &QPushButton::clicked, this, [this, i] { ChargeButtonClicked(i); });
     }
-    command6_ = Button(QStringLiteral("次へ"), "Command6", 26, this);
-    command7_ = Button(QStringLiteral("答え表示"), "Command7", 26, this);
-    command9_ = Button(QStringLiteral("覚えた"), "Command9", 26, this);
-    command8_ = Button(QStringLiteral("練習終わり"), "Command8", 26, this);
-    for (QPushButton* b : {command7_, command6_, command9_, command8_}) {
+    practiceNextButton_ = Button(QStringLiteral("次へ"), "Command6", 26, this);
+    showAnswerButton_ = Button(QStringLiteral("答え表示"), "Command7", 26, this);
+    learntButton_ = Button(QStringLiteral("覚えた"), "Command9", 26, this);
+    endPracticeButton_ = Button(QStringLiteral("練習終わり"), "Command8", 26, this);
+    for (QPushButton* b :
+         {showAnswerButton_, practiceNextButton_, learntButton_, endPracticeButton_}) {
         buttons->addWidget(b);
         b->hide();
     }
     buttons->addStretch(1);
+    return buttons;
+}
 
-    // The clock and the time bar.
-    label8_ = Text(QString(), "Label8", 40, true, this);
-    label8_->setMinimumWidth(Scaled(110));
-    label8_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+// The clock and the time bar.
+QLayout* MainFrm::BuildClockRow() {
+    clockLabel_ = Text(QString(), "Label8", 40, true, this);
+    clockLabel_->setMinimumWidth(Scaled(110));
+    clockLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* secondsUnit = Text(QStringLiteral("秒"), "SecondsUnit", 24, false, this);
     timeBar_ = new TimeBarView(this);
     timeBar_->setObjectName("TimeBar");
     auto* clockRow = new QHBoxLayout;
-    clockRow->addWidget(label8_);
+    clockRow->addWidget(clockLabel_);
     clockRow->addWidget(secondsUnit);
     clockRow->addSpacing(Scaled(16));
     clockRow->addWidget(timeBar_, 1);
+    return clockRow;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Scaled(40), Scaled(20), Scaled(40), Scaled(20));
-    layout->setSpacing(Scaled(8));
-    layout->addLayout(heading);
-    layout->addWidget(label3_);
-    layout->addLayout(progress);
-    layout->addWidget(picture1_);
-    layout->addWidget(correction_);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
-    layout->addSpacing(Scaled(8));
-    layout->addLayout(clockRow);
-
-    // The cover over the whole screen at the end of a run.
+// The cover over the whole screen at the end of a run.
+void MainFrm::BuildCover() {
     cover_ = new QWidget(this);
     cover_->setObjectName("sPicture2");
     cover_->setAutoFillBackground(true);
     QPalette coverPalette = cover_->palette();
     coverPalette.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xF0));
     cover_->setPalette(coverPalette);
-    lblsss1_ = Text(QStringLiteral("成績記録中"), "lblsss1", 64, true, cover_);
-    lblsss2_ = Text(QStringLiteral("時間切れ"), "lblsss2", 64, true, cover_);
-    lblsss2_->setStyleSheet("color: #C00000;");
+    recordingNotice_ = Text(QStringLiteral("成績記録中"), "lblsss1", 64, true, cover_);
+    timeUpNotice_ = Text(QStringLiteral("時間切れ"), "lblsss2", 64, true, cover_);
+    timeUpNotice_->setStyleSheet("color: #C00000;");
     auto* coverLayout = new QVBoxLayout(cover_);
-    coverLayout->addWidget(lblsss1_, 0, Qt::AlignCenter);
-    coverLayout->addWidget(lblsss2_, 0, Qt::AlignCenter);
+    coverLayout->addWidget(recordingNotice_, 0, Qt::AlignCenter);
+    coverLayout->addWidget(timeUpNotice_, 0, Qt::AlignCenter);
     cover_->hide();
+}
 
-    connect(command5_, &QPushButton::clicked, this, &MainFrm::ContinueAfterCorrection);
-    connect(command6_, &QPushButton::clicked, this, &MainFrm::PracticeNext);
-    connect(command7_, &QPushButton::clicked, this, &MainFrm::PracticeShowAnswer);
-    connect(command8_, &QPushButton::clicked, this, &MainFrm::PracticeEnd);
-    connect(command9_, &QPushButton::clicked, this, &MainFrm::PracticeLearnt);
-    connect(command10_, &QPushButton::clicked, this, &MainFrm::GiveUpClicked);
+void MainFrm::ConnectControls() {
+    connect(correctionNextButton_, &QPushButton::clicked, this,
+            &MainFrm::ContinueAfterCorrection);
+    connect(practiceNextButton_, &QPushButton::clicked, this, &MainFrm::PracticeNext);
+    connect(showAnswerButton_, &QPushButton::clicked, this, &MainFrm::PracticeShowAnswer);
+    connect(endPracticeButton_, &QPushButton::clicked, this, &MainFrm::PracticeEnd);
+    connect(learntButton_, &QPushButton::clicked, this, &MainFrm::PracticeLearnt);
+    connect(giveUpButton_, &QPushButton::clicked, this, &MainFrm::GiveUpClicked);
 
     clockTimer_.setObjectName("sTimer1");
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &MainFrm::OnClockTick);
-
-    // Every key reaches the drill, whichever control has the focus.
-    qApp->installEventFilter(this);
 }
 
 MainFrm::~MainFrm() {
@@ -238,20 +266,20 @@ void MainFrm::Activate() {
     const auto slot = static_cast<std::size_t>(level);
 
     const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), program_.clock().TodayDate());
-    command10_->setText(Q(giveUp.caption));
-    command10_->setEnabled(giveUp.enabled);
+    giveUpButton_->setText(Q(giveUp.caption));
+    giveUpButton_->setEnabled(giveUp.enabled);
 
     const bool timed = state.LevelTimed[slot] == 1;
     runClock_ = std::make_unique<RunClock>(timed, state.Settings.TargetTime[slot],
                                            state.Settings.MinimumTime[slot], kBarUnits);
     state.TimeLimit = runClock_->TimeLimit();
     state.TimeBarScale = runClock_->Bar().scale;
-    label8_->setText(Q(runClock_->InitialCaption()));
+    clockLabel_->setText(Q(runClock_->InitialCaption()));
     timeBar_->SetBar(runClock_->Bar(), timed);
 
-    label6_->setText(QString::number(level));
-    sLabel2_->setText(Q(state.ProgramName));
-    label5_->setText(Q(text::Trim(state.PupilName)));
+    levelLabel_->setText(QString::number(level));
+    programLabel_->setText(Q(state.ProgramName));
+    pupilLabel_->setText(Q(text::Trim(state.PupilName)));
 
     const bool chargeButtons = ShowsChargeButtons(level);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -261,8 +289,8 @@ void MainFrm::Activate() {
 
     if (IsPracticeLevel(state.LevelNames[slot])) {
         practice_ = std::make_unique<PracticeSession>(problems_);
-        label8_->setText(QStringLiteral("---"));
-        command8_->show();
+        clockLabel_->setText(QStringLiteral("---"));
+        endPracticeButton_->show();
         PracticeNext();
         return;
     }
@@ -275,12 +303,12 @@ void MainFrm::Activate() {
 }
 
 void MainFrm::ShowQuestion() {
-    label3_->setText(Q(drill_->QuestionCaption()));
-    label4_->setText(Q(drill_->RepeatCaption()));
-    label7_->setText(Q(drill_->RemainingCaption()));
-    picture1_->SetFormula(drill_->ComposedAnswer());
-    picture2_->SetFormula(drill_->CorrectAnswer());
-    correction_->setVisible(drill_->ShowingCorrection());
+    questionLabel_->setText(Q(drill_->QuestionCaption()));
+    repeatLabel_->setText(Q(drill_->RepeatCaption()));
+    remainingLabel_->setText(Q(drill_->RemainingCaption()));
+    answerView_->SetFormula(drill_->ComposedAnswer());
+    correctAnswerView_->SetFormula(drill_->CorrectAnswer());
+    correctionPanel_->setVisible(drill_->ShowingCorrection());
     layout()->activate();
 }
 
@@ -304,8 +332,8 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
         // Only "次へ" goes on (the space bar presses it, as it presses any focused button);
         // letters, Enter and the function keys are ignored, so a reflex Enter cannot skip the
         // correction.
-        if (key == Qt::Key_Space && command5_->hasFocus())
-            command5_->click();
+        if (key == Qt::Key_Space && correctionNextButton_->hasFocus())
+            correctionNextButton_->click();
         return true;
     }
     TimedDrill::Outcome outcome = TimedDrill::Outcome::Ignored;
@@ -334,7 +362,7 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
         case TimedDrill::Outcome::Ignored:
             return;
         case TimedDrill::Outcome::AnswerChanged:
-            picture1_->SetFormula(drill_->ComposedAnswer());
+            answerView_->SetFormula(drill_->ComposedAnswer());
             return;
         case TimedDrill::Outcome::Correct: {
             state.CompletedCount = drill_->CompletedCount();
@@ -353,9 +381,9 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
         case TimedDrill::Outcome::Wrong: {
             if (const auto note = NoteWrongAnswer(state, *drill_, program_.clock()))
                 qWarning("%s", note->c_str());  // once per run; the drill goes on
-            picture2_->SetFormula(drill_->CorrectAnswer());
-            correction_->show();
-            command5_->setFocus();
+            correctAnswerView_->SetFormula(drill_->CorrectAnswer());
+            correctionPanel_->show();
+            correctionNextButton_->setFocus();
             repaint();
             program_.cues().PlayWrongSound();
             EndRunIfDue();
@@ -368,7 +396,7 @@ void MainFrm::ContinueAfterCorrection() {
     if (drill_ == nullptr || !drill_->ShowingCorrection())
         return;
     drill_->ContinueAfterCorrection();
-    correction_->hide();
+    correctionPanel_->hide();
     if (drill_->AllDone()) {
         EndRun();
         return;
@@ -383,7 +411,7 @@ void MainFrm::OnClockTick() {
         return;
     const RunClock::Tick tick = runClock_->OnTick(program_.clock().MonotonicMs());
     state.ElapsedSeconds = tick.elapsedSeconds;
-    label8_->setText(Q(tick.caption));
+    clockLabel_->setText(Q(tick.caption));
     if (tick.timedOut)
         state.TimedOut = 1;
     timeBar_->SetElapsedWidth(tick.elapsedWidth);
@@ -420,8 +448,8 @@ void MainFrm::EndRun() {
     }
 
     cover_->setGeometry(rect());
-    lblsss1_->setVisible(state.TimedOut != 1);
-    lblsss2_->setVisible(state.TimedOut == 1);
+    recordingNotice_->setVisible(state.TimedOut != 1);
+    timeUpNotice_->setVisible(state.TimedOut == 1);
     cover_->show();
     cover_->raise();
     cover_->repaint();
@@ -492,14 +520,14 @@ void MainFrm::PracticeEnd() {
 
 void MainFrm::ShowPractice() {
     using B = PracticeSession::Button;
-    label3_->setText(Q(practice_->QuestionCaption()));
-    label4_->clear();
-    label7_->setText(Q(practice_->RemainingCaption()));
-    picture1_->SetFormula(practice_->ShownAnswer());
-    command6_->setVisible(practice_->IsVisible(B::Next));
-    command7_->setVisible(practice_->IsVisible(B::ShowAnswer));
-    command9_->setVisible(practice_->IsVisible(B::Learnt));
-    (practice_->Focus() == B::Next ? command6_ : command7_)->setFocus();
+    questionLabel_->setText(Q(practice_->QuestionCaption()));
+    repeatLabel_->clear();
+    remainingLabel_->setText(Q(practice_->RemainingCaption()));
+    answerView_->SetFormula(practice_->ShownAnswer());
+    practiceNextButton_->setVisible(practice_->IsVisible(B::Next));
+    showAnswerButton_->setVisible(practice_->IsVisible(B::ShowAnswer));
+    learntButton_->setVisible(practice_->IsVisible(B::Learnt));
+    (practice_->Focus() == B::Next ? practiceNextButton_ : showAnswerButton_)->setFocus();
     layout()->activate();
 }
 

@@ -16,6 +16,7 @@
 #include "drill/timed_drill.h"
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace kagaku::ui {
@@ -64,6 +65,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The screen's parts, top to bottom, and their connections.
+    QLayout* BuildHeading();
+    QWidget* BuildQuestion();
+    QLayout* BuildProgress();
+    QWidget* BuildCorrection();
+    QLayout* BuildButtonRow();
+    QLayout* BuildClockRow();
+    void BuildCover();
+    void ConnectControls();
+
     bool HandleKey(QKeyEvent* event);
     void HandleOutcome(TimedDrill::Outcome outcome);
     void ShowQuestion();
@@ -89,28 +100,28 @@ private:
     // The time limit was reached while a message box, a sound or a wait was open.
     bool endDue_ = false;
 
-    QLabel* sLabel2_;        // program name
-    QLabel* label6_;         // level
-    QLabel* label5_;         // pupil
-    QLabel* label3_;         // question
-    QLabel* label4_;         // repeat notice
-    QLabel* label7_;         // problems left
-    QLabel* label8_;         // clock
-    FormulaView* picture1_;  // the composed answer (practice: the answer)
-    QWidget* correction_;    // the correction: caption, Picture2 and Command5
-    FormulaView* picture2_;
-    QPushButton* command5_;
+    QLabel* programLabel_;                 // sLabel2
+    QLabel* levelLabel_;                   // Label6
+    QLabel* pupilLabel_;                   // Label5
+    QLabel* questionLabel_;                // Label3
+    QLabel* repeatLabel_;                  // Label4: the repeat notice
+    QLabel* remainingLabel_;               // Label7: problems left
+    QLabel* clockLabel_;                   // Label8
+    FormulaView* answerView_;              // Picture1: the composed answer (practice: the answer)
+    QWidget* correctionPanel_;             // Correction: its caption, Picture2 and Command5
+    FormulaView* correctAnswerView_;       // Picture2
+    QPushButton* correctionNextButton_;    // Command5: 次へ after a correction
     std::array<QPushButton*, kChargeButtons> chargeButtons_{};  // Label1(0..3)
     std::array<QLabel*, kChargeButtons> chargeHints_{};         // Label2(0..3)
-    QPushButton* command6_;
-    QPushButton* command7_;
-    QPushButton* command8_;
-    QPushButton* command9_;
-    QPushButton* command10_;
-    TimeBarView* timeBar_;
-    QWidget* cover_;  // sPicture2 with lblsss1 / lblsss2
-    QLabel* lblsss1_;
-    QLabel* lblsss2_;
+    QPushButton* practiceNextButton_;      // Command6: 次へ in practice
+    QPushButton* showAnswerButton_;        // Command7: 答え表示
+    QPushButton* endPracticeButton_;       // Command8: 練習終わり
+    QPushButton* learntButton_;            // Command9: 覚えた
+    QPushButton* giveUpButton_;            // Command10: ギブアップ
+    TimeBarView* timeBar_;                 // TimeBar
+    QWidget* cover_;                       // sPicture2: the cover at the end of a run
+    QLabel* recordingNotice_;              // lblsss1: 成績記録中
+    QLabel* timeUpNotice_;                 // lblsss2: 時間切れ
 };
 
 }  // namespace kagaku::ui

@@ -8,7 +8,10 @@
 
 #include "results/result_evaluation.h"
 
+class QFrame;
 class QLabel;
+class QLayout;
+class QVBoxLayout;
 class QPushButton;
 
 namespace kagaku::ui {
@@ -33,6 +36,11 @@ public:
     QTimer& Timer1() { return timer1_; }
 
 private:
+    QFrame* BuildPanel();
+    void BuildLines(QWidget* panel, QVBoxLayout* panelLayout);
+    QLayout* BuildButtonRow(QWidget* panel);
+    void BuildPracticeOffer(QWidget* panel, QVBoxLayout* panelLayout);
+    QWidget* BuildGoalPicture();
     void OfferWayOn();
     void MenuClicked();   // Command4
     void AgainClicked();  // Command5
@@ -45,18 +53,18 @@ private:
     bool playingSounds_ = false;
     bool wayOnDue_ = false;  // the timer fell while a sound played
 
-    QLabel* label15_;
-    QLabel* label16_;
-    QLabel* label17_;
-    QLabel* label13_;
-    QLabel* label14_;
-    QLabel* label18_;
-    QLabel* label19_;
-    QLabel* label20_;
-    QLabel* label2_;
-    QWidget* picture1_;
-    QPushButton* command4_;
-    QPushButton* command5_;
+    QLabel* programLine_;       // Label15: the program's name
+    QLabel* levelLine_;         // Label16: the level
+    QLabel* pupilLine_;         // Label17: the pupil
+    QLabel* levelRunsLine_;     // Label13: runs of the level
+    QLabel* dayRunsLine_;       // Label14: runs of the day
+    QLabel* timeLine_;          // Label18: the time
+    QLabel* pointsLine_;        // Label19: the points
+    QLabel* messageLabel_;      // Label20: 最高新記録, 時間切れ ...
+    QLabel* clearedLabel_;      // Label2: このレベルクリア
+    QWidget* goalPicture_;      // Picture1: 目標レベルクリア
+    QPushButton* menuButton_;   // Command4: メニューへ
+    QPushButton* againButton_;  // Command5: もう一度
     // "間違えた問題を練習": the problems missed in the run, offered with the way on.
     MistakePracticeOffer* practiceOffer_ = nullptr;
 };
