@@ -121,6 +121,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 8);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(drill));  // the space bar presses the focused 次へ
         QCOMPARE(drill->Drill()->CorrectAnswer(), std::string("SO4-2"));
         QVERIFY(ButtonOf(drill, "Label1_0")->isVisible());
         QCOMPARE(Caption(drill, "Label2_0"), QStringLiteral("F9"));  // "+" is F9
@@ -167,7 +168,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
-        QCOMPARE(h.state().TimeLimit, 5 * h.state().Settings.MinimumTime[2]);
+        QCOMPARE(drill->Run().TimeLimit, 5 * h.state().Settings.MinimumTime[2]);
         const std::size_t before = h.Records().Count();
         bool timeUpShown = false;
         bool recordingShown = true;
@@ -177,11 +178,11 @@ private Q_SLOTS:
             drill->OnClockTick();
             drill->EndRun();
         });
-        h.clock.AdvanceSeconds(h.state().TimeLimit);
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
         drill->OnClockTick();
+        QTRY_VERIFY(h.Result() != nullptr);
         QVERIFY(timeUpShown);
         QVERIFY(!recordingShown);
-        QTRY_VERIFY(h.Result() != nullptr);
         const RecordWindow records = h.Records();
         QCOMPARE(records.Count(), before + 1);
         QCOMPARE(records.Record(records.Count() - 1).Seconds, 99999);

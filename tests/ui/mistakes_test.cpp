@@ -361,7 +361,7 @@ private Q_SLOTS:
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(drill->Drill()->ShowingCorrection());
         QTest::keyClick(drill, Qt::Key_Space);
-        h.clock.AdvanceSeconds(h.state().TimeLimit);
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
         drill->OnClockTick();
         QTRY_VERIFY(h.Result() != nullptr);
         ui::FrmSyuuryou* result = h.Result();

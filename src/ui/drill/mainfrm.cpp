@@ -5,22 +5,20 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/errors.h"
 #include "common/text_ops.h"
 #include "drill/give_up.h"
 #include "drill/run_frame.h"
 #include "mistakes/mistake_notes.h"
-#include "records/finished_run.h"
 #include "state/level_catalogue.h"
 #include "ui/drill/formula_view.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
-#include "ui/shell/services.h"
+#include "sound/cue_player.h"
 #include "ui/drill/time_bar_view.h"
+#include "ui/shell/services.h"
 
 namespace kagaku::ui {
 
@@ -70,14 +68,19 @@ std::optional<DrillKey> DrillKeyOf(int key) {
 
 }  // namespace
 
-MainFrm::MainFrm(Program& program, ProblemSet problems)
-    : program_(program), problems_(std::move(problems)) {
+MainFrm::MainFrm(int level, ProblemSet problems, const ProgramSetup& setup,
+                 const SignedIn& signIn, MistakesOfRun& mistakes, DrillServices services)
+    : setup_(setup),
+      signIn_(signIn),
+      mistakes_(mistakes),
+      services_(services),
+      problems_(std::move(problems)) {
+    run_.CurrentLevel = static_cast<std::int16_t>(level);
     setObjectName("MainFrm");
-    DeleteOnCloseWhenIdle(this);
-    const SharedState& state = program_.state();
-    setWindowTitle(Q(state.SchoolName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Q(setup_.SchoolName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(state.SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(setup_.SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -256,30 +259,28 @@ MainFrm::~MainFrm() {
 }
 
 std::filesystem::path MainFrm::GiveUpLog() const {
-    const SharedState& state = program_.state();
-    return GiveUpLogPath(state.ProgramDataFolder, state.PupilNumber);
+    return GiveUpLogPath(setup_.ProgramDataFolder, signIn_.PupilNumber);
 }
 
 void MainFrm::Activate() {
-    SharedState& state = program_.state();
-    const int level = state.CurrentLevel;
+    const int level = run_.CurrentLevel;
     const auto slot = static_cast<std::size_t>(level);
 
-    const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), program_.clock().TodayDate());
+    const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), services_.clock.TodayDate());
     giveUpButton_->setText(Q(giveUp.caption));
     giveUpButton_->setEnabled(giveUp.enabled);
 
-    const bool timed = state.LevelTimed[slot] == 1;
-    runClock_ = std::make_unique<RunClock>(timed, state.Settings.TargetTime[slot],
-                                           state.Settings.MinimumTime[slot], kBarUnits);
-    state.TimeLimit = runClock_->TimeLimit();
-    state.TimeBarScale = runClock_->Bar().scale;
+    const bool timed = setup_.LevelTimed[slot] == 1;
+    runClock_ = std::make_unique<RunClock>(timed, setup_.Settings.TargetTime[slot],
+                                           setup_.Settings.MinimumTime[slot], kBarUnits);
+    run_.TimeLimit = runClock_->TimeLimit();
+    run_.TimeBarScale = runClock_->Bar().scale;
     clockLabel_->setText(Q(runClock_->InitialCaption()));
     timeBar_->SetBar(runClock_->Bar(), timed);
 
     levelLabel_->setText(QString::number(level));
-    programLabel_->setText(Q(state.ProgramName));
-    pupilLabel_->setText(Q(text::Trim(state.PupilName)));
+    programLabel_->setText(Q(setup_.ProgramName));
+    pupilLabel_->setText(Q(text::Trim(signIn_.PupilName)));
 
     const bool chargeButtons = ShowsChargeButtons(level);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -287,18 +288,18 @@ void MainFrm::Activate() {
         chargeHints_[static_cast<std::size_t>(i)]->setVisible(chargeButtons);
     }
 
-    if (IsPracticeLevel(state.LevelNames[slot])) {
+    if (IsPracticeLevel(setup_.LevelNames[slot])) {
         practice_ = std::make_unique<PracticeSession>(problems_);
         clockLabel_->setText(QStringLiteral("---"));
         endPracticeButton_->show();
         PracticeNext();
         return;
     }
-    drill_ = std::make_unique<TimedDrill>(problems_, program_.random());
-    state.ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
+    drill_ = std::make_unique<TimedDrill>(problems_, services_.random);
+    run_.ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
     drill_->Start();
     ShowQuestion();
-    runClock_->Start(program_.clock().MonotonicMs());
+    runClock_->Start(services_.clock.MonotonicMs());
     clockTimer_.start();
 }
 
@@ -316,7 +317,7 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this || !isVisible() || leaving_)
+    if (widget->window() != this || !isVisible())
         return false;
     return HandleKey(static_cast<QKeyEvent*>(event));
 }
@@ -325,7 +326,9 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
     // Practice is driven by its buttons; the keys work them as usual.
     if (drill_ == nullptr)
         return false;
-    if (program_.state().RunEnding == 1 || leaving_)
+    // Keys do nothing while the run ends, nor while a right answer's cue plays: the next
+    // question is not on screen yet, so a reflex key must not answer it.
+    if (done_ || run_.RunEnding == 1 || awaitingNextQuestion_)
         return true;
     const int key = event->key();
     if (drill_->ShowingCorrection()) {
@@ -351,54 +354,89 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
 }
 
 void MainFrm::ChargeButtonClicked(int index) {
-    if (drill_ == nullptr || program_.state().RunEnding == 1)
+    if (drill_ == nullptr || done_ || run_.RunEnding == 1 || awaitingNextQuestion_)
         return;
     HandleOutcome(drill_->OnChargeButton(index));
 }
 
 void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
-    SharedState& state = program_.state();
     switch (outcome) {
         case TimedDrill::Outcome::Ignored:
             return;
         case TimedDrill::Outcome::AnswerChanged:
             answerView_->SetFormula(drill_->ComposedAnswer());
             return;
-        case TimedDrill::Outcome::Correct: {
-            state.CompletedCount = drill_->CompletedCount();
-            program_.cues().PlayCorrectSound();
-            // The sound let events run: a give-up or a fault may have ended the run meanwhile,
-            // and the time limit may have been reached.
-            if (leaving_ || state.RunEnding == 1)
-                return;
-            if (drill_->AllDone() || endDue_) {
-                EndRun();
-                return;
-            }
-            ShowQuestion();
+        case TimedDrill::Outcome::Correct:
+            AnsweredRight();
             return;
-        }
-        case TimedDrill::Outcome::Wrong: {
-            if (const auto note = NoteWrongAnswer(state, *drill_, program_.clock()))
-                qWarning("%s", note->c_str());  // once per run; the drill goes on
-            correctAnswerView_->SetFormula(drill_->CorrectAnswer());
-            correctionPanel_->show();
-            correctionNextButton_->setFocus();
-            repaint();
-            program_.cues().PlayWrongSound();
-            EndRunIfDue();
+        case TimedDrill::Outcome::Wrong:
+            AnsweredWrong();
             return;
-        }
     }
 }
 
+void MainFrm::AnsweredRight() {
+    run_.CompletedCount = drill_->CompletedCount();
+    const bool complete = drill_->AllDone();
+    if (complete) {
+        // The run is complete at its last answer: its time is taken now and no later tick
+        // can time it out while the cue plays.
+        clockTimer_.stop();
+        run_.ElapsedSeconds = runClock_->ElapsedSeconds(services_.clock.MonotonicMs());
+        timeTaken_ = true;
+    }
+    // The answered question stays on screen while the cue plays; the next comes at its end.
+    awaitingNextQuestion_ = true;
+    PlayAnswerCue(true, [this, complete] {
+        awaitingNextQuestion_ = false;
+        if (complete || endDue_) {
+            EndRunWhenFree();
+            return;
+        }
+        ShowQuestion();
+    });
+}
+
+void MainFrm::AnsweredWrong() {
+    const MistakeLogPlace place{setup_.ProgramDataFolder, signIn_.PupilNumber, run_.CurrentLevel};
+    if (const auto note = NoteWrongAnswer(mistakes_, place, *drill_, services_.clock))
+        qWarning("%s", note->c_str());  // once per run; the drill goes on
+    // The correction shows at once and stays until "次へ", which works while the cue plays.
+    correctAnswerView_->SetFormula(drill_->CorrectAnswer());
+    correctionPanel_->show();
+    correctionNextButton_->setFocus();
+    repaint();
+    PlayAnswerCue(false, [this] {
+        if (endDue_)
+            EndRunWhenFree();
+    });
+}
+
+void MainFrm::PlayAnswerCue(bool right, std::function<void()> ended) {
+    ++cuesPlaying_;
+    QPointer<MainFrm> self(this);
+    const auto atEnd = [self, ended = std::move(ended)] {
+        if (!self)
+            return;
+        --self->cuesPlaying_;
+        if (self->done_ || self->run_.RunEnding == 1)
+            return;
+        ended();
+    };
+    if (right)
+        services_.cues.PlayCorrectSound();
+    else
+        services_.cues.PlayWrongSound();
+    atEnd();
+}
+
 void MainFrm::ContinueAfterCorrection() {
-    if (drill_ == nullptr || !drill_->ShowingCorrection())
+    if (drill_ == nullptr || !drill_->ShowingCorrection() || done_ || run_.RunEnding == 1)
         return;
     drill_->ContinueAfterCorrection();
     correctionPanel_->hide();
     if (drill_->AllDone()) {
-        EndRun();
+        EndRunWhenFree();
         return;
     }
     ShowQuestion();
@@ -406,84 +444,48 @@ void MainFrm::ContinueAfterCorrection() {
 }
 
 void MainFrm::OnClockTick() {
-    SharedState& state = program_.state();
-    if (runClock_ == nullptr || leaving_ || state.RunEnding == 1)
+    if (runClock_ == nullptr || done_ || run_.RunEnding == 1 || timeTaken_)
         return;
-    const RunClock::Tick tick = runClock_->OnTick(program_.clock().MonotonicMs());
-    state.ElapsedSeconds = tick.elapsedSeconds;
+    const RunClock::Tick tick = runClock_->OnTick(services_.clock.MonotonicMs());
+    run_.ElapsedSeconds = tick.elapsedSeconds;
     clockLabel_->setText(Q(tick.caption));
     if (tick.timedOut)
-        state.TimedOut = 1;
+        run_.TimedOut = 1;
     timeBar_->SetElapsedWidth(tick.elapsedWidth);
     if (tick.limitReached)
-        endDue_ = true;
-    if (InNestedLoop()) {
-        // A message box, a sound or a wait is open inside a handler: the run must not end
-        // beneath it. The clock goes on counting; the run ends once that handler is done.
-        return;
-    }
-    PumpEvents();
-    EndRunIfDue();
+        EndRunWhenFree();
 }
 
-void MainFrm::EndRunIfDue() {
-    if (endDue_ && !leaving_ && program_.state().RunEnding != 1 && !InNestedLoop())
-        EndRun();
+void MainFrm::EndRunWhenFree() {
+    if (giveUpOpen_ || cuesPlaying_ > 0) {
+        // The clock goes on counting; the run ends once the message is answered or the cue
+        // has ended.
+        endDue_ = true;
+        return;
+    }
+    EndRun();
 }
 
 void MainFrm::EndRun() {
-    SharedState& state = program_.state();
-    if (leaving_ || state.RunEnding == 1)
+    if (done_ || run_.RunEnding == 1)
         return;  // the run is already ending
-    state.RunEnding = 1;
+    run_.RunEnding = 1;
     endDue_ = false;
-    // The clock stops before anything lets events run, so a late tick can neither change the
-    // time nor time out a run that was completed.
+    // The clock stops first, so a late tick can neither change the time nor time out a run
+    // that was completed.
     clockTimer_.stop();
-
-    const int level = state.CurrentLevel;
     // The time of a completed run is read now, not at the last tick.
-    if (runClock_ != nullptr && state.TimedOut != 1) {
-        state.ElapsedSeconds = runClock_->ElapsedSeconds(program_.clock().MonotonicMs());
-    }
+    if (runClock_ != nullptr && run_.TimedOut != 1 && !timeTaken_)
+        run_.ElapsedSeconds = runClock_->ElapsedSeconds(services_.clock.MonotonicMs());
 
     cover_->setGeometry(rect());
-    recordingNotice_->setVisible(state.TimedOut != 1);
-    timeUpNotice_->setVisible(state.TimedOut == 1);
+    recordingNotice_->setVisible(run_.TimedOut != 1);
+    timeUpNotice_->setVisible(run_.TimedOut == 1);
     cover_->show();
     cover_->raise();
     cover_->repaint();
-    PumpEvents();
-    if (leaving_)
-        return;
-
-    const RunEnd end = DecideRunEnd(state, level, state.TimedOut == 1, state.ElapsedSeconds);
-    if (end.action == RunEnd::Action::LeaveForMenu) {
-        program_.ShowBaseScreen();
-        LeaveToMenu();
-        return;
-    }
-    if (end.action == RunEnd::Action::KeepCover)
-        return;
-
-    state.ResultTime = end.resultTime;
-    try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        RecordFinishedRun(level, state, program_.clock(), waiter);
-    } catch (const DataFileError& error) {
-        leaving_ = true;
-        program_.EndWithFileError(error, this);
-        return;
-    }
-    program_.ShowBaseScreen();
-    PumpEvents();
-    // The cover stays a second, then the result replaces the drill.
-    WaitKeepingScreenAlive(1000);
-    if (leaving_)
-        return;  // the program is ending
-    leaving_ = true;
-    close();
-    program_.ShowResultScreen();
+    done_ = true;
+    Q_EMIT runFinished(run_);
 }
 
 void MainFrm::PracticeNext() {
@@ -493,7 +495,8 @@ void MainFrm::PracticeNext() {
 
 void MainFrm::PracticeShowAnswer() {
     practice_->ShowAnswer();
-    if (const auto note = NoteRevealedAnswer(program_.state(), *practice_, program_.clock()))
+    const MistakeLogPlace place{setup_.ProgramDataFolder, signIn_.PupilNumber, run_.CurrentLevel};
+    if (const auto note = NoteRevealedAnswer(mistakes_, place, *practice_, services_.clock))
         qWarning("%s", note->c_str());  // once per run; the practice goes on
     ShowPractice();
 }
@@ -507,15 +510,10 @@ void MainFrm::PracticeLearnt() {
 }
 
 void MainFrm::PracticeEnd() {
-    if (practiceEndsBySignal_) {
-        if (leaving_)
-            return;
-        leaving_ = true;
-        Q_EMIT practiceEnded();
-        close();
+    if (done_)
         return;
-    }
-    LeaveToMenu();
+    done_ = true;
+    Q_EMIT practiceEnded();
 }
 
 void MainFrm::ShowPractice() {
@@ -532,34 +530,43 @@ void MainFrm::ShowPractice() {
 }
 
 void MainFrm::GiveUpClicked() {
-    if (leaving_ || program_.state().RunEnding == 1)
+    if (done_ || run_.RunEnding == 1 || giveUpOpen_)
         return;
-    const GiveUpOutcome outcome = GiveUp(GiveUpLog(), program_.clock().TodayDate());
-    // The clock keeps counting while a box is open, but the run cannot end beneath it: a run
-    // given up meanwhile records nothing, and one that goes on ends once the box is answered.
-    for (const std::string& message : outcome.messages) {
-        program_.messages().Inform(this, Q(program_.state().ProgramName), Q(message));
-        if (leaving_)
-            return;  // the program is ending
-    }
-    if (outcome.givenUp) {
-        LeaveToMenu();
-        return;
-    }
-    EndRunIfDue();
+    const GiveUpOutcome outcome = GiveUp(GiveUpLog(), services_.clock.TodayDate());
+    // The clock keeps counting while a message is open, but the run cannot end beneath it: a
+    // run given up meanwhile records nothing, and one that goes on ends once it is answered.
+    giveUpOpen_ = true;
+    ShowGiveUpMessages(std::make_shared<const std::vector<std::string>>(outcome.messages), 0,
+                       outcome.givenUp);
 }
 
-void MainFrm::LeaveToMenu() {
-    leaving_ = true;
-    clockTimer_.stop();
-    program_.ShowLevelMenu();
-    close();
-    PumpEvents();
+void MainFrm::ShowGiveUpMessages(std::shared_ptr<const std::vector<std::string>> messages,
+                                 std::size_t next, bool givenUp) {
+    if (next < messages->size()) {
+        const QString text = Q((*messages)[next]);
+        // The box goes with this screen: its answer never comes to a deleted screen.
+        services_.messages.Inform(this, Q(setup_.ProgramName), text,
+                                  [this, messages, next, givenUp] {
+                                      ShowGiveUpMessages(messages, next + 1, givenUp);
+                                  });
+        return;
+    }
+    giveUpOpen_ = false;
+    if (done_)
+        return;  // the screen has gone meanwhile
+    if (givenUp) {
+        done_ = true;
+        clockTimer_.stop();
+        Q_EMIT runGivenUp();
+        return;
+    }
+    if (endDue_)
+        EndRunWhenFree();
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {
     clockTimer_.stop();
-    leaving_ = true;
+    done_ = true;
     QWidget::closeEvent(event);
 }
 

@@ -3,18 +3,13 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <initializer_list>
 
-#include "common/errors.h"
-#include "records/aggregation.h"
-#include "ui/shell/look.h"
+#include "sound/cue_player.h"
 #include "ui/result/mistake_practice_offer.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
-#include "ui/shell/services.h"
+#include "ui/shell/look.h"
 
 namespace kagaku::ui {
 
@@ -53,17 +48,19 @@ void KeepRoomWhenHidden(std::initializer_list<QWidget*> widgets) {
 
 }  // namespace
 
-FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
+FrmSyuuryou::FrmSyuuryou(RunResultInputs inputs, std::optional<MistakePractice> practice,
+                         std::uint32_t seasonColour, CuePlayer& cues)
+    : cues_(cues), inputs_(std::move(inputs)) {
     setObjectName("FrmSyuuryou");
     setWindowTitle(QStringLiteral("終了"));
-    DeleteOnCloseWhenIdle(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(program_.state().SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(seasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    QFrame* panel = BuildPanel();
+    QFrame* panel = BuildPanel(std::move(practice));
     auto* layout = new QVBoxLayout(this);
     layout->addStretch(1);
     layout->addWidget(panel, 0, Qt::AlignHCenter);
@@ -81,7 +78,7 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
 
 // The result panel, centred on the screen: the lines, the message, the way on and the practice
 // of the run's mistakes.
-QFrame* FrmSyuuryou::BuildPanel() {
+QFrame* FrmSyuuryou::BuildPanel(std::optional<MistakePractice> practice) {
     auto* panel = new QFrame(this);
     panel->setObjectName("Picture4");
     panel->setFrameShape(QFrame::Box);
@@ -97,7 +94,8 @@ QFrame* FrmSyuuryou::BuildPanel() {
     BuildLines(panel, panelLayout);
     panelLayout->addSpacing(Scaled(12));
     panelLayout->addLayout(BuildButtonRow(panel));
-    BuildPracticeOffer(panel, panelLayout);
+    if (practice)
+        BuildPracticeOffer(std::move(*practice), panel, panelLayout);
     return panel;
 }
 
@@ -161,18 +159,13 @@ QLayout* FrmSyuuryou::BuildButtonRow(QWidget* panel) {
 }
 
 // The practice of the run's mistakes comes with the way on, under the two buttons.
-void FrmSyuuryou::BuildPracticeOffer(QWidget* panel, QVBoxLayout* panelLayout) {
-    const SharedState& state = program_.state();
-    auto practice = PracticeOfRun(state.RunMistakes, state.LevelNames, state.LevelCount);
-    if (!practice)
-        return;
-    practiceOffer_ = new MistakePracticeOffer(std::move(*practice), 26, panel);
+void FrmSyuuryou::BuildPracticeOffer(MistakePractice practice, QWidget* panel,
+                                     QVBoxLayout* panelLayout) {
+    practiceOffer_ = new MistakePracticeOffer(std::move(practice), 26, panel);
     practiceOffer_->hide();
     panelLayout->addWidget(practiceOffer_, 0, Qt::AlignHCenter);
-    connect(practiceOffer_, &MistakePracticeOffer::asked, this, [this] {
-        program_.StartMistakePractice(practiceOffer_->practice(),
-                                      Program::PracticeReturn::ResultScreen);
-    });
+    connect(practiceOffer_, &MistakePracticeOffer::asked, this,
+            [this] { Q_EMIT mistakePracticeAsked(practiceOffer_->practice()); });
 }
 
 // The goal picture stands over the panel until the timer fires.
@@ -195,15 +188,6 @@ void FrmSyuuryou::EvaluateRun() {
     if (evaluated_)
         return;
     evaluated_ = true;
-    SharedState& state = program_.state();
-    try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        AggregateScoreRecords(state, program_.clock(), waiter);
-    } catch (const DataFileError& error) {
-        program_.EndWithFileError(error, this);
-        return;
-    }
-    inputs_ = ResultInputsFrom(state);
     result_ = kagaku::EvaluateRun(inputs_);
 
     clearedLabel_->setVisible(result_.levelCleared);
@@ -220,43 +204,38 @@ void FrmSyuuryou::EvaluateRun() {
         messageLabel_->show();
     }
     layout()->activate();
-    repaint();
-    PumpEvents();
-    if (!isVisible())
-        return;  // the program is ending
 
     // The buttons come half a second after the evaluation, but never before the sounds have
     // ended: a tick that falls while a sound plays is kept until the last sound is over.
     timer1_.start();
     playingSounds_ = true;
-    // Each sound plays to its end before the next.
-    for (const ResultSound sound : result_.sounds) {
-        switch (sound) {
-            case ResultSound::AllTimeBest:
-                program_.cues().PlayAllTimeBestSound();
-                break;
-            case ResultSound::PersonalBest:
-                program_.cues().PlayPersonalBestSound();
-                break;
-            case ResultSound::Slow:
-                program_.cues().PlaySlowSound();
-                break;
-            case ResultSound::Goal:
-                program_.cues().PlayGoalSound();
-                break;
-        }
-        if (!isVisible())
-            return;  // the program is ending
-    }
-    playingSounds_ = false;
-    state.NewPersonalBest = 0;
-    state.NewAllTimeBest = 0;
-    if (wayOnDue_)
-        OfferWayOn();
-    PumpEvents();
-    if (!isVisible())
+    PlaySound(0);
+}
+
+void FrmSyuuryou::PlaySound(std::size_t index) {
+    if (index >= result_.sounds.size()) {
+        playingSounds_ = false;
+        if (wayOnDue_)
+            OfferWayOn();
+        Q_EMIT soundsEnded();
         return;
-    program_.CloseBaseScreen();
+    }
+    // Each sound plays to its end before the next.
+    switch (result_.sounds[index]) {
+        case ResultSound::AllTimeBest:
+            cues_.PlayAllTimeBestSound();
+            break;
+        case ResultSound::PersonalBest:
+            cues_.PlayPersonalBestSound();
+            break;
+        case ResultSound::Slow:
+            cues_.PlaySlowSound();
+            break;
+        case ResultSound::Goal:
+            cues_.PlayGoalSound();
+            break;
+    }
+    PlaySound(index + 1);
 }
 
 void FrmSyuuryou::OnTimer() {
@@ -283,21 +262,22 @@ void FrmSyuuryou::OfferWayOn() {
 }
 
 void FrmSyuuryou::MenuClicked() {
+    if (wayChosen_)
+        return;
+    wayChosen_ = true;
     menuButton_->setEnabled(false);
-    program_.ShowLevelMenu();
-    close();
-    PumpEvents();
+    againButton_->setEnabled(false);
+    Q_EMIT toMenu();
 }
 
 void FrmSyuuryou::AgainClicked() {
+    // One click starts one drill.
+    if (wayChosen_)
+        return;
+    wayChosen_ = true;
     menuButton_->setEnabled(false);
     againButton_->setEnabled(false);
-    // Nothing of this screen is used once it is closed.
-    Program& program = program_;
-    program.ShowBaseScreen();
-    close();
-    PumpEvents();
-    program.StartDrill(program.state().CurrentLevel);
+    Q_EMIT againAsked();
 }
 
 }  // namespace kagaku::ui

@@ -49,17 +49,25 @@
 #include <QPointer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "common/clock.h"
 #include "common/errors.h"
+#include "drill/problem_set.h"
 #include "mistakes/mistake_practice.h"
 #include "platform/program_launcher.h"
 #include "sound/cue_player.h"
+#include "records/record_file_waiter.h"
+#include "state/current_run.h"
+#include "state/program_setup.h"
 #include "state/shared_state.h"
+#include "state/signed_in.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
+
+class MainFrm;
 
 class Program final : public QObject, private ProgramStopper {
     Q_OBJECT
@@ -110,9 +118,10 @@ public:
     // ---- end of sign-in and level menu ----
 
     // ---- drill and result (program_flow_drill.cpp) ----
-    // Starts a run of the level: sets CurrentLevel and shows the drill screen.
+    // Starts a run of the level: resets the run and shows the drill screen, or refuses a level
+    // that cannot run with a message and returns to the menu.
     void StartDrill(int level);
-    // The result screen of the run that has just ended.
+    // Rebuilds the standing with the run just recorded and shows its result screen.
     void ShowResultScreen();
     // Developer entry (and tests): signs the pupil in without the name screen, rebuilds the
     // standing from the records and starts the level.
@@ -143,6 +152,22 @@ public:
     int exitStatus() const { return exitStatus_; }
 
 private:
+    // ---- drill and result (program_flow_drill.cpp) ----
+    MainFrm* MakeDrillScreen(int level, ProblemSet problems);
+    void ResetRun(int level);
+    // Keeps how the run stood when the drill screen ended it.
+    void KeepRun(const CurrentRun& run);
+    void RefreshDrillInputs();
+    // A timed run has ended on the drill screen: records it, then the cover and the result.
+    void FinishRun(QPointer<MainFrm> drill, const CurrentRun& run);
+    void OpenResultScreen();
+    // Runs a call of the record file's logic with screen shown while the file is busy; done
+    // after it succeeded, failed with the error it gave up with.
+    void RunRecordFileWork(QWidget* screen, const std::function<void(RecordFileWaiter&)>& work,
+                           const std::function<void()>& done,
+                           const std::function<void(const DataFileError&)>& failed);
+    // ---- end of drill and result ----
+
     void StopWithMessage(const std::string& title, const std::string& text) override;
     void EndProgram(int status);
 
@@ -153,6 +178,9 @@ private:
     std::unique_ptr<CuePlayer> cues_;
     QPointer<QWidget> current_;
     QPointer<QWidget> base_;
+    // What the drill screen reads of the setup and the sign-in, taken when a drill starts.
+    ProgramSetup drillSetup_;
+    SignedIn drillSignIn_;
     int exitStatus_ = 0;
     bool ended_ = false;
 };

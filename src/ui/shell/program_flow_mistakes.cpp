@@ -3,8 +3,9 @@
 
 #include <QPointer>
 
-#include "ui/shell/look.h"
+#include "mistakes/mistake_notes.h"
 #include "ui/drill/mainfrm.h"
+#include "ui/shell/look.h"
 #include "ui/shell/program.h"
 
 namespace kagaku::ui {
@@ -19,8 +20,7 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
     s.CurrentLevel = static_cast<std::int16_t>(practice.level);
     s.RunEnding = 0;
 
-    QPointer<MainFrm> drill = new MainFrm(*this, practice.problems);
-    drill->EndPracticeBySignal();
+    MainFrm* drill = MakeDrillScreen(practice.level, practice.problems);
     const bool toResult = back == PracticeReturn::ResultScreen && from != nullptr;
     connect(drill, &MainFrm::practiceEnded, this, [this, from, toResult, levelBefore] {
         if (toResult && from != nullptr) {
@@ -46,8 +46,7 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
         else
             from->close();
     }
-    if (!IsClosed(drill))
-        drill->Activate();
+    drill->Activate();
 }
 
 }  // namespace kagaku::ui
