@@ -81,6 +81,10 @@ public:
     const PracticeSession* Practice() const { return practice_.get(); }
     // How the run stands: the level, the problems, the clock, the time limit and the flags.
     const CurrentRun& Run() const { return run_; }
+    // The drill takes keys: no right answer's cue is awaited and the run is not ending.
+    bool TakesKeys() const {
+        return drill_ != nullptr && !done_ && run_.RunEnding != 1 && !awaitingNextQuestion_;
+    }
     QTimer& ClockTimer() { return clockTimer_; }
 
 Q_SIGNALS:
