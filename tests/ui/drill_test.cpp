@@ -72,6 +72,7 @@ private Q_SLOTS:
         QCOMPARE(Caption(drill, "Label8"), QStringLiteral("3"));
         const auto* bar = drill->findChild<ui::TimeBarView*>("TimeBar");
         QCOMPARE(bar->ElapsedWidth(), 3 * bar->Bar().scale);
+        testing::SaveScreenshot(drill, "drill-timed");
 
         const std::size_t before = h.Records().Count();
         int answers = 0;
@@ -235,6 +236,7 @@ private Q_SLOTS:
         QTest::mouseClick(ButtonOf(drill, "Command7"), Qt::LeftButton);
         QVERIFY(!FormulaOf(drill, "Picture1").empty());
         QVERIFY(ButtonOf(drill, "Command9")->isVisible());
+        testing::SaveScreenshot(drill, "drill-practice");
         QTest::mouseClick(ButtonOf(drill, "Command9"), Qt::LeftButton);  // problem 1 learnt
         QCOMPARE(drill->Practice()->PracticeIndex(), 2);
         QCOMPARE(Caption(drill, "Label7"), QString::number(count - 1));

@@ -26,13 +26,15 @@
 //                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
 //   FrmData       score record manager (admin/record_manager.h)
-//   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
-//                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
-//                 drill/give_up.h, drill/run_clock.h, drill/run_frame.h,
-//                 records/finished_run.h)
+//   MainFrm       drill: questions, typed answers with the formula display, the clock and
+//                 give-up; announces runFinished, runGivenUp or practiceEnded, and the
+//                 program records a finished run (drill/timed_drill.h,
+//                 drill/practice_session.h, drill/give_up.h, drill/run_clock.h,
+//                 drill/run_frame.h, records/finished_run.h)
 //   BASEFRM       cover: hides the change from the drill to the result and back (no logic)
-//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then back to the
-//                 menu or the same level once more (results/result_evaluation.h)
+//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then toMenu,
+//                 againAsked (the same level once more) or mistakePracticeAsked
+//                 (results/result_evaluation.h)
 //   frmver        version dialog over the name screen (state/start_up.h)
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
 // seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1

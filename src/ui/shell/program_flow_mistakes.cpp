@@ -30,9 +30,11 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
         }
         ShowLevelMenu();
     });
+    // A give-up ends the practice at the level menu, as it ends any run.
+    connect(drill, &MainFrm::runGivenUp, this, &Program::ShowLevelMenu);
     if (toResult) {
-        // Should the practice end some other way (the program ending), the hidden result
-        // screen goes with it.
+        // Should the practice end some other way (a give-up, the program ending), the hidden
+        // result screen goes with it.
         connect(drill, &QObject::destroyed, from, [from] {
             if (from != nullptr && from->isHidden())
                 from->close();
