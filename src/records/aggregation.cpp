@@ -46,8 +46,12 @@ std::string LoaderErrorMessage(int stage, const FileOperationError& e) {
 
 void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, RecordWindow& window,
                                RecordFileWaiter& waiter) {
-    BusyFileWait busy(waiter, kReadWaitNotice, PathText(file));
-    int notFoundWaits = 0;
+    BusyFileWait busy(waiter, kReadWaitNotice, PathText(file), "read");
+    WaitingLoopProgress& progress = busy.Progress();
+    // The last wait for a file not found came before the previous try stopped.
+    if (!progress.gaveUp.empty()) {
+        throw DataFileError(PathText(file), progress.gaveUp);
+    }
     for (;;) {
         int stage = 0;
         try {
@@ -58,14 +62,19 @@ void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, R
                 case FileErrorKind::Busy:
                     busy.BeforeNextTry();
                     break;
-                case FileErrorKind::NotFound:
+                case FileErrorKind::NotFound: {
                     // The network drive may be coming back: wait a while before giving up.
-                    if (!waiter.Wait(kNotFoundWait) || ++notFoundWaits >= kNotFoundAttempts) {
-                        throw DataFileError(PathText(file), "ファイルがありません" + Number(stage) +
-                                                                e.description() +
-                                                                Number(e.errorNumber()));
+                    const std::string problem = "ファイルがありません" + Number(stage) +
+                                                e.description() + Number(e.errorNumber());
+                    const bool last = ++progress.notFoundWaits >= kNotFoundAttempts;
+                    if (last) {
+                        progress.gaveUp = problem;  // after this wait, whenever it ends
+                    }
+                    if (!busy.WaitFor(kNotFoundWait) || last) {
+                        throw DataFileError(PathText(file), problem);
                     }
                     break;
+                }
                 case FileErrorKind::Other:
                     throw DataFileError(PathText(file), LoaderErrorMessage(stage, e));
             }
