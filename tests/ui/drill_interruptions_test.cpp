@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -68,6 +69,30 @@ bool AnswerWholeRun(Harness& h, ui::MainFrm* drill, const std::function<void()>&
     Q_UNUSED(h);
     return false;
 }
+
+// Another PC holding the score file's writers' lock until it is stopped.
+class LockHolder {
+public:
+    explicit LockHolder(const fs::path& file) {
+        process_.start(QStringLiteral(KAGAKU_HELPER_append_helper),
+                       {QStringLiteral("hold"), QString::fromStdString(file.string()),
+                        QStringLiteral("60000")});
+        locked_ = process_.waitForReadyRead(10000) &&
+                  process_.readLine().trimmed() == QByteArrayLiteral("locked");
+    }
+    ~LockHolder() { Release(); }
+    bool Locked() const { return locked_; }
+    void Release() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(10000);
+        }
+    }
+
+private:
+    QProcess process_;
+    bool locked_ = false;
+};
 
 // Counts what a drill screen announces.
 struct Announced {
@@ -434,6 +459,54 @@ private Q_SLOTS:
         QCOMPARE(drills, drillStarts ? 1 : 0);
         QCOMPARE(menus, drillStarts ? 0 : 1);
         QCOMPARE(h.Drill() != nullptr, drillStarts);
+    }
+
+    // The run has ended while another PC holds the score file: the drill stays drawn under its
+    // cover and keys and clicks meanwhile do nothing - no give-up, no second record, no answer;
+    // once the file is free the run is written once and the result follows.
+    void clicksDuringABusyFileWait_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("the give-up button") << "give up";
+        QTest::newRow("a charge button") << "charge";
+        QTest::newRow("Enter") << "enter";
+        QTest::newRow("a tick") << "tick";
+    }
+    void clicksDuringABusyFileWait() {
+        QFETCH(QString, action);
+        Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
+        QPointer<ui::MainFrm> drill = StartShortDrill(h);
+        QVERIFY(drill != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        Announced announced(drill);
+        const std::size_t before = h.Records().Count();
+        LockHolder holder(ScoreRecordPath(h.state().ProgramDataFolder));
+        QVERIFY(holder.Locked());
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
+        drill->OnClockTick();
+        QCOMPARE(announced.finished.size(), std::size_t{1});
+        QTest::qWait(300);  // tries again from the timer meanwhile
+        QCOMPARE(h.Drill(), drill.data());
+        QVERIFY(drill->findChild<QWidget*>("sPicture2")->isVisible());
+        if (action == "give up")
+            QTest::mouseClick(ButtonOf(drill, "Command10"), Qt::LeftButton);
+        else if (action == "charge")
+            ButtonOf(drill, "Label1_0")->click();
+        else if (action == "enter")
+            QTest::keyClick(drill, Qt::Key_Return);
+        else
+            drill->OnClockTick();
+        QTest::qWait(100);
+        QCOMPARE(h.Records().Count(), before);
+        QVERIFY(h.messages.shown().empty());
+        QCOMPARE(h.Drill(), drill.data());
+
+        holder.Release();
+        QTRY_VERIFY(h.Result() != nullptr);
+        QCOMPARE(h.Records().Count(), before + 1);
+        QCOMPARE(h.LastSeconds(), 99999);
+        QCOMPARE(announced.finished.size(), std::size_t{1});
+        QCOMPARE(announced.givenUp, 0);
+        QCOMPARE(CountGiveUpsToday(h.GiveUpLog(kPupil), h.clock.TodayDate()), 0);
     }
 
     // On the practice screen Enter presses whichever button has the focus, as a pupil expects.

@@ -163,11 +163,6 @@ private:
     // A timed run has ended on the drill screen: records it, then the cover and the result.
     void FinishRun(QPointer<MainFrm> drill, const CurrentRun& run);
     void OpenResultScreen();
-    // Runs a call of the record file's logic with screen shown while the file is busy; done
-    // after it succeeded, failed with the error it gave up with.
-    void RunRecordFileWork(QWidget* screen, const std::function<void(RecordFileWaiter&)>& work,
-                           const std::function<void()>& done,
-                           const std::function<void(const DataFileError&)>& failed);
     // ---- end of drill and result ----
 
     void StopWithMessage(const std::string& title, const std::string& text) override;

@@ -16,7 +16,7 @@
 #include "ui/result/frmsyuuryou.h"
 #include "ui/shell/look.h"
 #include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 
 namespace kagaku::ui {
 
@@ -135,8 +135,9 @@ void Program::FinishRun(QPointer<MainFrm> drill, const CurrentRun& run) {
         return;
     s.ResultTime = end.resultTime;
     // The drill stays drawn under its cover while the record file is busy.
-    RunRecordFileWork(
-        drill, [this, level](RecordFileWaiter& waiter) {
+    RecordFileTask::Start(
+        drill, messages(),
+        [this, level](RecordFileWaiter& waiter) {
             RecordFinishedRun(level, state(), clock(), waiter);
         },
         [this, drill] {
@@ -149,24 +150,10 @@ void Program::FinishRun(QPointer<MainFrm> drill, const CurrentRun& run) {
         [this, drill](const DataFileError& error) { EndWithFileError(error, drill); });
 }
 
-void Program::RunRecordFileWork(QWidget* screen,
-                                const std::function<void(RecordFileWaiter&)>& work,
-                                const std::function<void()>& done,
-                                const std::function<void(const DataFileError&)>& failed) {
-    try {
-        ScreenRecordFileWaiter waiter(messages(), screen);
-        work(waiter);
-    } catch (const DataFileError& error) {
-        failed(error);
-        return;
-    }
-    done();
-}
-
 void Program::ShowResultScreen() {
     // The standing is rebuilt with the run just stored while the cover stays in front.
-    RunRecordFileWork(
-        base_ ? base_.data() : currentScreen(),
+    RecordFileTask::Start(
+        base_ ? base_.data() : currentScreen(), messages(),
         [this](RecordFileWaiter& waiter) { AggregateScoreRecords(state(), clock(), waiter); },
         [this] { OpenResultScreen(); },
         [this](const DataFileError& error) { EndWithFileError(error, currentScreen()); });
@@ -203,8 +190,8 @@ void Program::StartDrillFor(int pupilNumber, const std::string& pupilName, int l
     s.TeacherPassword.Given = false;
     if (s.LevelCount == 0)
         BuildLevelCatalogue(s);
-    RunRecordFileWork(
-        currentScreen(),
+    RecordFileTask::Start(
+        currentScreen(), messages(),
         [this](RecordFileWaiter& waiter) { AggregateScoreRecords(state(), clock(), waiter); },
         [this, level] { StartDrill(level); },
         [this](const DataFileError& error) { EndWithFileError(error, currentScreen()); });
