@@ -72,31 +72,3 @@ std::optional<std::string> NoteRevealedAnswer(MistakesOfRun& mistakes,
 }
 
 }  // namespace kagaku
-
-#include "state/shared_state.h"
-
-namespace kagaku {
-
-namespace {
-
-MistakeLogPlace PlaceOf(const SharedState& state) {
-    return MistakeLogPlace{state.ProgramDataFolder, state.PupilNumber, state.CurrentLevel};
-}
-
-}  // namespace
-
-void BeginRunMistakes(SharedState& state, int level) {
-    BeginRunMistakes(state.RunMistakes, level);
-}
-
-std::optional<std::string> NoteWrongAnswer(SharedState& state, const TimedDrill& drill,
-                                           const Clock& clock) {
-    return NoteWrongAnswer(state.RunMistakes, PlaceOf(state), drill, clock);
-}
-
-std::optional<std::string> NoteRevealedAnswer(SharedState& state, const PracticeSession& practice,
-                                              const Clock& clock) {
-    return NoteRevealedAnswer(state.RunMistakes, PlaceOf(state), practice, clock);
-}
-
-}  // namespace kagaku

@@ -42,16 +42,3 @@ std::optional<std::string> NoteRevealedAnswer(MistakesOfRun& mistakes,
                                               const PracticeSession& practice, const Clock& clock);
 
 }  // namespace kagaku
-
-namespace kagaku {
-
-struct SharedState;
-
-// The same on the whole shared record (its RunMistakes, data folder, pupil and level).
-void BeginRunMistakes(SharedState& state, int level);
-std::optional<std::string> NoteWrongAnswer(SharedState& state, const TimedDrill& drill,
-                                           const Clock& clock);
-std::optional<std::string> NoteRevealedAnswer(SharedState& state, const PracticeSession& practice,
-                                              const Clock& clock);
-
-}  // namespace kagaku

@@ -16,7 +16,6 @@
 #include "records/run_points.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -262,11 +261,6 @@ void AggregateScoreRecords(const fs::path& recordFile, const LevelSettings& sett
                            RecordFileWaiter& waiter) {
     const CountingRules rules(settings, clock);
     Rebuild(recordFile, &rules, aggregates, waiter);
-}
-
-void AggregateScoreRecords(SharedState& state, const Clock& clock, RecordFileWaiter& waiter) {
-    AggregateScoreRecords(ScoreRecordPath(state.ProgramDataFolder), state.Settings, clock,
-                          state.Aggregates, waiter);
 }
 
 }  // namespace kagaku

@@ -210,7 +210,7 @@ private Q_SLOTS:
         const std::string settings = Cp932ToUtf8(
             testing::ReadBytes(h.DataFolder() / fs::u8path("タイム回数データ.txt")), "");
         QVERIFY2(text::Contains(settings, "\r\n77,"), settings.c_str());
-        QCOMPARE(h.program->state().Settings.TargetTime[2], 77);
+        QCOMPARE(h.program->editedLevelSettings().TargetTime[2], 77);
         Click(Child<QPushButton>(h, "Command4"));
 
         // The record manager: record 2 corrected to 45 s, then record 3 deleted.
@@ -410,7 +410,7 @@ private Q_SLOTS:
         const std::string settings = Cp932ToUtf8(testing::ReadBytes(file), "");
         QVERIFY2(text::Contains(settings, "\r\n77,"), settings.c_str());
         QVERIFY2(text::Contains(settings, "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ"), settings.c_str());
-        QCOMPARE(h.program->state().Settings.TargetTime[2], 77);
+        QCOMPARE(h.program->editedLevelSettings().TargetTime[2], 77);
     }
 
     // Another PC (kagaku-admin delete, a real process) deletes record 2 after the list was

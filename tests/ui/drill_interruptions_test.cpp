@@ -35,7 +35,7 @@ constexpr int kPupil = 12;
 template <typename Harness>
 ui::MainFrm* StartShortDrill(Harness& h) {
     h.program->StartDrillFor(kPupil, "山田 花子", 2);
-    h.state().Settings.MinimumTime[2] = 1;
+    h.editedLevelSettings().MinimumTime[2] = 1;
     h.program->StartDrill(2);
     ui::MainFrm* drill = h.Drill();
     if (drill != nullptr)
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QTRY_VERIFY(h.Result() != nullptr);
         QCOMPARE(h.Records().Count(), before + 1);
         QCOMPARE(h.LastSeconds(), 3);
-        QCOMPARE(int{h.state().TimedOut}, 0);
+        QCOMPARE(int{h.run().TimedOut}, 0);
     }
 
     // The result screen's buttons come half a second after the evaluation but never while a
@@ -242,10 +242,10 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         QVERIFY(h.Drill() != nullptr);
         h.Drill()->close();
-        SharedState& s = h.state();
-        s.ResultTime = 20;
-        s.TimedOut = 0;
-        s.NewAllTimeBest = 1;  // the best-of-all sound plays
+        CurrentRun& run = h.run();
+        run.ResultTime = 20;
+        run.TimedOut = 0;
+        run.NewAllTimeBest = 1;  // the best-of-all sound plays
         h.sound.playMilliseconds = 800;
         bool shownDuringSound = true;
         h.sound.afterPlaying = [&] {
@@ -479,7 +479,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         Announced announced(drill);
         const std::size_t before = h.Records().Count();
-        LockHolder holder(ScoreRecordPath(h.state().ProgramDataFolder));
+        LockHolder holder(ScoreRecordPath(h.setup().ProgramDataFolder));
         QVERIFY(holder.Locked());
         h.clock.AdvanceSeconds(drill->Run().TimeLimit);
         drill->OnClockTick();
@@ -540,7 +540,7 @@ private Q_SLOTS:
         QFETCH(QString, named);
         Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
-        (target ? h.state().Settings.TargetTime : h.state().Settings.MinimumTime)[4] = 0;
+        (target ? h.editedLevelSettings().TargetTime : h.editedLevelSettings().MinimumTime)[4] = 0;
         const std::size_t before = h.Records().Count();
         h.program->StartDrill(4);
         QVERIFY(h.BackAtMenu());

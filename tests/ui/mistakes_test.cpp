@@ -112,7 +112,7 @@ void Choose(QComboBox* box, int data) {
 // The teacher's panel: 先生 signs in, gives the password for the data panel and opens the view.
 ui::MistakeRankingPanel* OpenRanking(MenuHarness& h, PasswordAnswerer& answer,
                                      ui::seisekitime1* menu) {
-    if (!h.program->state().TeacherPassword.Given)
+    if (!h.program->signIn().TeacherPassword.Given)
         answer.Queue("rika2024");
     QTest::mouseClick(menu->findChild<QPushButton*>("Command8"), Qt::LeftButton);
     auto* open = menu->findChild<QPushButton*>("MistakeRankingOpen");
@@ -307,7 +307,7 @@ private Q_SLOTS:
         });
 
         // As if the password had not been given in this sign-in yet.
-        h.program->state().TeacherPassword.Given = false;
+        h.program->signIn().TeacherPassword.Given = false;
         const int before = answer.opened;
         Click(panel, "MistakePrint");  // nothing queued: キャンセル
         answer.Queue("RIKA2024");
@@ -341,7 +341,7 @@ private Q_SLOTS:
         QVERIFY2(h.messages.shown().size() == 1, qPrintable(h.Messages()));
 
         // A pupil's name cannot lead the file out of the folder.
-        h.program->state().Roster.RosterName[5] = "江口/../蓮";
+        h.program->roster().RosterName[5] = "江口/../蓮";
         panel->deleteLater();
         QVERIFY(QTest::qWaitFor([&] { return menu->findChild<ui::MistakeRankingPanel*>() == nullptr; }, 2000));
         panel = OpenRanking(h, answer, menu);
@@ -391,7 +391,7 @@ private Q_SLOTS:
             for (QWidget* w : QApplication::topLevelWidgets())
                 drills += qobject_cast<ui::MainFrm*>(w) != nullptr && w->isVisible() ? 1 : 0;
             QCOMPARE(drills, 1);
-            QCOMPARE(int{h.state().CurrentLevel}, 3);
+            QCOMPARE(int{h.run().CurrentLevel}, 3);
             QCOMPARE(practice->Practice()->Problems().Count(), 1);
             QVERIFY(Caption(practice, "Label3").contains(QStringLiteral("水")));
             QVERIFY(!result->isVisible());
@@ -401,12 +401,12 @@ private Q_SLOTS:
             Click(practice, e.button);
             QTRY_VERIFY2(h.Result() == result && result->isVisible(), e.fault);
             QCOMPARE(h.Records().Count(), records);
-            QCOMPARE(int{h.state().CurrentLevel}, 4);
+            QCOMPARE(int{h.run().CurrentLevel}, 4);
             QVERIFY(offer->isVisible());
         }
         Click(result, "Command5");
         QTRY_VERIFY(h.Drill() != nullptr && !h.Drill()->IsPractice());
-        QCOMPARE(int{h.state().CurrentLevel}, 4);
+        QCOMPARE(int{h.run().CurrentLevel}, 4);
     }
 
     // A give-up in the practice of the run's mistakes ends it at the level menu, like any run:
@@ -434,7 +434,7 @@ private Q_SLOTS:
         QTRY_VERIFY(h.BackAtMenu());
         QTRY_VERIFY(result.isNull());
         QCOMPARE(h.Records().Count(), records);
-        QCOMPARE(CountGiveUpsToday(GiveUpLogPath(h.state().ProgramDataFolder, 12),
+        QCOMPARE(CountGiveUpsToday(GiveUpLogPath(h.setup().ProgramDataFolder, 12),
                                    h.clock.TodayDate()),
                  1);
     }

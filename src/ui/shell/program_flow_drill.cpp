@@ -9,8 +9,8 @@
 #include "drill/run_frame.h"
 #include "mistakes/mistake_notes.h"
 #include "mistakes/mistake_practice.h"
-#include "records/aggregation.h"
-#include "records/finished_run.h"
+#include "results/result_evaluation.h"
+#include "roster/sign_in.h"
 #include "state/level_catalogue.h"
 #include "ui/drill/mainfrm.h"
 #include "ui/result/frmsyuuryou.h"
@@ -28,9 +28,10 @@ constexpr int kCoverMilliseconds = 1000;
 }  // namespace
 
 void Program::StartDrill(int level) {
-    SharedState& s = state();
-    ResetRun(level);
-    BeginRunMistakes(s, level);
+    // A new run: nothing of the last one (its flags, its bests) carries over.
+    run_ = CurrentRun{};
+    run_.CurrentLevel = static_cast<std::int16_t>(level);
+    BeginRunMistakes(runMistakes_, level);
 
     QPointer<QWidget> previous = currentScreen();
     // A level that cannot run is refused before anything starts, so nothing is recorded.
@@ -45,13 +46,13 @@ void Program::StartDrill(int level) {
                               ShowLevelMenu();
                           });
     };
-    if (const auto problem = LevelStartProblem(s, level)) {
+    if (const auto problem = LevelStartProblem(setup_, level)) {
         refuse(QStringLiteral("化学式 - レベルの設定"), Q(*problem));
         return;
     }
     ProblemSet problems;
     try {
-        problems = LoadProblemSetForLevel(s.AppFolder, level);
+        problems = LoadProblemSetForLevel(setup_.AppFolder, level);
     } catch (const DataFileError& error) {
         // A level without problems (or with more than the drill holds).
         refuse(QStringLiteral("化学式 - 問題のファイル"),
@@ -73,59 +74,14 @@ void Program::StartDrill(int level) {
 }
 
 MainFrm* Program::MakeDrillScreen(int level, ProblemSet problems) {
-    RefreshDrillInputs();
-    return new MainFrm(level, std::move(problems), drillSetup_, drillSignIn_,
-                       state().RunMistakes,
+    return new MainFrm(level, std::move(problems), setup_, signIn_, runMistakes_,
                        DrillServices{clock(), random(), cues(), messages()});
 }
 
-void Program::ResetRun(int level) {
-    SharedState& s = state();
-    s.CurrentLevel = static_cast<std::int16_t>(level);
-    s.ProblemCount = 0;
-    s.CompletedCount = 0;
-    s.ElapsedSeconds = 0;
-    s.TimeLimit = 0;
-    s.TimeBarScale = 0.0;
-    s.TimedOut = 0;
-    s.RunEnding = 0;
-    s.ResultTime = 0;
-    s.NewPersonalBest = 0;
-    s.NewAllTimeBest = 0;
-    s.GoalClearedBefore = 0;
-}
-
-void Program::KeepRun(const CurrentRun& run) {
-    SharedState& s = state();
-    s.CurrentLevel = run.CurrentLevel;
-    s.ProblemCount = run.ProblemCount;
-    s.CompletedCount = run.CompletedCount;
-    s.ElapsedSeconds = run.ElapsedSeconds;
-    s.TimeLimit = run.TimeLimit;
-    s.TimeBarScale = run.TimeBarScale;
-    s.TimedOut = run.TimedOut;
-    s.RunEnding = run.RunEnding;
-}
-
-void Program::RefreshDrillInputs() {
-    const SharedState& s = state();
-    drillSetup_.LevelCount = s.LevelCount;
-    drillSetup_.LevelNames = s.LevelNames;
-    drillSetup_.LevelTimed = s.LevelTimed;
-    drillSetup_.ProgramName = s.ProgramName;
-    drillSetup_.ProgramDataFolder = s.ProgramDataFolder;
-    drillSetup_.SchoolName = s.SchoolName;
-    drillSetup_.SeasonColour = s.SeasonColour;
-    drillSetup_.Settings = s.Settings;
-    drillSignIn_.PupilNumber = s.PupilNumber;
-    drillSignIn_.PupilName = s.PupilName;
-}
-
 void Program::FinishRun(QPointer<MainFrm> drill, const CurrentRun& run) {
-    KeepRun(run);
-    SharedState& s = state();
+    run_ = run;
     const int level = run.CurrentLevel;
-    const RunEnd end = DecideRunEnd(s, level, run.TimedOut == 1, run.ElapsedSeconds);
+    const RunEnd end = DecideRunEnd(setup_, level, run.TimedOut == 1, run.ElapsedSeconds);
     if (end.action == RunEnd::Action::LeaveForMenu) {
         ShowBaseScreen();
         ShowLevelMenu();
@@ -133,13 +89,11 @@ void Program::FinishRun(QPointer<MainFrm> drill, const CurrentRun& run) {
     }
     if (end.action == RunEnd::Action::KeepCover)
         return;
-    s.ResultTime = end.resultTime;
+    run_.ResultTime = end.resultTime;
     // The drill stays drawn under its cover while the record file is busy.
     RecordFileTask::Start(
         drill, messages(),
-        [this, level](RecordFileWaiter& waiter) {
-            RecordFinishedRun(level, state(), clock(), waiter);
-        },
+        [this, level](RecordFileWaiter& waiter) { RecordFinishedRun(level, waiter); },
         [this, drill] {
             ShowBaseScreen();
             QTimer::singleShot(kCoverMilliseconds, this, [this, drill] {
@@ -154,26 +108,26 @@ void Program::ShowResultScreen() {
     // The standing is rebuilt with the run just stored while the cover stays in front.
     RecordFileTask::Start(
         base_ ? base_.data() : currentScreen(), messages(),
-        [this](RecordFileWaiter& waiter) { AggregateScoreRecords(state(), clock(), waiter); },
+        [this](RecordFileWaiter& waiter) { RebuildStanding(waiter); },
         [this] { OpenResultScreen(); },
         [this](const DataFileError& error) { EndWithFileError(error, currentScreen()); });
 }
 
 void Program::OpenResultScreen() {
-    SharedState& s = state();
-    auto* result = new FrmSyuuryou(ResultInputsFrom(s),
-                                   PracticeOfRun(s.RunMistakes, s.LevelNames, s.LevelCount),
-                                   s.SeasonColour, cues());
+    auto* result = new FrmSyuuryou(
+        ResultInputsFrom(setup_, signIn_, run_, aggregates_, board_.GoalCleared),
+        PracticeOfRun(runMistakes_, setup_.LevelNames, setup_.LevelCount), setup_.SeasonColour,
+        cues());
     connect(result, &FrmSyuuryou::soundsEnded, this, [this] {
         // The bests were announced; the cover has done its work.
-        state().NewPersonalBest = 0;
-        state().NewAllTimeBest = 0;
+        run_.NewPersonalBest = 0;
+        run_.NewAllTimeBest = 0;
         CloseBaseScreen();
     });
     connect(result, &FrmSyuuryou::toMenu, this, &Program::ShowLevelMenu);
     connect(result, &FrmSyuuryou::againAsked, this, [this] {
         ShowBaseScreen();
-        StartDrill(state().CurrentLevel);
+        StartDrill(run_.CurrentLevel);
     });
     connect(result, &FrmSyuuryou::mistakePracticeAsked, this,
             [this](const MistakePractice& practice) {
@@ -184,15 +138,16 @@ void Program::OpenResultScreen() {
 }
 
 void Program::StartDrillFor(int pupilNumber, const std::string& pupilName, int level) {
-    SharedState& s = state();
-    s.PupilNumber = static_cast<std::int16_t>(pupilNumber);
-    s.PupilName = pupilName;
-    s.TeacherPassword.Given = false;
-    if (s.LevelCount == 0)
-        BuildLevelCatalogue(s);
+    // The same sign-in as the name screen's, so that no field keeps the last pupil's value.
+    const auto number = static_cast<std::int16_t>(pupilNumber);
+    const bool inRoster = pupilNumber >= 0 && pupilNumber <= kMaxPupil;
+    const std::string gradeLabel =
+        inRoster ? roster_.RosterGradeLabel[static_cast<std::size_t>(pupilNumber)] : std::string();
+    SignInPupil(signIn_, number, pupilName, gradeLabel, clock());
+    if (setup_.LevelCount == 0)
+        BuildLevelCatalogue();
     RecordFileTask::Start(
-        currentScreen(), messages(),
-        [this](RecordFileWaiter& waiter) { AggregateScoreRecords(state(), clock(), waiter); },
+        currentScreen(), messages(), [this](RecordFileWaiter& waiter) { RebuildStanding(waiter); },
         [this, level] { StartDrill(level); },
         [this](const DataFileError& error) { EndWithFileError(error, currentScreen()); });
 }

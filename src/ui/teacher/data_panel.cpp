@@ -63,7 +63,7 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     restore->setMinimumSize(Scaled(260), Scaled(44));
     connect(restore, &QPushButton::clicked, this, [this] {
         // After a restore the menu is shown afresh, on the restored records.
-        OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.state().ProgramDataFolder),
+        OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.setup().ProgramDataFolder),
                                 program_.clock(), [this] { program_.ShowLevelMenu(); });
     });
     layout->addWidget(restore);
@@ -91,7 +91,7 @@ void DataPanel::AskThenShowPanel() {
 
 void DataPanel::ShowPanel() {
     const auto failure =
-        UnresolvedBackupFailure(ScoreRecordPath(program_.state().ProgramDataFolder));
+        UnresolvedBackupFailure(ScoreRecordPath(program_.setup().ProgramDataFolder));
     backupFailure_->setText(failure ? QStringLiteral("バックアップに失敗しています: ") + Q(*failure)
                                     : QString());
     backupFailure_->setMaximumWidth(Scaled(420));

@@ -72,7 +72,7 @@ void ShowRecordManager(Program& program) {
 FrmData::FrmData(Program& program) : program_(program) {
     setObjectName("FrmData");
     DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.state().ProgramName));
+    setWindowTitle(Q(program_.setup().ProgramName));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
@@ -171,7 +171,7 @@ FrmData::FrmData(Program& program) : program_(program) {
 FrmData::~FrmData() = default;
 
 std::filesystem::path FrmData::RecordFile() const {
-    return ScoreRecordPath(program_.state().ProgramDataFolder);
+    return ScoreRecordPath(program_.setup().ProgramDataFolder);
 }
 
 void FrmData::resizeEvent(QResizeEvent* event) {
@@ -181,7 +181,7 @@ void FrmData::resizeEvent(QResizeEvent* event) {
 
 void FrmData::BuildList() {
     try {
-        roster_ = admin::ReadRosterLookup(program_.state(), program_.clock().TodayDate());
+        roster_ = admin::ReadRosterLookup(program_.setup(), program_.clock().TodayDate());
     } catch (const DataFileError& e) {
         roster_ = {};
         program_.messages().Inform(
@@ -209,7 +209,7 @@ void FrmData::BuildList() {
             QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
     }
     model_->SetLines(nullptr);
-    listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(program_.state()));
+    listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(program_.setup()));
     model_->SetLines(&listing_.Lines);
     list_->show();
 }
@@ -303,9 +303,9 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         // The first change of a sign-in keeps the file as it was; without that copy nothing
         // is changed.
-        if (!program_.state().ChangeBackupTaken) {
+        if (!program_.signIn().ChangeBackupTaken) {
             TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, program_.clock().Now(), waiter);
-            program_.state().ChangeBackupTaken = true;
+            program_.signIn().ChangeBackupTaken = true;
         }
         result = change(waiter);
     } catch (const DataFileError& e) {

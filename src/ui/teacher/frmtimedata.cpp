@@ -79,7 +79,7 @@ void ShowLevelSettingsEditor(Program& program) {
 FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     setObjectName("FrmTimeData");
     DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.state().ProgramName));
+    setWindowTitle(Q(program_.setup().ProgramName));
 
     panel_ = new QFrame(this);
     panel_->setObjectName("Picture1");
@@ -191,7 +191,7 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
 }
 
 std::filesystem::path FrmTimeData::SettingsFile() const {
-    return InFolder(program_.state().ProgramDataFolder, kLevelSettingsFileName);
+    return InFolder(program_.setup().ProgramDataFolder, kLevelSettingsFileName);
 }
 
 void FrmTimeData::resizeEvent(QResizeEvent* event) {
@@ -215,7 +215,7 @@ void FrmTimeData::showEvent(QShowEvent* event) {
 void FrmTimeData::Activate() {
     // Without a usable file the grid shows the settings in force, so a save writes the file
     // anew.
-    const auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
+    const auto rows = LevelSettingsRows(program_.setup().Settings, program_.setup().LevelCount);
     if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
         const QString file = QStringLiteral("ファイル: %1\n問題: %2")
                                  .arg(Q(problem->file), Q(problem->problem));
@@ -252,7 +252,7 @@ bool FrmTimeData::LoadGrid() {
 void FrmTimeData::ReadRecords() {
     try {
         distributions_ = admin::BuildTimeDistributions(
-            ReadRecordWindow(ScoreRecordPath(program_.state().ProgramDataFolder), 0));
+            ReadRecordWindow(ScoreRecordPath(program_.setup().ProgramDataFolder), 0));
     } catch (const FileOperationError& e) {
         distributions_ = {};
         program_.messages().Inform(
@@ -434,9 +434,8 @@ bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool FrmTimeData::Save() {
-    SharedState& state = program_.state();
     if (const auto problem =
-            admin::CheckSettingsRows(grid_.LevelRows(), admin::TimedLevels(state))) {
+            admin::CheckSettingsRows(grid_.LevelRows(), admin::TimedLevels(program_.setup()))) {
         program_.messages().Inform(
             this, QStringLiteral("注意"),
             Q(problem->message) +
@@ -478,7 +477,7 @@ bool FrmTimeData::Save() {
         return false;
     bool saved = true;
     try {
-        grid_.Save(file, state.Settings);
+        grid_.Save(file, program_.editedLevelSettings());
     } catch (const DataFileError& e) {
         saved = false;
         cover_->hide();

@@ -77,11 +77,10 @@ std::optional<QString> TeacherPasswordDialog::Ask(QWidget* parent) {
 }
 
 bool AskTeacherPassword(Program& program, QWidget* from) {
-    SharedState& state = program.state();
-    admin::TeacherPasswordAttempts& attempts = state.TeacherPassword;
+    TeacherPasswordAttempts& attempts = program.signIn().TeacherPassword;
     if (attempts.Given)
         return true;
-    const QString title = Q(state.ProgramName);
+    const QString title = Q(program.setup().ProgramName);
     const auto refuse = [&](const QString& text) {
         program.messages().Inform(from, title, text);
         return false;
@@ -93,7 +92,7 @@ bool AskTeacherPassword(Program& program, QWidget* from) {
     };
     std::optional<std::string> hash;
     try {
-        hash = admin::ReadTeacherPasswordHash(admin::TeacherPasswordPath(state.ProgramDataFolder));
+        hash = admin::ReadTeacherPasswordHash(admin::TeacherPasswordPath(program.setup().ProgramDataFolder));
     } catch (const DataFileError& e) {
         return refuse(QStringLiteral("先生のパスワードのファイルに問題があるため、"
                                      "先生の機能は使えません。\n\nファイル: %1\n問題: %2")
