@@ -295,7 +295,7 @@ private Q_SLOTS:
         QFETCH(int, elapsed);
         QFETCH(int, recorded);
         Harness<testing::FakeMessageBoxes, testing::WaitingSoundDevice> h{TimeOfDay{10, 0, 0}};
-        h.sound.playMilliseconds = 60;
+        h.sound.playMilliseconds = 20;
         ui::MainFrm* drill = StartShortDrill(h);
         QVERIFY(drill != nullptr);
         Announced announced(drill);
