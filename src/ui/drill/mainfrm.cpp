@@ -414,8 +414,9 @@ void MainFrm::AnsweredWrong() {
 
 void MainFrm::PlayAnswerCue(bool right, std::function<void()> ended) {
     ++cuesPlaying_;
+    // The cue may end after this screen has gone (the player belongs to the program).
     QPointer<MainFrm> self(this);
-    const auto atEnd = [self, ended = std::move(ended)] {
+    CuePlayer::Ended atEnd = [self, ended = std::move(ended)] {
         if (!self)
             return;
         --self->cuesPlaying_;
@@ -424,10 +425,9 @@ void MainFrm::PlayAnswerCue(bool right, std::function<void()> ended) {
         ended();
     };
     if (right)
-        services_.cues.PlayCorrectSound();
+        services_.cues.PlayCorrectSound(std::move(atEnd));
     else
-        services_.cues.PlayWrongSound();
-    atEnd();
+        services_.cues.PlayWrongSound(std::move(atEnd));
 }
 
 void MainFrm::ContinueAfterCorrection() {

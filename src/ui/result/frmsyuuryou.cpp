@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <initializer_list>
@@ -220,22 +221,26 @@ void FrmSyuuryou::PlaySound(std::size_t index) {
         Q_EMIT soundsEnded();
         return;
     }
-    // Each sound plays to its end before the next.
+    // Each sound plays to its end before the next; a screen gone meanwhile plays no more.
+    QPointer<FrmSyuuryou> self(this);
+    CuePlayer::Ended next = [self, index] {
+        if (self)
+            self->PlaySound(index + 1);
+    };
     switch (result_.sounds[index]) {
         case ResultSound::AllTimeBest:
-            cues_.PlayAllTimeBestSound();
+            cues_.PlayAllTimeBestSound(std::move(next));
             break;
         case ResultSound::PersonalBest:
-            cues_.PlayPersonalBestSound();
+            cues_.PlayPersonalBestSound(std::move(next));
             break;
         case ResultSound::Slow:
-            cues_.PlaySlowSound();
+            cues_.PlaySlowSound(std::move(next));
             break;
         case ResultSound::Goal:
-            cues_.PlayGoalSound();
+            cues_.PlayGoalSound(std::move(next));
             break;
     }
-    PlaySound(index + 1);
 }
 
 void FrmSyuuryou::OnTimer() {

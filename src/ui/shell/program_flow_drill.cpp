@@ -97,7 +97,7 @@ void Program::FinishRun(QPointer<MainFrm> drill, const CurrentRun& run) {
         [this, drill] {
             ShowBaseScreen();
             QTimer::singleShot(kCoverMilliseconds, this, [this, drill] {
-                if (drill && !ended_)
+                if (drill && !ending())
                     ShowResultScreen();
             });
         },
