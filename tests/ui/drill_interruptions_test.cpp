@@ -192,13 +192,16 @@ private Q_SLOTS:
         QVERIFY(drill != nullptr);
         const std::size_t before = h.Records().Count();
         bool endedDuringSound = true;
+        bool soundEnded = false;
         h.sound.whilePlaying = [&] { h.clock.AdvanceSeconds(10); };
         h.sound.afterPlaying = [&] {
             endedDuringSound = drill->Run().RunEnding == 1;
+            soundEnded = true;
             h.sound.afterPlaying = nullptr;
         };
         testing::TypeAnswer(drill, drill->Drill()->CorrectAnswer());
         QTest::keyClick(drill, Qt::Key_Return);
+        QTRY_VERIFY(soundEnded);  // the ticks of the clock fell while it played
         QVERIFY(!endedDuringSound);
         QTRY_VERIFY(h.Result() != nullptr);
         QCOMPARE(h.Records().Count(), before + 1);
