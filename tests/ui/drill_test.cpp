@@ -72,6 +72,7 @@ private Q_SLOTS:
         QCOMPARE(Caption(drill, "Label8"), QStringLiteral("3"));
         const auto* bar = drill->findChild<ui::TimeBarView*>("TimeBar");
         QCOMPARE(bar->ElapsedWidth(), 3 * bar->Bar().scale);
+        testing::SaveScreenshot(drill, "drill-timed");
 
         const std::size_t before = h.Records().Count();
         int answers = 0;
@@ -121,6 +122,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 8);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(drill));  // the space bar presses the focused 次へ
         QCOMPARE(drill->Drill()->CorrectAnswer(), std::string("SO4-2"));
         QVERIFY(ButtonOf(drill, "Label1_0")->isVisible());
         QCOMPARE(Caption(drill, "Label2_0"), QStringLiteral("F9"));  // "+" is F9
@@ -188,7 +190,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
-        QCOMPARE(h.run().TimeLimit, 5 * h.editedLevelSettings().MinimumTime[2]);
+        QCOMPARE(drill->Run().TimeLimit, 5 * h.editedLevelSettings().MinimumTime[2]);
         const std::size_t before = h.Records().Count();
         bool timeUpShown = false;
         bool recordingShown = true;
@@ -198,11 +200,11 @@ private Q_SLOTS:
             drill->OnClockTick();
             drill->EndRun();
         });
-        h.clock.AdvanceSeconds(h.run().TimeLimit);
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
         drill->OnClockTick();
+        QTRY_VERIFY(h.Result() != nullptr);
         QVERIFY(timeUpShown);
         QVERIFY(!recordingShown);
-        QTRY_VERIFY(h.Result() != nullptr);
         const RecordWindow records = h.Records();
         QCOMPARE(records.Count(), before + 1);
         QCOMPARE(records.Record(records.Count() - 1).Seconds, 99999);
@@ -255,6 +257,7 @@ private Q_SLOTS:
         QTest::mouseClick(ButtonOf(drill, "Command7"), Qt::LeftButton);
         QVERIFY(!FormulaOf(drill, "Picture1").empty());
         QVERIFY(ButtonOf(drill, "Command9")->isVisible());
+        testing::SaveScreenshot(drill, "drill-practice");
         QTest::mouseClick(ButtonOf(drill, "Command9"), Qt::LeftButton);  // problem 1 learnt
         QCOMPARE(drill->Practice()->PracticeIndex(), 2);
         QCOMPARE(Caption(drill, "Label7"), QString::number(count - 1));

@@ -45,6 +45,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 8);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(drill));  // the space bar presses the focused 次へ
         const std::string question = Question(drill);
         QTest::keyClicks(drill, "SO4");
         QTest::keyClick(drill, Qt::Key_F8);
@@ -89,6 +90,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 8);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(drill));  // the space bar presses the focused 次へ
         QTest::keyClicks(drill, "SO4");
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(drill->Drill()->ShowingCorrection());

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <optional>
 
 #include "admin/teacher_password.h"
+#include "drill/give_up.h"
 #include "menu_support.h"
 #include "mistakes/mistake_log.h"
 #include "mistakes/mistake_views.h"
@@ -361,7 +363,7 @@ private Q_SLOTS:
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(drill->Drill()->ShowingCorrection());
         QTest::keyClick(drill, Qt::Key_Space);
-        h.clock.AdvanceSeconds(h.run().TimeLimit);
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
         drill->OnClockTick();
         QTRY_VERIFY(h.Result() != nullptr);
         ui::FrmSyuuryou* result = h.Result();
@@ -405,6 +407,36 @@ private Q_SLOTS:
         Click(result, "Command5");
         QTRY_VERIFY(h.Drill() != nullptr && !h.Drill()->IsPractice());
         QCOMPARE(int{h.run().CurrentLevel}, 4);
+    }
+
+    // A give-up in the practice of the run's mistakes ends it at the level menu, like any run:
+    // the result screen kept hidden beneath it goes too, and nothing is recorded.
+    void giveUpInAPracticeFromTheResultGoesToTheMenu() {
+        DrillHarness h;
+        h.FirstQuestionWillBe(4, "H2O");
+        h.program->StartDrillFor(12, "山田 花子", 4);
+        ui::MainFrm* drill = h.Drill();
+        QVERIFY(drill != nullptr);
+        testing::TypeAnswer(drill, "HO");
+        QTest::keyClick(drill, Qt::Key_Return);
+        h.clock.AdvanceSeconds(drill->Run().TimeLimit);
+        drill->OnClockTick();
+        QTRY_VERIFY(h.Result() != nullptr);
+        QPointer<ui::FrmSyuuryou> result = h.Result();
+        auto* offer = result->findChild<ui::MistakePracticeOffer*>("PracticeMistakes");
+        QVERIFY(offer != nullptr);
+        QTRY_VERIFY(offer->isVisible());
+        const std::size_t records = h.Records().Count();
+        QTest::mouseClick(offer, Qt::LeftButton);
+        ui::MainFrm* practice = h.Drill();
+        QVERIFY(practice != nullptr && practice->IsPractice());
+        Click(practice, "Command10");
+        QTRY_VERIFY(h.BackAtMenu());
+        QTRY_VERIFY(result.isNull());
+        QCOMPARE(h.Records().Count(), records);
+        QCOMPARE(CountGiveUpsToday(GiveUpLogPath(h.setup().ProgramDataFolder, 12),
+                                   h.clock.TodayDate()),
+                 1);
     }
 
     // The level menu's practice column offers the pupil's own most-missed problems of the last

@@ -6,7 +6,6 @@
 #include <QPixmap>
 
 #include "ui/shell/look.h"
-#include "ui/shell/services.h"
 
 namespace kagaku::ui {
 
@@ -46,7 +45,8 @@ QPixmap MakePicture(const QString& programName) {
 
 BASEFRM::BASEFRM(const QString& programName) : picture1_(new QLabel(this)) {
     setObjectName("BASEFRM");
-    DeleteOnCloseWhenIdle(this);
+    // Closing only hides the cover; the program keeps it for the next run and deletes it at
+    // its end.
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(10, 20, 50));
     setPalette(palette);
@@ -58,7 +58,6 @@ BASEFRM::BASEFRM(const QString& programName) : picture1_(new QLabel(this)) {
 
 void BASEFRM::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    PumpEvents();
     CentrePicture();
 }
 

@@ -5,22 +5,20 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/errors.h"
 #include "common/text_ops.h"
 #include "drill/give_up.h"
 #include "drill/run_frame.h"
 #include "mistakes/mistake_notes.h"
-#include "records/finished_run.h"
 #include "state/level_catalogue.h"
 #include "ui/drill/formula_view.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
-#include "ui/shell/services.h"
+#include "sound/cue_player.h"
 #include "ui/drill/time_bar_view.h"
+#include "ui/shell/services.h"
 
 namespace kagaku::ui {
 
@@ -70,72 +68,112 @@ std::optional<DrillKey> DrillKeyOf(int key) {
 
 }  // namespace
 
-MainFrm::MainFrm(Program& program, ProblemSet problems)
-    : program_(program), problems_(std::move(problems)) {
+MainFrm::MainFrm(int level, ProblemSet problems, const ProgramSetup& setup,
+                 const SignedIn& signIn, MistakesOfRun& mistakes, DrillServices services)
+    : setup_(setup),
+      signIn_(signIn),
+      mistakes_(mistakes),
+      services_(services),
+      problems_(std::move(problems)) {
+    run_.CurrentLevel = static_cast<std::int16_t>(level);
     setObjectName("MainFrm");
-    DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.setup().SchoolName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Q(setup_.SchoolName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(program_.setup().SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(setup_.SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    // The heading: program, level, pupil and the give-up button.
-    sLabel2_ = Text(QString(), "sLabel2", 26, true, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Scaled(40), Scaled(20), Scaled(40), Scaled(20));
+    layout->setSpacing(Scaled(8));
+    layout->addLayout(BuildHeading());
+    layout->addWidget(BuildQuestion());
+    layout->addLayout(BuildProgress());
+    answerView_ = new FormulaView(this);
+    answerView_->setObjectName("Picture1");
+    layout->addWidget(answerView_);
+    layout->addWidget(BuildCorrection());
+    layout->addStretch(1);
+    layout->addLayout(BuildButtonRow());
+    layout->addSpacing(Scaled(8));
+    layout->addLayout(BuildClockRow());
+    BuildCover();
+    ConnectControls();
+
+    // Every key reaches the drill, whichever control has the focus.
+    qApp->installEventFilter(this);
+}
+
+// The heading: program, level, pupil and the give-up button.
+QLayout* MainFrm::BuildHeading() {
+    programLabel_ = Text(QString(), "sLabel2", 26, true, this);
     auto* levelCaption = Text(QStringLiteral("レベル"), "LevelCaption", 24, false, this);
-    label6_ = Text(QString(), "Label6", 30, true, this);
-    label5_ = Text(QString(), "Label5", 26, true, this);
-    command10_ = Button(QStringLiteral("ギブアップ"), "Command10", 20, this);
-    command10_->setFocusPolicy(Qt::NoFocus);
+    levelLabel_ = Text(QString(), "Label6", 30, true, this);
+    pupilLabel_ = Text(QString(), "Label5", 26, true, this);
+    giveUpButton_ = Button(QStringLiteral("ギブアップ"), "Command10", 20, this);
+    giveUpButton_->setFocusPolicy(Qt::NoFocus);
     auto* heading = new QHBoxLayout;
-    heading->addWidget(sLabel2_);
+    heading->addWidget(programLabel_);
     heading->addSpacing(Scaled(30));
     heading->addWidget(levelCaption);
-    heading->addWidget(label6_);
+    heading->addWidget(levelLabel_);
     heading->addSpacing(Scaled(30));
-    heading->addWidget(label5_);
+    heading->addWidget(pupilLabel_);
     heading->addStretch(1);
-    heading->addWidget(command10_);
+    heading->addWidget(giveUpButton_);
+    return heading;
+}
 
-    // The question and its progress.
-    label3_ = Text(QString(), "Label3", 36, true, this);
-    label3_->setWordWrap(true);
-    label3_->setMinimumHeight(Scaled(96));
-    label3_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label4_ = Text(QString(), "Label4", 24, false, this);
+QWidget* MainFrm::BuildQuestion() {
+    questionLabel_ = Text(QString(), "Label3", 36, true, this);
+    questionLabel_->setWordWrap(true);
+    questionLabel_->setMinimumHeight(Scaled(96));
+    questionLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return questionLabel_;
+}
+
+// The repeat notice and the problems left.
+QLayout* MainFrm::BuildProgress() {
+    repeatLabel_ = Text(QString(), "Label4", 24, false, this);
     auto* leftCaption = Text(QStringLiteral("のこり"), "RemainingCaption", 24, false, this);
-    label7_ = Text(QString(), "Label7", 30, true, this);
+    remainingLabel_ = Text(QString(), "Label7", 30, true, this);
     auto* leftUnit = Text(QStringLiteral("問"), "RemainingUnit", 24, false, this);
     auto* progress = new QHBoxLayout;
-    progress->addWidget(label4_);
+    progress->addWidget(repeatLabel_);
     progress->addStretch(1);
     progress->addWidget(leftCaption);
-    progress->addWidget(label7_);
+    progress->addWidget(remainingLabel_);
     progress->addWidget(leftUnit);
+    return progress;
+}
 
-    // The answer and the correction.
-    picture1_ = new FormulaView(this);
-    picture1_->setObjectName("Picture1");
-    correction_ = new QWidget(this);
-    correction_->setObjectName("Correction");
-    auto* correctionCaption =
-        Text(QStringLiteral("正しい答え"), "CorrectionCaption", 24, true, correction_);
-    correctionCaption->setStyleSheet("color: #C00000;");
-    picture2_ = new FormulaView(correction_);
-    picture2_->setObjectName("Picture2");
-    command5_ = Button(QStringLiteral("次へ"), "Command5", 28, correction_);
-    auto* correctionLayout = new QGridLayout(correction_);
+// The correction under the answer: its caption, the correct answer and "次へ". It keeps its
+// room while hidden, so the screen does not move when it appears.
+QWidget* MainFrm::BuildCorrection() {
+    correctionPanel_ = new QWidget(this);
+    correctionPanel_->setObjectName("Correction");
+    auto* caption =
+        Text(QStringLiteral("正しい答え"), "CorrectionCaption", 24, true, correctionPanel_);
+    caption->setStyleSheet("color: #C00000;");
+    correctAnswerView_ = new FormulaView(correctionPanel_);
+    correctAnswerView_->setObjectName("Picture2");
+    correctionNextButton_ = Button(QStringLiteral("次へ"), "Command5", 28, correctionPanel_);
+    auto* correctionLayout = new QGridLayout(correctionPanel_);
     correctionLayout->setContentsMargins(0, 0, 0, 0);
-    correctionLayout->addWidget(correctionCaption, 0, 0);
-    correctionLayout->addWidget(picture2_, 1, 0);
-    correctionLayout->addWidget(command5_, 1, 1, Qt::AlignBottom);
-    QSizePolicy keep = correction_->sizePolicy();
+    correctionLayout->addWidget(caption, 0, 0);
+    correctionLayout->addWidget(correctAnswerView_, 1, 0);
+    correctionLayout->addWidget(correctionNextButton_, 1, 1, Qt::AlignBottom);
+    QSizePolicy keep = correctionPanel_->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
-    correction_->setSizePolicy(keep);
-    correction_->hide();
+    correctionPanel_->setSizePolicy(keep);
+    correctionPanel_->hide();
+    return correctionPanel_;
+}
 
-    // The charge buttons (levels 8 and 10) and the practice buttons (odd levels) share a row.
+// The charge buttons (levels 8 and 10) and the practice buttons (odd levels) share a row.
+QLayout* MainFrm::BuildButtonRow() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -156,70 +194,64 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
         hint->hide();
         connect(b, &QPushButton::clicked, this, [this, i] { ChargeButtonClicked(i); });
     }
-    command6_ = Button(QStringLiteral("次へ"), "Command6", 26, this);
-    command7_ = Button(QStringLiteral("答え表示"), "Command7", 26, this);
-    command9_ = Button(QStringLiteral("覚えた"), "Command9", 26, this);
-    command8_ = Button(QStringLiteral("練習終わり"), "Command8", 26, this);
-    for (QPushButton* b : {command7_, command6_, command9_, command8_}) {
+    practiceNextButton_ = Button(QStringLiteral("次へ"), "Command6", 26, this);
+    showAnswerButton_ = Button(QStringLiteral("答え表示"), "Command7", 26, this);
+    learntButton_ = Button(QStringLiteral("覚えた"), "Command9", 26, this);
+    endPracticeButton_ = Button(QStringLiteral("練習終わり"), "Command8", 26, this);
+    for (QPushButton* b :
+         {showAnswerButton_, practiceNextButton_, learntButton_, endPracticeButton_}) {
         buttons->addWidget(b);
         b->hide();
     }
     buttons->addStretch(1);
+    return buttons;
+}
 
-    // The clock and the time bar.
-    label8_ = Text(QString(), "Label8", 40, true, this);
-    label8_->setMinimumWidth(Scaled(110));
-    label8_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+// The clock and the time bar.
+QLayout* MainFrm::BuildClockRow() {
+    clockLabel_ = Text(QString(), "Label8", 40, true, this);
+    clockLabel_->setMinimumWidth(Scaled(110));
+    clockLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* secondsUnit = Text(QStringLiteral("秒"), "SecondsUnit", 24, false, this);
     timeBar_ = new TimeBarView(this);
     timeBar_->setObjectName("TimeBar");
     auto* clockRow = new QHBoxLayout;
-    clockRow->addWidget(label8_);
+    clockRow->addWidget(clockLabel_);
     clockRow->addWidget(secondsUnit);
     clockRow->addSpacing(Scaled(16));
     clockRow->addWidget(timeBar_, 1);
+    return clockRow;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Scaled(40), Scaled(20), Scaled(40), Scaled(20));
-    layout->setSpacing(Scaled(8));
-    layout->addLayout(heading);
-    layout->addWidget(label3_);
-    layout->addLayout(progress);
-    layout->addWidget(picture1_);
-    layout->addWidget(correction_);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
-    layout->addSpacing(Scaled(8));
-    layout->addLayout(clockRow);
-
-    // The cover over the whole screen at the end of a run.
+// The cover over the whole screen at the end of a run.
+void MainFrm::BuildCover() {
     cover_ = new QWidget(this);
     cover_->setObjectName("sPicture2");
     cover_->setAutoFillBackground(true);
     QPalette coverPalette = cover_->palette();
     coverPalette.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xF0));
     cover_->setPalette(coverPalette);
-    lblsss1_ = Text(QStringLiteral("成績記録中"), "lblsss1", 64, true, cover_);
-    lblsss2_ = Text(QStringLiteral("時間切れ"), "lblsss2", 64, true, cover_);
-    lblsss2_->setStyleSheet("color: #C00000;");
+    recordingNotice_ = Text(QStringLiteral("成績記録中"), "lblsss1", 64, true, cover_);
+    timeUpNotice_ = Text(QStringLiteral("時間切れ"), "lblsss2", 64, true, cover_);
+    timeUpNotice_->setStyleSheet("color: #C00000;");
     auto* coverLayout = new QVBoxLayout(cover_);
-    coverLayout->addWidget(lblsss1_, 0, Qt::AlignCenter);
-    coverLayout->addWidget(lblsss2_, 0, Qt::AlignCenter);
+    coverLayout->addWidget(recordingNotice_, 0, Qt::AlignCenter);
+    coverLayout->addWidget(timeUpNotice_, 0, Qt::AlignCenter);
     cover_->hide();
+}
 
-    connect(command5_, &QPushButton::clicked, this, &MainFrm::ContinueAfterCorrection);
-    connect(command6_, &QPushButton::clicked, this, &MainFrm::PracticeNext);
-    connect(command7_, &QPushButton::clicked, this, &MainFrm::PracticeShowAnswer);
-    connect(command8_, &QPushButton::clicked, this, &MainFrm::PracticeEnd);
-    connect(command9_, &QPushButton::clicked, this, &MainFrm::PracticeLearnt);
-    connect(command10_, &QPushButton::clicked, this, &MainFrm::GiveUpClicked);
+void MainFrm::ConnectControls() {
+    connect(correctionNextButton_, &QPushButton::clicked, this,
+            &MainFrm::ContinueAfterCorrection);
+    connect(practiceNextButton_, &QPushButton::clicked, this, &MainFrm::PracticeNext);
+    connect(showAnswerButton_, &QPushButton::clicked, this, &MainFrm::PracticeShowAnswer);
+    connect(endPracticeButton_, &QPushButton::clicked, this, &MainFrm::PracticeEnd);
+    connect(learntButton_, &QPushButton::clicked, this, &MainFrm::PracticeLearnt);
+    connect(giveUpButton_, &QPushButton::clicked, this, &MainFrm::GiveUpClicked);
 
     clockTimer_.setObjectName("sTimer1");
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &MainFrm::OnClockTick);
-
-    // Every key reaches the drill, whichever control has the focus.
-    qApp->installEventFilter(this);
 }
 
 MainFrm::~MainFrm() {
@@ -227,28 +259,28 @@ MainFrm::~MainFrm() {
 }
 
 std::filesystem::path MainFrm::GiveUpLog() const {
-    return GiveUpLogPath(program_.setup().ProgramDataFolder, program_.signIn().PupilNumber);
+    return GiveUpLogPath(setup_.ProgramDataFolder, signIn_.PupilNumber);
 }
 
 void MainFrm::Activate() {
-    const int level = program_.run().CurrentLevel;
+    const int level = run_.CurrentLevel;
     const auto slot = static_cast<std::size_t>(level);
 
-    const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), program_.clock().TodayDate());
-    command10_->setText(Q(giveUp.caption));
-    command10_->setEnabled(giveUp.enabled);
+    const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), services_.clock.TodayDate());
+    giveUpButton_->setText(Q(giveUp.caption));
+    giveUpButton_->setEnabled(giveUp.enabled);
 
-    const bool timed = program_.setup().LevelTimed[slot] == 1;
-    runClock_ = std::make_unique<RunClock>(timed, program_.setup().Settings.TargetTime[slot],
-                                           program_.setup().Settings.MinimumTime[slot], kBarUnits);
-    program_.run().TimeLimit = runClock_->TimeLimit();
-    program_.run().TimeBarScale = runClock_->Bar().scale;
-    label8_->setText(Q(runClock_->InitialCaption()));
+    const bool timed = setup_.LevelTimed[slot] == 1;
+    runClock_ = std::make_unique<RunClock>(timed, setup_.Settings.TargetTime[slot],
+                                           setup_.Settings.MinimumTime[slot], kBarUnits);
+    run_.TimeLimit = runClock_->TimeLimit();
+    run_.TimeBarScale = runClock_->Bar().scale;
+    clockLabel_->setText(Q(runClock_->InitialCaption()));
     timeBar_->SetBar(runClock_->Bar(), timed);
 
-    label6_->setText(QString::number(level));
-    sLabel2_->setText(Q(program_.setup().ProgramName));
-    label5_->setText(Q(text::Trim(program_.signIn().PupilName)));
+    levelLabel_->setText(QString::number(level));
+    programLabel_->setText(Q(setup_.ProgramName));
+    pupilLabel_->setText(Q(text::Trim(signIn_.PupilName)));
 
     const bool chargeButtons = ShowsChargeButtons(level);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -256,28 +288,28 @@ void MainFrm::Activate() {
         chargeHints_[static_cast<std::size_t>(i)]->setVisible(chargeButtons);
     }
 
-    if (IsPracticeLevel(program_.setup().LevelNames[slot])) {
+    if (IsPracticeLevel(setup_.LevelNames[slot])) {
         practice_ = std::make_unique<PracticeSession>(problems_);
-        label8_->setText(QStringLiteral("---"));
-        command8_->show();
+        clockLabel_->setText(QStringLiteral("---"));
+        endPracticeButton_->show();
         PracticeNext();
         return;
     }
-    drill_ = std::make_unique<TimedDrill>(problems_, program_.random());
-    program_.run().ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
+    drill_ = std::make_unique<TimedDrill>(problems_, services_.random);
+    run_.ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
     drill_->Start();
     ShowQuestion();
-    runClock_->Start(program_.clock().MonotonicMs());
+    runClock_->Start(services_.clock.MonotonicMs());
     clockTimer_.start();
 }
 
 void MainFrm::ShowQuestion() {
-    label3_->setText(Q(drill_->QuestionCaption()));
-    label4_->setText(Q(drill_->RepeatCaption()));
-    label7_->setText(Q(drill_->RemainingCaption()));
-    picture1_->SetFormula(drill_->ComposedAnswer());
-    picture2_->SetFormula(drill_->CorrectAnswer());
-    correction_->setVisible(drill_->ShowingCorrection());
+    questionLabel_->setText(Q(drill_->QuestionCaption()));
+    repeatLabel_->setText(Q(drill_->RepeatCaption()));
+    remainingLabel_->setText(Q(drill_->RemainingCaption()));
+    answerView_->SetFormula(drill_->ComposedAnswer());
+    correctAnswerView_->SetFormula(drill_->CorrectAnswer());
+    correctionPanel_->setVisible(drill_->ShowingCorrection());
     layout()->activate();
 }
 
@@ -285,7 +317,7 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this || !isVisible() || leaving_)
+    if (widget->window() != this || !isVisible())
         return false;
     return HandleKey(static_cast<QKeyEvent*>(event));
 }
@@ -294,15 +326,17 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
     // Practice is driven by its buttons; the keys work them as usual.
     if (drill_ == nullptr)
         return false;
-    if (program_.run().RunEnding == 1 || leaving_)
+    // Keys do nothing while the run ends, nor while a right answer's cue plays: the next
+    // question is not on screen yet, so a reflex key must not answer it.
+    if (done_ || run_.RunEnding == 1 || awaitingNextQuestion_)
         return true;
     const int key = event->key();
     if (drill_->ShowingCorrection()) {
         // Only "次へ" goes on (the space bar presses it, as it presses any focused button);
         // letters, Enter and the function keys are ignored, so a reflex Enter cannot skip the
         // correction.
-        if (key == Qt::Key_Space && command5_->hasFocus())
-            command5_->click();
+        if (key == Qt::Key_Space && correctionNextButton_->hasFocus())
+            correctionNextButton_->click();
         return true;
     }
     TimedDrill::Outcome outcome = TimedDrill::Outcome::Ignored;
@@ -320,7 +354,7 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
 }
 
 void MainFrm::ChargeButtonClicked(int index) {
-    if (drill_ == nullptr || program_.run().RunEnding == 1)
+    if (drill_ == nullptr || done_ || run_.RunEnding == 1 || awaitingNextQuestion_)
         return;
     HandleOutcome(drill_->OnChargeButton(index));
 }
@@ -330,43 +364,79 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
         case TimedDrill::Outcome::Ignored:
             return;
         case TimedDrill::Outcome::AnswerChanged:
-            picture1_->SetFormula(drill_->ComposedAnswer());
+            answerView_->SetFormula(drill_->ComposedAnswer());
             return;
-        case TimedDrill::Outcome::Correct: {
-            program_.run().CompletedCount = drill_->CompletedCount();
-            program_.cues().PlayCorrectSound();
-            // The sound let events run: a give-up or a fault may have ended the run meanwhile,
-            // and the time limit may have been reached.
-            if (leaving_ || program_.run().RunEnding == 1)
-                return;
-            if (drill_->AllDone() || endDue_) {
-                EndRun();
-                return;
-            }
-            ShowQuestion();
+        case TimedDrill::Outcome::Correct:
+            AnsweredRight();
             return;
-        }
-        case TimedDrill::Outcome::Wrong: {
-            if (const auto note = NoteWrongAnswer(program_.runMistakes(), program_.mistakeLogPlace(), *drill_, program_.clock()))
-                qWarning("%s", note->c_str());  // once per run; the drill goes on
-            picture2_->SetFormula(drill_->CorrectAnswer());
-            correction_->show();
-            command5_->setFocus();
-            repaint();
-            program_.cues().PlayWrongSound();
-            EndRunIfDue();
+        case TimedDrill::Outcome::Wrong:
+            AnsweredWrong();
             return;
-        }
     }
 }
 
+void MainFrm::AnsweredRight() {
+    run_.CompletedCount = drill_->CompletedCount();
+    const bool complete = drill_->AllDone();
+    if (complete) {
+        // The run is complete at its last answer: its time is taken now and no later tick
+        // can time it out while the cue plays.
+        clockTimer_.stop();
+        run_.ElapsedSeconds = runClock_->ElapsedSeconds(services_.clock.MonotonicMs());
+        timeTaken_ = true;
+    }
+    // The answered question stays on screen while the cue plays; the next comes at its end.
+    awaitingNextQuestion_ = true;
+    PlayAnswerCue(true, [this, complete] {
+        awaitingNextQuestion_ = false;
+        if (complete || endDue_) {
+            EndRunWhenFree();
+            return;
+        }
+        ShowQuestion();
+    });
+}
+
+void MainFrm::AnsweredWrong() {
+    const MistakeLogPlace place{setup_.ProgramDataFolder, signIn_.PupilNumber, run_.CurrentLevel};
+    if (const auto note = NoteWrongAnswer(mistakes_, place, *drill_, services_.clock))
+        qWarning("%s", note->c_str());  // once per run; the drill goes on
+    // The correction shows at once and stays until "次へ", which works while the cue plays.
+    correctAnswerView_->SetFormula(drill_->CorrectAnswer());
+    correctionPanel_->show();
+    correctionNextButton_->setFocus();
+    repaint();
+    PlayAnswerCue(false, [this] {
+        if (endDue_)
+            EndRunWhenFree();
+    });
+}
+
+void MainFrm::PlayAnswerCue(bool right, std::function<void()> ended) {
+    ++cuesPlaying_;
+    // The cue may end after this screen has gone (the player belongs to the program).
+    QPointer<MainFrm> self(this);
+    CuePlayer::Ended atEnd = [self, ended = std::move(ended)] {
+        if (!self)
+            return;
+        --self->cuesPlaying_;
+        if (self->done_ || self->run_.RunEnding == 1)
+            return;
+        ended();
+    };
+    if (right)
+        services_.cues.PlayCorrectSound(std::move(atEnd));
+    else
+        services_.cues.PlayWrongSound(std::move(atEnd));
+}
+
 void MainFrm::ContinueAfterCorrection() {
-    if (drill_ == nullptr || !drill_->ShowingCorrection())
+    if (drill_ == nullptr || !drill_->ShowingCorrection() || done_ || run_.RunEnding == 1)
         return;
     drill_->ContinueAfterCorrection();
-    correction_->hide();
+    correctionPanel_->hide();
     if (drill_->AllDone()) {
-        EndRun();
+        EndRunWhenFree();
         return;
     }
     ShowQuestion();
@@ -374,82 +444,48 @@ void MainFrm::ContinueAfterCorrection() {
 }
 
 void MainFrm::OnClockTick() {
-    if (runClock_ == nullptr || leaving_ || program_.run().RunEnding == 1)
+    if (runClock_ == nullptr || done_ || run_.RunEnding == 1 || timeTaken_)
         return;
-    const RunClock::Tick tick = runClock_->OnTick(program_.clock().MonotonicMs());
-    program_.run().ElapsedSeconds = tick.elapsedSeconds;
-    label8_->setText(Q(tick.caption));
+    const RunClock::Tick tick = runClock_->OnTick(services_.clock.MonotonicMs());
+    run_.ElapsedSeconds = tick.elapsedSeconds;
+    clockLabel_->setText(Q(tick.caption));
     if (tick.timedOut)
-        program_.run().TimedOut = 1;
+        run_.TimedOut = 1;
     timeBar_->SetElapsedWidth(tick.elapsedWidth);
     if (tick.limitReached)
-        endDue_ = true;
-    if (InNestedLoop()) {
-        // A message box, a sound or a wait is open inside a handler: the run must not end
-        // beneath it. The clock goes on counting; the run ends once that handler is done.
-        return;
-    }
-    PumpEvents();
-    EndRunIfDue();
+        EndRunWhenFree();
 }
 
-void MainFrm::EndRunIfDue() {
-    if (endDue_ && !leaving_ && program_.run().RunEnding != 1 && !InNestedLoop())
-        EndRun();
+void MainFrm::EndRunWhenFree() {
+    if (giveUpOpen_ || cuesPlaying_ > 0) {
+        // The clock goes on counting; the run ends once the message is answered or the cue
+        // has ended.
+        endDue_ = true;
+        return;
+    }
+    EndRun();
 }
 
 void MainFrm::EndRun() {
-    if (leaving_ || program_.run().RunEnding == 1)
+    if (done_ || run_.RunEnding == 1)
         return;  // the run is already ending
-    program_.run().RunEnding = 1;
+    run_.RunEnding = 1;
     endDue_ = false;
-    // The clock stops before anything lets events run, so a late tick can neither change the
-    // time nor time out a run that was completed.
+    // The clock stops first, so a late tick can neither change the time nor time out a run
+    // that was completed.
     clockTimer_.stop();
-
-    const int level = program_.run().CurrentLevel;
     // The time of a completed run is read now, not at the last tick.
-    if (runClock_ != nullptr && program_.run().TimedOut != 1) {
-        program_.run().ElapsedSeconds = runClock_->ElapsedSeconds(program_.clock().MonotonicMs());
-    }
+    if (runClock_ != nullptr && run_.TimedOut != 1 && !timeTaken_)
+        run_.ElapsedSeconds = runClock_->ElapsedSeconds(services_.clock.MonotonicMs());
 
     cover_->setGeometry(rect());
-    lblsss1_->setVisible(program_.run().TimedOut != 1);
-    lblsss2_->setVisible(program_.run().TimedOut == 1);
+    recordingNotice_->setVisible(run_.TimedOut != 1);
+    timeUpNotice_->setVisible(run_.TimedOut == 1);
     cover_->show();
     cover_->raise();
     cover_->repaint();
-    PumpEvents();
-    if (leaving_)
-        return;
-
-    const RunEnd end = DecideRunEnd(program_.setup(), level, program_.run().TimedOut == 1, program_.run().ElapsedSeconds);
-    if (end.action == RunEnd::Action::LeaveForMenu) {
-        program_.ShowBaseScreen();
-        LeaveToMenu();
-        return;
-    }
-    if (end.action == RunEnd::Action::KeepCover)
-        return;
-
-    program_.run().ResultTime = end.resultTime;
-    try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        program_.RecordFinishedRun(level, waiter);
-    } catch (const DataFileError& error) {
-        leaving_ = true;
-        program_.EndWithFileError(error, this);
-        return;
-    }
-    program_.ShowBaseScreen();
-    PumpEvents();
-    // The cover stays a second, then the result replaces the drill.
-    WaitKeepingScreenAlive(1000);
-    if (leaving_)
-        return;  // the program is ending
-    leaving_ = true;
-    close();
-    program_.ShowResultScreen();
+    done_ = true;
+    Q_EMIT runFinished(run_);
 }
 
 void MainFrm::PracticeNext() {
@@ -459,8 +495,8 @@ void MainFrm::PracticeNext() {
 
 void MainFrm::PracticeShowAnswer() {
     practice_->ShowAnswer();
-    if (const auto note = NoteRevealedAnswer(program_.runMistakes(), program_.mistakeLogPlace(), *practice_,
-                                             program_.clock()))
+    const MistakeLogPlace place{setup_.ProgramDataFolder, signIn_.PupilNumber, run_.CurrentLevel};
+    if (const auto note = NoteRevealedAnswer(mistakes_, place, *practice_, services_.clock))
         qWarning("%s", note->c_str());  // once per run; the practice goes on
     ShowPractice();
 }
@@ -474,59 +510,63 @@ void MainFrm::PracticeLearnt() {
 }
 
 void MainFrm::PracticeEnd() {
-    if (practiceEndsBySignal_) {
-        if (leaving_)
-            return;
-        leaving_ = true;
-        Q_EMIT practiceEnded();
-        close();
+    if (done_)
         return;
-    }
-    LeaveToMenu();
+    done_ = true;
+    Q_EMIT practiceEnded();
 }
 
 void MainFrm::ShowPractice() {
     using B = PracticeSession::Button;
-    label3_->setText(Q(practice_->QuestionCaption()));
-    label4_->clear();
-    label7_->setText(Q(practice_->RemainingCaption()));
-    picture1_->SetFormula(practice_->ShownAnswer());
-    command6_->setVisible(practice_->IsVisible(B::Next));
-    command7_->setVisible(practice_->IsVisible(B::ShowAnswer));
-    command9_->setVisible(practice_->IsVisible(B::Learnt));
-    (practice_->Focus() == B::Next ? command6_ : command7_)->setFocus();
+    questionLabel_->setText(Q(practice_->QuestionCaption()));
+    repeatLabel_->clear();
+    remainingLabel_->setText(Q(practice_->RemainingCaption()));
+    answerView_->SetFormula(practice_->ShownAnswer());
+    practiceNextButton_->setVisible(practice_->IsVisible(B::Next));
+    showAnswerButton_->setVisible(practice_->IsVisible(B::ShowAnswer));
+    learntButton_->setVisible(practice_->IsVisible(B::Learnt));
+    (practice_->Focus() == B::Next ? practiceNextButton_ : showAnswerButton_)->setFocus();
     layout()->activate();
 }
 
 void MainFrm::GiveUpClicked() {
-    if (leaving_ || program_.run().RunEnding == 1)
+    if (done_ || run_.RunEnding == 1 || giveUpOpen_)
         return;
-    const GiveUpOutcome outcome = GiveUp(GiveUpLog(), program_.clock().TodayDate());
-    // The clock keeps counting while a box is open, but the run cannot end beneath it: a run
-    // given up meanwhile records nothing, and one that goes on ends once the box is answered.
-    for (const std::string& message : outcome.messages) {
-        program_.messages().Inform(this, Q(program_.setup().ProgramName), Q(message));
-        if (leaving_)
-            return;  // the program is ending
-    }
-    if (outcome.givenUp) {
-        LeaveToMenu();
-        return;
-    }
-    EndRunIfDue();
+    const GiveUpOutcome outcome = GiveUp(GiveUpLog(), services_.clock.TodayDate());
+    // The clock keeps counting while a message is open, but the run cannot end beneath it: a
+    // run given up meanwhile records nothing, and one that goes on ends once it is answered.
+    giveUpOpen_ = true;
+    ShowGiveUpMessages(std::make_shared<const std::vector<std::string>>(outcome.messages), 0,
+                       outcome.givenUp);
 }
 
-void MainFrm::LeaveToMenu() {
-    leaving_ = true;
-    clockTimer_.stop();
-    program_.ShowLevelMenu();
-    close();
-    PumpEvents();
+void MainFrm::ShowGiveUpMessages(std::shared_ptr<const std::vector<std::string>> messages,
+                                 std::size_t next, bool givenUp) {
+    if (next < messages->size()) {
+        const QString text = Q((*messages)[next]);
+        // The box goes with this screen: its answer never comes to a deleted screen.
+        services_.messages.Inform(this, Q(setup_.ProgramName), text,
+                                  [this, messages, next, givenUp] {
+                                      ShowGiveUpMessages(messages, next + 1, givenUp);
+                                  });
+        return;
+    }
+    giveUpOpen_ = false;
+    if (done_)
+        return;  // the screen has gone meanwhile
+    if (givenUp) {
+        done_ = true;
+        clockTimer_.stop();
+        Q_EMIT runGivenUp();
+        return;
+    }
+    if (endDue_)
+        EndRunWhenFree();
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {
     clockTimer_.stop();
-    leaving_ = true;
+    done_ = true;
     QWidget::closeEvent(event);
 }
 

@@ -6,14 +6,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <initializer_list>
 
-#include "common/errors.h"
-#include "records/aggregation.h"
-#include "ui/shell/look.h"
+#include "sound/cue_player.h"
 #include "ui/result/mistake_practice_offer.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
-#include "ui/shell/services.h"
+#include "ui/shell/look.h"
 
 namespace kagaku::ui {
 
@@ -42,19 +39,47 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     return button;
 }
 
+void KeepRoomWhenHidden(std::initializer_list<QWidget*> widgets) {
+    for (QWidget* w : widgets) {
+        QSizePolicy p = w->sizePolicy();
+        p.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(p);
+    }
+}
+
 }  // namespace
 
-FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
+FrmSyuuryou::FrmSyuuryou(RunResultInputs inputs, std::optional<MistakePractice> practice,
+                         std::uint32_t seasonColour, CuePlayer& cues)
+    : cues_(cues), inputs_(std::move(inputs)) {
     setObjectName("FrmSyuuryou");
     setWindowTitle(QStringLiteral("終了"));
-    DeleteOnCloseWhenIdle(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(program_.setup().SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(seasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    // The result panel, centred on the screen.
+    QFrame* panel = BuildPanel(std::move(practice));
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch(1);
+    layout->addWidget(panel, 0, Qt::AlignHCenter);
+    layout->addWidget(BuildGoalPicture(), 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    panel->setMinimumWidth(Scaled(860));
+
+    timer1_.setObjectName("Timer1");
+    timer1_.setSingleShot(true);
+    timer1_.setInterval(500);
+    connect(&timer1_, &QTimer::timeout, this, &FrmSyuuryou::OnTimer);
+    connect(menuButton_, &QPushButton::clicked, this, &FrmSyuuryou::MenuClicked);
+    connect(againButton_, &QPushButton::clicked, this, &FrmSyuuryou::AgainClicked);
+}
+
+// The result panel, centred on the screen: the lines, the message, the way on and the practice
+// of the run's mistakes.
+QFrame* FrmSyuuryou::BuildPanel(std::optional<MistakePractice> practice) {
     auto* panel = new QFrame(this);
     panel->setObjectName("Picture4");
     panel->setFrameShape(QFrame::Box);
@@ -64,170 +89,158 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     panelPalette.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xF4));
     panel->setPalette(panelPalette);
 
-    label15_ = Text("Label15", 28, true, panel);
-    label16_ = Text("Label16", 28, true, panel);
-    label17_ = Text("Label17", 28, true, panel);
-    label14_ = Text("Label14", 22, false, panel);
-    label13_ = Text("Label13", 22, false, panel);
-    label18_ = Text("Label18", 56, true, panel);
-    label19_ = Text("Label19", 32, false, panel);
-    label20_ = Text("Label20", 44, true, panel);
-    label20_->setStyleSheet("color: #D00000;");
-    label20_->hide();
-    label2_ = Text("Label2", 34, true, panel);
-    label2_->setText(QStringLiteral("このレベルクリア"));
-    label2_->setStyleSheet("color: #0050C0;");
-    label2_->hide();
-
-    auto* names = new QHBoxLayout;
-    names->addStretch(1);
-    names->addWidget(label15_);
-    names->addSpacing(Scaled(24));
-    names->addWidget(label16_);
-    names->addSpacing(Scaled(24));
-    names->addWidget(label17_);
-    names->addStretch(1);
-    auto* runs = new QHBoxLayout;
-    runs->addStretch(1);
-    runs->addWidget(label14_);
-    runs->addWidget(label13_);
-    runs->addStretch(1);
-
-    command4_ = Button(QStringLiteral("メニューへ"), "Command4", panel);
-    command5_ = Button(QStringLiteral("もう一度"), "Command5", panel);
-    command4_->hide();
-    command5_->hide();
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(command5_);
-    buttonRow->addSpacing(Scaled(40));
-    buttonRow->addWidget(command4_);
-    buttonRow->addStretch(1);
-    // The buttons keep their room while hidden, so nothing moves when they appear.
-    for (QWidget* w : {static_cast<QWidget*>(command4_), static_cast<QWidget*>(command5_),
-                       static_cast<QWidget*>(label20_), static_cast<QWidget*>(label2_)}) {
-        QSizePolicy p = w->sizePolicy();
-        p.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(p);
-    }
-
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(Scaled(40), Scaled(24), Scaled(40), Scaled(24));
     panelLayout->setSpacing(Scaled(12));
+    BuildLines(panel, panelLayout);
+    panelLayout->addSpacing(Scaled(12));
+    panelLayout->addLayout(BuildButtonRow(panel));
+    if (practice)
+        BuildPracticeOffer(std::move(*practice), panel, panelLayout);
+    return panel;
+}
+
+// Who, what and how: the names line, the run counts, the time, the points, the message and
+// このレベルクリア.
+void FrmSyuuryou::BuildLines(QWidget* panel, QVBoxLayout* panelLayout) {
+    programLine_ = Text("Label15", 28, true, panel);
+    levelLine_ = Text("Label16", 28, true, panel);
+    pupilLine_ = Text("Label17", 28, true, panel);
+    dayRunsLine_ = Text("Label14", 22, false, panel);
+    levelRunsLine_ = Text("Label13", 22, false, panel);
+    timeLine_ = Text("Label18", 56, true, panel);
+    pointsLine_ = Text("Label19", 32, false, panel);
+    messageLabel_ = Text("Label20", 44, true, panel);
+    messageLabel_->setStyleSheet("color: #D00000;");
+    messageLabel_->hide();
+    clearedLabel_ = Text("Label2", 34, true, panel);
+    clearedLabel_->setText(QStringLiteral("このレベルクリア"));
+    clearedLabel_->setStyleSheet("color: #0050C0;");
+    clearedLabel_->hide();
+    KeepRoomWhenHidden({messageLabel_, clearedLabel_});
+
+    auto* names = new QHBoxLayout;
+    names->addStretch(1);
+    names->addWidget(programLine_);
+    names->addSpacing(Scaled(24));
+    names->addWidget(levelLine_);
+    names->addSpacing(Scaled(24));
+    names->addWidget(pupilLine_);
+    names->addStretch(1);
+    auto* runs = new QHBoxLayout;
+    runs->addStretch(1);
+    runs->addWidget(dayRunsLine_);
+    runs->addWidget(levelRunsLine_);
+    runs->addStretch(1);
+
     panelLayout->addLayout(names);
     panelLayout->addLayout(runs);
     panelLayout->addSpacing(Scaled(8));
-    panelLayout->addWidget(label18_);
-    panelLayout->addWidget(label19_);
-    panelLayout->addWidget(label20_);
-    panelLayout->addWidget(label2_);
-    panelLayout->addSpacing(Scaled(12));
-    panelLayout->addLayout(buttonRow);
-    // The practice of the run's mistakes comes with the way on, under the two buttons.
-    if (auto practice = PracticeOfRun(program_.runMistakes(), program_.setup().LevelNames, program_.setup().LevelCount)) {
-        practiceOffer_ = new MistakePracticeOffer(std::move(*practice), 26, panel);
-        practiceOffer_->hide();
-        panelLayout->addWidget(practiceOffer_, 0, Qt::AlignHCenter);
-        connect(practiceOffer_, &MistakePracticeOffer::asked, this, [this] {
-            program_.StartMistakePractice(practiceOffer_->practice(),
-                                          Program::PracticeReturn::ResultScreen);
-        });
-    }
+    panelLayout->addWidget(timeLine_);
+    panelLayout->addWidget(pointsLine_);
+    panelLayout->addWidget(messageLabel_);
+    panelLayout->addWidget(clearedLabel_);
+}
 
-    // The goal picture stands over the panel until the timer fires.
-    picture1_ = new QFrame(this);
-    picture1_->setObjectName("Picture1");
-    picture1_->setStyleSheet(
+// もう一度 and メニューへ, hidden until the way on is offered; they keep their room meanwhile, so
+// nothing moves when they appear.
+QLayout* FrmSyuuryou::BuildButtonRow(QWidget* panel) {
+    menuButton_ = Button(QStringLiteral("メニューへ"), "Command4", panel);
+    againButton_ = Button(QStringLiteral("もう一度"), "Command5", panel);
+    menuButton_->hide();
+    againButton_->hide();
+    KeepRoomWhenHidden({menuButton_, againButton_});
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(againButton_);
+    buttonRow->addSpacing(Scaled(40));
+    buttonRow->addWidget(menuButton_);
+    buttonRow->addStretch(1);
+    return buttonRow;
+}
+
+// The practice of the run's mistakes comes with the way on, under the two buttons.
+void FrmSyuuryou::BuildPracticeOffer(MistakePractice practice, QWidget* panel,
+                                     QVBoxLayout* panelLayout) {
+    practiceOffer_ = new MistakePracticeOffer(std::move(practice), 26, panel);
+    practiceOffer_->hide();
+    panelLayout->addWidget(practiceOffer_, 0, Qt::AlignHCenter);
+    connect(practiceOffer_, &MistakePracticeOffer::asked, this,
+            [this] { Q_EMIT mistakePracticeAsked(practiceOffer_->practice()); });
+}
+
+// The goal picture stands over the panel until the timer fires.
+QWidget* FrmSyuuryou::BuildGoalPicture() {
+    goalPicture_ = new QFrame(this);
+    goalPicture_->setObjectName("Picture1");
+    goalPicture_->setStyleSheet(
         "#Picture1 { background: #FFE060; border: 6px solid #C08000; border-radius: 16px; }");
-    auto* goalLabel = Text("Label1", 44, true, picture1_);
+    auto* goalLabel = Text("Label1", 44, true, goalPicture_);
     goalLabel->setText(QStringLiteral("目標レベルクリア。おめでとう！"));
     goalLabel->setStyleSheet("color: #A00000; background: transparent; border: none;");
-    auto* goalLayout = new QVBoxLayout(picture1_);
+    auto* goalLayout = new QVBoxLayout(goalPicture_);
     goalLayout->setContentsMargins(Scaled(40), Scaled(40), Scaled(40), Scaled(40));
     goalLayout->addWidget(goalLabel);
-    picture1_->hide();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addStretch(1);
-    layout->addWidget(panel, 0, Qt::AlignHCenter);
-    layout->addWidget(picture1_, 0, Qt::AlignHCenter);
-    layout->addStretch(1);
-    panel->setMinimumWidth(Scaled(860));
-
-    timer1_.setObjectName("Timer1");
-    timer1_.setSingleShot(true);
-    timer1_.setInterval(500);
-    connect(&timer1_, &QTimer::timeout, this, &FrmSyuuryou::OnTimer);
-    connect(command4_, &QPushButton::clicked, this, &FrmSyuuryou::MenuClicked);
-    connect(command5_, &QPushButton::clicked, this, &FrmSyuuryou::AgainClicked);
+    goalPicture_->hide();
+    return goalPicture_;
 }
 
 void FrmSyuuryou::EvaluateRun() {
     if (evaluated_)
         return;
     evaluated_ = true;
-    try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        program_.RebuildStanding(waiter);
-    } catch (const DataFileError& error) {
-        program_.EndWithFileError(error, this);
-        return;
-    }
-    inputs_ = ResultInputsFrom(program_.setup(), program_.signIn(), program_.run(),
-                               program_.standing(), program_.board().GoalCleared);
     result_ = kagaku::EvaluateRun(inputs_);
 
-    label2_->setVisible(result_.levelCleared);
-    picture1_->setVisible(result_.showGoalPicture);
-    label19_->setText(Q(result_.pointsLine));
-    label18_->setText(Q(result_.timeLine));
-    label17_->setText(Q(result_.pupilLine));
-    label15_->setText(Q(result_.programLine));
-    label16_->setText(Q(result_.levelLine));
-    label13_->setText(Q(result_.levelRunsLine));
-    label14_->setText(Q(result_.dayRunsLine));
+    clearedLabel_->setVisible(result_.levelCleared);
+    goalPicture_->setVisible(result_.showGoalPicture);
+    pointsLine_->setText(Q(result_.pointsLine));
+    timeLine_->setText(Q(result_.timeLine));
+    pupilLine_->setText(Q(result_.pupilLine));
+    programLine_->setText(Q(result_.programLine));
+    levelLine_->setText(Q(result_.levelLine));
+    levelRunsLine_->setText(Q(result_.levelRunsLine));
+    dayRunsLine_->setText(Q(result_.dayRunsLine));
     if (result_.message) {
-        label20_->setText(Q(*result_.message));
-        label20_->show();
+        messageLabel_->setText(Q(*result_.message));
+        messageLabel_->show();
     }
     layout()->activate();
-    repaint();
-    PumpEvents();
-    if (!isVisible())
-        return;  // the program is ending
 
     // The buttons come half a second after the evaluation, but never before the sounds have
     // ended: a tick that falls while a sound plays is kept until the last sound is over.
     timer1_.start();
     playingSounds_ = true;
-    // Each sound plays to its end before the next.
-    for (const ResultSound sound : result_.sounds) {
-        switch (sound) {
-            case ResultSound::AllTimeBest:
-                program_.cues().PlayAllTimeBestSound();
-                break;
-            case ResultSound::PersonalBest:
-                program_.cues().PlayPersonalBestSound();
-                break;
-            case ResultSound::Slow:
-                program_.cues().PlaySlowSound();
-                break;
-            case ResultSound::Goal:
-                program_.cues().PlayGoalSound();
-                break;
-        }
-        if (!isVisible())
-            return;  // the program is ending
-    }
-    playingSounds_ = false;
-    program_.run().NewPersonalBest = 0;
-    program_.run().NewAllTimeBest = 0;
-    if (wayOnDue_)
-        OfferWayOn();
-    PumpEvents();
-    if (!isVisible())
+    PlaySound(0);
+}
+
+void FrmSyuuryou::PlaySound(std::size_t index) {
+    if (index >= result_.sounds.size()) {
+        playingSounds_ = false;
+        if (wayOnDue_)
+            OfferWayOn();
+        Q_EMIT soundsEnded();
         return;
-    program_.CloseBaseScreen();
+    }
+    // Each sound plays to its end before the next; a screen gone meanwhile plays no more.
+    QPointer<FrmSyuuryou> self(this);
+    CuePlayer::Ended next = [self, index] {
+        if (self)
+            self->PlaySound(index + 1);
+    };
+    switch (result_.sounds[index]) {
+        case ResultSound::AllTimeBest:
+            cues_.PlayAllTimeBestSound(std::move(next));
+            break;
+        case ResultSound::PersonalBest:
+            cues_.PlayPersonalBestSound(std::move(next));
+            break;
+        case ResultSound::Slow:
+            cues_.PlaySlowSound(std::move(next));
+            break;
+        case ResultSound::Goal:
+            cues_.PlayGoalSound(std::move(next));
+            break;
+    }
 }
 
 void FrmSyuuryou::OnTimer() {
@@ -241,34 +254,35 @@ void FrmSyuuryou::OnTimer() {
 
 void FrmSyuuryou::OfferWayOn() {
     wayOnDue_ = false;
-    picture1_->hide();
-    command4_->show();
-    command4_->setFocus();
+    goalPicture_->hide();
+    menuButton_->show();
+    menuButton_->setFocus();
     const ResultOffer offer = OfferAfterTimer(inputs_, result_);
     if (offer.clearLabelCaption)
-        label2_->setText(Q(*offer.clearLabelCaption));
-    label2_->setVisible(offer.clearLabelVisible);
-    command5_->setVisible(offer.offerAgain);
+        clearedLabel_->setText(Q(*offer.clearLabelCaption));
+    clearedLabel_->setVisible(offer.clearLabelVisible);
+    againButton_->setVisible(offer.offerAgain);
     if (practiceOffer_ != nullptr)
         practiceOffer_->show();
 }
 
 void FrmSyuuryou::MenuClicked() {
-    command4_->setEnabled(false);
-    program_.ShowLevelMenu();
-    close();
-    PumpEvents();
+    if (wayChosen_)
+        return;
+    wayChosen_ = true;
+    menuButton_->setEnabled(false);
+    againButton_->setEnabled(false);
+    Q_EMIT toMenu();
 }
 
 void FrmSyuuryou::AgainClicked() {
-    command4_->setEnabled(false);
-    command5_->setEnabled(false);
-    // Nothing of this screen is used once it is closed.
-    Program& program = program_;
-    program.ShowBaseScreen();
-    close();
-    PumpEvents();
-    program.StartDrill(program.run().CurrentLevel);
+    // One click starts one drill.
+    if (wayChosen_)
+        return;
+    wayChosen_ = true;
+    menuButton_->setEnabled(false);
+    againButton_->setEnabled(false);
+    Q_EMIT againAsked();
 }
 
 }  // namespace kagaku::ui

@@ -35,13 +35,15 @@
 //                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
 //   FrmData       score record manager (admin/record_manager.h)
-//   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
-//                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
-//                 drill/give_up.h, drill/run_clock.h, drill/run_frame.h,
-//                 records/finished_run.h)
+//   MainFrm       drill: questions, typed answers with the formula display, the clock and
+//                 give-up; announces runFinished, runGivenUp or practiceEnded, and the
+//                 program records a finished run (drill/timed_drill.h,
+//                 drill/practice_session.h, drill/give_up.h, drill/run_clock.h,
+//                 drill/run_frame.h, records/finished_run.h)
 //   BASEFRM       cover: hides the change from the drill to the result and back (no logic)
-//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then back to the
-//                 menu or the same level once more (results/result_evaluation.h)
+//   FrmSyuuryou   result: points, messages and sounds of the recorded run, then toMenu,
+//                 againAsked (the same level once more) or mistakePracticeAsked
+//                 (results/result_evaluation.h)
 //   frmver        version dialog over the name screen (state/start_up.h)
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
 // seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1
@@ -66,6 +68,7 @@
 #include "board/board_data.h"
 #include "common/clock.h"
 #include "common/errors.h"
+#include "drill/problem_set.h"
 #include "mistakes/mistake_notes.h"
 #include "mistakes/mistake_practice.h"
 #include "platform/program_launcher.h"
@@ -83,6 +86,7 @@
 namespace kagaku::ui {
 
 class Firstfrm;
+class MainFrm;
 
 class Program final : public QObject, private ProgramStopper {
     Q_OBJECT
@@ -166,9 +170,10 @@ public:
     // ---- end of sign-in and level menu ----
 
     // ---- drill and result (program_flow_drill.cpp) ----
-    // Starts a run of the level: sets CurrentLevel and shows the drill screen.
+    // Starts a run of the level: resets the run and shows the drill screen, or refuses a level
+    // that cannot run with a message and returns to the menu.
     void StartDrill(int level);
-    // The result screen of the run that has just ended.
+    // Rebuilds the standing with the run just recorded and shows its result screen.
     void ShowResultScreen();
     // Developer entry (and tests): signs the pupil in without the name screen, rebuilds the
     // standing from the records and starts the level.
@@ -204,6 +209,14 @@ public:
     bool ending() const { return ending_ || ended_; }
 
 private:
+    // ---- drill and result (program_flow_drill.cpp) ----
+    MainFrm* MakeDrillScreen(int level, ProblemSet problems);
+    // A timed run has ended on the drill screen: keeps how it stood, records it, then the
+    // cover for a second and the result.
+    void FinishRun(QPointer<MainFrm> drill, const CurrentRun& run);
+    void OpenResultScreen();
+    // ---- end of drill and result ----
+
     // Shows the 音声エラー message; the program ends with status 3 when it is answered.
     void StopWithMessage(const std::string& title, const std::string& text) override;
     // The one way a message ends the program: the first asked for wins, later ones show

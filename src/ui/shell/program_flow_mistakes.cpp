@@ -3,8 +3,9 @@
 
 #include <QPointer>
 
-#include "ui/shell/look.h"
+#include "mistakes/mistake_notes.h"
 #include "ui/drill/mainfrm.h"
+#include "ui/shell/look.h"
 #include "ui/shell/program.h"
 
 namespace kagaku::ui {
@@ -18,8 +19,7 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
     run_.CurrentLevel = static_cast<std::int16_t>(practice.level);
     run_.RunEnding = 0;
 
-    QPointer<MainFrm> drill = new MainFrm(*this, practice.problems);
-    drill->EndPracticeBySignal();
+    MainFrm* drill = MakeDrillScreen(practice.level, practice.problems);
     const bool toResult = back == PracticeReturn::ResultScreen && from != nullptr;
     connect(drill, &MainFrm::practiceEnded, this, [this, from, toResult, levelBefore] {
         if (toResult && from != nullptr) {
@@ -29,9 +29,11 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
         }
         ShowLevelMenu();
     });
+    // A give-up ends the practice at the level menu, as it ends any run.
+    connect(drill, &MainFrm::runGivenUp, this, &Program::ShowLevelMenu);
     if (toResult) {
-        // Should the practice end some other way (the program ending), the hidden result
-        // screen goes with it.
+        // Should the practice end some other way (a give-up, the program ending), the hidden
+        // result screen goes with it.
         connect(drill, &QObject::destroyed, from, [from] {
             if (from != nullptr && from->isHidden())
                 from->close();
@@ -45,8 +47,7 @@ void Program::StartMistakePractice(const MistakePractice& practice, PracticeRetu
         else
             from->close();
     }
-    if (!IsClosed(drill))
-        drill->Activate();
+    drill->Activate();
 }
 
 }  // namespace kagaku::ui
