@@ -467,15 +467,10 @@ void seisekitime1::OpenMistakeRanking() {
                                       program_.clock().TodayDate()};
     if (mistakeRanking_ != nullptr)
         mistakeRanking_->deleteLater();
-    mistakeRanking_ = new MistakeRankingPanel(
-        std::move(inputs),
-        [this](QWidget* from, std::function<void()> granted) {
-            if (AskTeacherPassword(program_, from))
-                granted();
-        },
-        this);
+    mistakeRanking_ =
+        new MistakeRankingPanel(std::move(inputs), program_.TeacherPasswordGate(), this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
-        program_.messages().Inform(this, Q(program_.state().ProgramName), text);
+        program_.messages().Inform(this, Q(program_.state().ProgramName), text, {});
     });
     PlaceDetail();
     mistakeRanking_->setGeometry(detail_->geometry());

@@ -58,6 +58,7 @@
 #include "sound/cue_player.h"
 #include "state/shared_state.h"
 #include "ui/shell/services.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -118,6 +119,12 @@ public:
     // standing from the records and starts the level.
     void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
     // ---- end of drill and result ----
+
+    // ---- teacher's forms (program_flow_teacher.cpp) ----
+    // The teacher's password in front of the teacher's functions: asked once per sign-in where
+    // one is set, counted for the whole program run.
+    PasswordGate TeacherPasswordGate();
+    // ---- end of teacher's forms ----
 
     // ---- practice of mistakes (program_flow_mistakes.cpp) ----
     enum class PracticeReturn { ResultScreen, LevelMenu };

@@ -83,93 +83,9 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock
 
     pages_ = new QStackedWidget(this);
     pages_->setObjectName("BackupPages");
-
-    // The list.
-    auto* listPage = new QWidget(pages_);
-    auto* title = TextLabel("BackupTitle", listPage, 22);
-    title->setText(QStringLiteral("成績ファイルのバックアップ"));
-    auto* now = TextLabel("BackupNow", listPage);
-    now->setText(SummaryText(inputs_.Now));
-    auto* failure = TextLabel("BackupFailure", listPage);
-    failure->setStyleSheet("color: #B00000;");
-    if (inputs_.Failure) {
-        failure->setText(QStringLiteral("バックアップに失敗しています: ") + Q(*inputs_.Failure));
-    }
-    failure->setVisible(inputs_.Failure.has_value());
-    list_ = new QListWidget(listPage);
-    list_->setObjectName("BackupList");
-    list_->setFont(FixedFont(16));
-    list_->setMinimumSize(Scaled(760), Scaled(260));
-    for (const BackupInfo& b : inputs_.Backups) {
-        list_->addItem(Q(BackupListLine(b, false)));
-    }
-    status_ = TextLabel("BackupStatus", listPage);
-    status_->setMinimumHeight(status_->fontMetrics().lineSpacing() * 2 + Scaled(4));
-    status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (!inputs_.Problem.empty()) {
-        status_->setText(QStringLiteral("バックアップを読めませんでした。\n") + Q(inputs_.Problem));
-    } else if (inputs_.Backups.empty()) {
-        status_->setText(QStringLiteral("バックアップはまだありません。"));
-    } else {
-        status_->setText(QStringLiteral("戻すバックアップを選んでください。"));
-    }
-    restore_ = Button(QStringLiteral("戻す…"), "RestoreButton", listPage);
-    restore_->setEnabled(false);
-    auto* close = Button(QStringLiteral("閉じる"), "CloseButton", listPage);
-    auto* listButtons = new QHBoxLayout;
-    listButtons->addStretch(1);
-    listButtons->addWidget(restore_);
-    listButtons->addWidget(close);
-    auto* listLayout = new QVBoxLayout(listPage);
-    listLayout->setContentsMargins(0, 0, 0, 0);
-    listLayout->setSpacing(Scaled(10));
-    listLayout->addWidget(title);
-    listLayout->addWidget(now);
-    listLayout->addWidget(failure);
-    listLayout->addWidget(list_, 1);
-    listLayout->addWidget(status_);
-    listLayout->addLayout(listButtons);
-    pages_->addWidget(listPage);
-
-    // The confirmation.
-    auto* askPage = new QWidget(pages_);
-    auto* askTitle = TextLabel("RestoreQuestionTitle", askPage, 22);
-    askTitle->setText(QStringLiteral("戻す前に確かめてください"));
-    question_ = TextLabel("RestoreQuestion", askPage, 20);
-    question_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    confirm_ = Button(QStringLiteral("戻す"), "ConfirmRestore", askPage);
-    cancel_ = Button(QStringLiteral("やめる"), "CancelRestore", askPage);
-    auto* askButtons = new QHBoxLayout;
-    askButtons->addStretch(1);
-    askButtons->addWidget(confirm_);
-    askButtons->addWidget(cancel_);
-    auto* askLayout = new QVBoxLayout(askPage);
-    askLayout->setContentsMargins(0, 0, 0, 0);
-    askLayout->setSpacing(Scaled(14));
-    askLayout->addWidget(askTitle);
-    askLayout->addWidget(question_);
-    askLayout->addStretch(1);
-    askLayout->addLayout(askButtons);
-    pages_->addWidget(askPage);
-
-    // The outcome.
-    auto* donePage = new QWidget(pages_);
-    outcomeTitle_ = TextLabel("RestoreOutcomeTitle", donePage, 22);
-    outcome_ = TextLabel("RestoreOutcome", donePage, 20);
-    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* doneClose = Button(QStringLiteral("閉じる"), "DoneButton", donePage);
-    auto* doneButtons = new QHBoxLayout;
-    doneButtons->addStretch(1);
-    doneButtons->addWidget(doneClose);
-    auto* doneLayout = new QVBoxLayout(donePage);
-    doneLayout->setContentsMargins(0, 0, 0, 0);
-    doneLayout->setSpacing(Scaled(14));
-    doneLayout->addWidget(outcomeTitle_);
-    doneLayout->addWidget(outcome_);
-    doneLayout->addStretch(1);
-    doneLayout->addLayout(doneButtons);
-    pages_->addWidget(donePage);
-
+    pages_->addWidget(BuildListPage());
+    pages_->addWidget(BuildQuestionPage());
+    pages_->addWidget(BuildOutcomePage());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Scaled(24), Scaled(20), Scaled(24), Scaled(20));
     layout->addWidget(pages_);
@@ -178,26 +94,122 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock
     retry_->setObjectName("RestoreRetry");
     retry_->setSingleShot(true);
     retry_->setInterval(kRetryMs);
-
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        restore_->setEnabled(row >= 0);
-        const BackupInfo* b = Chosen();
-        if (b == nullptr) {
-            return;
-        }
-        status_->setText(b->Check == BackupCheck::Good
-                             ? QStringLiteral("「戻す…」で、戻すと何が変わるかを表示します。")
-                             : Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
-    });
-    connect(list_, &QListWidget::itemActivated, this, [this] { AskToRestore(); });
-    connect(restore_, &QPushButton::clicked, this, &BackupRestoreDialog::AskToRestore);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cancel_, &QPushButton::clicked, this, &BackupRestoreDialog::BackToList);
-    connect(confirm_, &QPushButton::clicked, this, &BackupRestoreDialog::Confirmed);
-    connect(doneClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(retry_, &QTimer::timeout, this, &BackupRestoreDialog::TryRestore);
     // Closing while a busy file is waited for gives the restore up (it has not begun).
     connect(this, &QDialog::finished, retry_, &QTimer::stop);
+}
+
+// Page 0: the record file as it is now, a failed daily backup, the backups and what to do.
+QWidget* BackupRestoreDialog::BuildListPage() {
+    auto* page = new QWidget(pages_);
+    auto* title = TextLabel("BackupTitle", page, 22);
+    title->setText(QStringLiteral("成績ファイルのバックアップ"));
+    auto* now = TextLabel("BackupNow", page);
+    now->setText(SummaryText(inputs_.Now));
+    auto* failure = TextLabel("BackupFailure", page);
+    failure->setStyleSheet("color: #B00000;");
+    if (inputs_.Failure) {
+        failure->setText(QStringLiteral("バックアップに失敗しています: ") + Q(*inputs_.Failure));
+    }
+    failure->setVisible(inputs_.Failure.has_value());
+    list_ = new QListWidget(page);
+    list_->setObjectName("BackupList");
+    list_->setFont(FixedFont(16));
+    list_->setMinimumSize(Scaled(760), Scaled(260));
+    for (const BackupInfo& b : inputs_.Backups) {
+        list_->addItem(Q(BackupListLine(b, false)));
+    }
+    status_ = TextLabel("BackupStatus", page);
+    status_->setMinimumHeight(status_->fontMetrics().lineSpacing() * 2 + Scaled(4));
+    status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    status_->setText(ListStatusText());
+    restore_ = Button(QStringLiteral("戻す…"), "RestoreButton", page);
+    restore_->setEnabled(false);
+    auto* close = Button(QStringLiteral("閉じる"), "CloseButton", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(restore_);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(10));
+    layout->addWidget(title);
+    layout->addWidget(now);
+    layout->addWidget(failure);
+    layout->addWidget(list_, 1);
+    layout->addWidget(status_);
+    layout->addLayout(buttons);
+
+    connect(list_, &QListWidget::currentRowChanged, this, &BackupRestoreDialog::RowChosen);
+    connect(list_, &QListWidget::itemActivated, this, [this] { AskToRestore(); });
+    connect(restore_, &QPushButton::clicked, this, &BackupRestoreDialog::AskToRestore);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    return page;
+}
+
+QString BackupRestoreDialog::ListStatusText() const {
+    if (!inputs_.Problem.empty())
+        return QStringLiteral("バックアップを読めませんでした。\n") + Q(inputs_.Problem);
+    if (inputs_.Backups.empty())
+        return QStringLiteral("バックアップはまだありません。");
+    return QStringLiteral("戻すバックアップを選んでください。");
+}
+
+void BackupRestoreDialog::RowChosen(int row) {
+    restore_->setEnabled(row >= 0);
+    const BackupInfo* b = Chosen();
+    if (b == nullptr) {
+        return;
+    }
+    status_->setText(b->Check == BackupCheck::Good
+                         ? QStringLiteral("「戻す…」で、戻すと何が変わるかを表示します。")
+                         : Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
+}
+
+// Page 1: what the restore will change, 戻す and やめる.
+QWidget* BackupRestoreDialog::BuildQuestionPage() {
+    auto* page = new QWidget(pages_);
+    auto* title = TextLabel("RestoreQuestionTitle", page, 22);
+    title->setText(QStringLiteral("戻す前に確かめてください"));
+    question_ = TextLabel("RestoreQuestion", page, 20);
+    question_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    confirm_ = Button(QStringLiteral("戻す"), "ConfirmRestore", page);
+    cancel_ = Button(QStringLiteral("やめる"), "CancelRestore", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(confirm_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(14));
+    layout->addWidget(title);
+    layout->addWidget(question_);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    connect(cancel_, &QPushButton::clicked, this, &BackupRestoreDialog::BackToList);
+    connect(confirm_, &QPushButton::clicked, this, &BackupRestoreDialog::Confirmed);
+    return page;
+}
+
+// Page 2: restored or not, and 閉じる.
+QWidget* BackupRestoreDialog::BuildOutcomePage() {
+    auto* page = new QWidget(pages_);
+    outcomeTitle_ = TextLabel("RestoreOutcomeTitle", page, 22);
+    outcome_ = TextLabel("RestoreOutcome", page, 20);
+    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* close = Button(QStringLiteral("閉じる"), "DoneButton", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(14));
+    layout->addWidget(outcomeTitle_);
+    layout->addWidget(outcome_);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    return page;
 }
 
 const BackupInfo* BackupRestoreDialog::Chosen() const {

@@ -54,6 +54,11 @@ Q_SIGNALS:
     void failed(const QString& message);
 
 private:
+    QWidget* BuildListPage();
+    QWidget* BuildQuestionPage();
+    QWidget* BuildOutcomePage();
+    QString ListStatusText() const;
+    void RowChosen(int row);  // the status line of the chosen backup
     void AskToRestore();  // 戻す: the confirmation, or the refusal of a damaged backup
     void BackToList();    // やめる on the confirmation
     void Confirmed();     // 戻す on the confirmation

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,18 @@
 
 namespace kagaku::ui {
 
+namespace {
+
+QPushButton* PanelButton(QWidget* panel, const QString& caption, const QString& name) {
+    auto* b = new QPushButton(caption, panel);
+    b->setObjectName(name);
+    b->setFont(UiFont(18));
+    b->setMinimumSize(Scaled(260), Scaled(44));
+    return b;
+}
+
+}  // namespace
+
 DataPanel::DataPanel(Program& program, QWidget* menu)
     : QObject(menu), program_(program), menu_(menu) {
     button_ = new QPushButton(QStringLiteral("データ処理"), menu);
@@ -25,8 +38,13 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     button_->setMinimumSize(Scaled(110), Scaled(40));
     button_->hide();
     connect(button_, &QPushButton::clicked, this, &DataPanel::AskThenShowPanel);
+    BuildPanel();
+}
 
-    panel_ = new QFrame(menu);
+// The failure notice above データ変更, 合格タイムデータ変更, よく間違える問題, バックアップから戻す
+// and 戻る; hidden until データ処理.
+void DataPanel::BuildPanel() {
+    panel_ = new QFrame(menu_);
     panel_->setObjectName("Picture7");
     panel_->setFrameShape(QFrame::Box);
     panel_->setAutoFillBackground(true);
@@ -41,36 +59,24 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     const QString captions[] = {QStringLiteral("データ変更"),
                                 QStringLiteral("合格タイムデータ変更")};
     for (int i = 0; i < 2; ++i) {
-        auto* open = new QPushButton(captions[i], panel_);
-        open->setObjectName(QStringLiteral("Command10_%1").arg(i));
-        open->setFont(UiFont(18));
-        open->setMinimumSize(Scaled(260), Scaled(44));
+        auto* open = PanelButton(panel_, captions[i], QStringLiteral("Command10_%1").arg(i));
         connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
         layout->addWidget(open);
     }
-    auto* mistakes = new QPushButton(QStringLiteral("よく間違える問題"), panel_);
-    mistakes->setObjectName("MistakeRankingOpen");
-    mistakes->setFont(UiFont(18));
-    mistakes->setMinimumSize(Scaled(260), Scaled(44));
+    auto* mistakes = PanelButton(panel_, QStringLiteral("よく間違える問題"), "MistakeRankingOpen");
     connect(mistakes, &QPushButton::clicked, this, [this] {
         HidePanel();
         Q_EMIT mistakeRankingAsked();
     });
     layout->addWidget(mistakes);
-    auto* restore = new QPushButton(QStringLiteral("バックアップから戻す"), panel_);
-    restore->setObjectName("Command10_2");
-    restore->setFont(UiFont(18));
-    restore->setMinimumSize(Scaled(260), Scaled(44));
+    auto* restore = PanelButton(panel_, QStringLiteral("バックアップから戻す"), "Command10_2");
     connect(restore, &QPushButton::clicked, this, [this] {
         // After a restore the menu is shown afresh, on the restored records.
         OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.state().ProgramDataFolder),
                                 program_.clock(), [this] { program_.ShowLevelMenu(); });
     });
     layout->addWidget(restore);
-    auto* back = new QPushButton(QStringLiteral("戻る"), panel_);
-    back->setObjectName("Command12");
-    back->setFont(UiFont(18));
-    back->setMinimumSize(Scaled(260), Scaled(44));
+    auto* back = PanelButton(panel_, QStringLiteral("戻る"), "Command12");
     connect(back, &QPushButton::clicked, this, &DataPanel::HidePanel);
     layout->addWidget(back);
     panel_->adjustSize();
@@ -82,11 +88,19 @@ bool DataPanel::IsShown() const {
 }
 
 void DataPanel::AskThenShowPanel() {
-    // While a password is set the panel opens only once it has been given in this sign-in; the
-    // dialog is modal, so nothing else reaches the menu meanwhile.
-    if (!AskTeacherPassword(program_, menu_))
+    // While a password is set the panel opens only once it has been given in this sign-in.
+    // The dialog is window-modal, so no click reaches the menu meanwhile; a second press that
+    // arrives all the same opens no second dialog.
+    if (asking_)
         return;
-    ShowPanel();
+    asking_ = true;
+    program_.TeacherPasswordGate()(menu_, [self = QPointer<DataPanel>(this)](bool opened) {
+        if (self.isNull())
+            return;
+        self->asking_ = false;
+        if (opened)
+            self->ShowPanel();
+    });
 }
 
 void DataPanel::ShowPanel() {

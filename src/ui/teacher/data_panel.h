@@ -33,6 +33,7 @@ Q_SIGNALS:
     void mistakeRankingAsked();
 
 private:
+    void BuildPanel();
     void AskThenShowPanel();
     void ShowPanel();
     void Open(int index);
@@ -43,6 +44,7 @@ private:
     QFrame* panel_;        // Picture7
     QLabel* backupFailure_;  // BackupFailureNotice
     bool opening_ = false;
+    bool asking_ = false;  // the password is being asked for
 };
 
 }  // namespace kagaku::ui

@@ -55,6 +55,10 @@ QLabel* PanelLabel(QWidget* parent, const char* name) {
     return l;
 }
 
+QString ReadFailureText(const FileOperationError& e) {
+    return QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description()));
+}
+
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
@@ -76,11 +80,25 @@ FrmData::FrmData(Program& program) : program_(program) {
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
-    auto* left = new QVBoxLayout;
+    layout->addLayout(BuildListSide(), 3);
+    layout->addLayout(BuildPanelSide(), 2);
+    ConnectEditPanel();
+
+    cover_ = new QFrame(this);
+    cover_->setObjectName("Picture1");
+    cover_->setAutoFillBackground(true);
+    cover_->hide();
+
+    BuildList();
+}
+
+// The hint and the list of every record.
+QLayout* FrmData::BuildListSide() {
+    auto* side = new QVBoxLayout;
     auto* hint = PlainLabel(QStringLiteral("ダブルクリックすると変更、消去できます"), this);
     hint->setObjectName("Label5");
     hint->setFont(UiFont(18));
-    left->addWidget(hint);
+    side->addWidget(hint);
     list_ = new QListView(this);
     list_->setObjectName("List1");
     list_->setFont(FixedFont(14));
@@ -95,35 +113,54 @@ FrmData::FrmData(Program& program) : program_(program) {
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { HidePanel(); });
     connect(list_, &QListView::doubleClicked, this, &FrmData::OpenPanel);
-    left->addWidget(list_, 1);
-    layout->addLayout(left, 3);
+    side->addWidget(list_, 1);
+    return side;
+}
 
-    auto* right = new QVBoxLayout;
-    panel_ = new QFrame(this);
-    panel_->setObjectName("Picture3");
-    panel_->setFrameShape(QFrame::Box);
-    auto* grid = new QGridLayout(panel_);
-    number_ = PanelLabel(panel_, "Label1");
-    level_ = PanelLabel(panel_, "Label2_1");
-    date_ = PanelLabel(panel_, "Label2_2");
-    grade_ = PanelLabel(panel_, "Label2_4");
-    pupil_ = new QComboBox(panel_);
+// The edit panel at the top, 戻る at the bottom.
+QLayout* FrmData::BuildPanelSide() {
+    auto* side = new QVBoxLayout;
+    side->addWidget(BuildEditPanel());
+    side->addStretch(1);
+    auto* backBox = new QFrame(this);
+    backBox->setObjectName("Picture10");
+    auto* backLayout = new QHBoxLayout(backBox);
+    auto* back = Button(backBox, "Command4", QStringLiteral("戻る"));
+    backLayout->addWidget(back);
+    connect(back, &QPushButton::clicked, this, &FrmData::Back);
+    side->addWidget(backBox, 0, Qt::AlignRight);
+    return side;
+}
+
+// The record's number, level, date, pupil and grade, its seconds with the scroll bar, and the
+// panel's three buttons; hidden until a double click.
+QFrame* FrmData::BuildEditPanel() {
+    editPanel_ = new QFrame(this);
+    editPanel_->setObjectName("Picture3");
+    editPanel_->setFrameShape(QFrame::Box);
+    auto* grid = new QGridLayout(editPanel_);
+    number_ = PanelLabel(editPanel_, "Label1");
+    level_ = PanelLabel(editPanel_, "Label2_1");
+    date_ = PanelLabel(editPanel_, "Label2_2");
+    grade_ = PanelLabel(editPanel_, "Label2_4");
+    pupil_ = new QComboBox(editPanel_);
     pupil_->setObjectName("Combo1");
     pupil_->setEditable(true);
     pupil_->setFont(UiFont(16));
     pupil_->setMinimumWidth(Scaled(220));
-    seconds_ = new QLineEdit(panel_);
+    seconds_ = new QLineEdit(editPanel_);
     seconds_->setObjectName("Text1_1");
     seconds_->setFont(UiFont(18));
-    auto* unit = PanelLabel(panel_, "Label2_0");
+    auto* unit = PanelLabel(editPanel_, "Label2_0");
     unit->setText(QStringLiteral("秒"));
-    scroll_ = new QScrollBar(Qt::Vertical, panel_);
-    scroll_->setObjectName("VScroll1");
-    scroll_->setRange(0, admin::kSecondsScrollMaximum);
-    scroll_->setMinimumHeight(Scaled(60));
-    rewrite_ = Button(panel_, "Command2", QStringLiteral("変更して記録"));
-    delete_ = Button(panel_, "Command3", QStringLiteral("消去"));
-    auto* cancel = Button(panel_, "Command6", QStringLiteral("キャンセル"));
+    secondsScroll_ = new QScrollBar(Qt::Vertical, editPanel_);
+    secondsScroll_->setObjectName("VScroll1");
+    secondsScroll_->setRange(0, admin::kSecondsScrollMaximum);
+    secondsScroll_->setMinimumHeight(Scaled(60));
+    rewrite_ = Button(editPanel_, "Command2", QStringLiteral("変更して記録"));
+    delete_ = Button(editPanel_, "Command3", QStringLiteral("消去"));
+    // キャンセル has no action of its own: a click on the list closes the panel.
+    auto* cancel = Button(editPanel_, "Command6", QStringLiteral("キャンセル"));
     rewrite_->setEnabled(false);
     delete_->setEnabled(false);
     grid->addWidget(number_, 0, 0, 1, 3);
@@ -133,39 +170,25 @@ FrmData::FrmData(Program& program) : program_(program) {
     grid->addWidget(grade_, 2, 2);
     grid->addWidget(seconds_, 3, 0);
     grid->addWidget(unit, 3, 1);
-    grid->addWidget(scroll_, 3, 2);
+    grid->addWidget(secondsScroll_, 3, 2);
     grid->addWidget(rewrite_, 4, 0);
     grid->addWidget(delete_, 4, 1);
     grid->addWidget(cancel, 4, 2);
-    panel_->hide();
-    right->addWidget(panel_);
-    right->addStretch(1);
-    auto* backBox = new QFrame(this);
-    backBox->setObjectName("Picture10");
-    auto* backLayout = new QHBoxLayout(backBox);
-    auto* back = Button(backBox, "Command4", QStringLiteral("戻る"));
-    backLayout->addWidget(back);
-    right->addWidget(backBox, 0, Qt::AlignRight);
-    layout->addLayout(right, 2);
+    editPanel_->hide();
+    return editPanel_;
+}
 
+void FrmData::ConnectEditPanel() {
     connect(pupil_, &QComboBox::activated, this, [this] {
         // Combo1_Click: the grade of the chosen pupil.
         const auto pupil = admin::PupilOfEntry(U(pupil_->currentText()));
         grade_->setText(pupil ? Q(text::Trim(roster_.GradeOf[static_cast<std::size_t>(*pupil)]))
                               : QString());
     });
-    connect(scroll_, &QScrollBar::valueChanged, this,
+    connect(secondsScroll_, &QScrollBar::valueChanged, this,
             [this](int value) { seconds_->setText(Q(text::Str(static_cast<long long>(value)))); });
     connect(rewrite_, &QPushButton::clicked, this, &FrmData::Rewrite);
     connect(delete_, &QPushButton::clicked, this, &FrmData::Delete);
-    connect(back, &QPushButton::clicked, this, &FrmData::Back);
-
-    cover_ = new QFrame(this);
-    cover_->setObjectName("Picture1");
-    cover_->setAutoFillBackground(true);
-    cover_->hide();
-
-    BuildList();
 }
 
 FrmData::~FrmData() = default;
@@ -180,15 +203,15 @@ void FrmData::resizeEvent(QResizeEvent* event) {
 }
 
 void FrmData::BuildList() {
+    // The list is filled whatever could not be read; the messages follow one another.
+    QStringList problems;
     try {
         roster_ = admin::ReadRosterLookup(program_.state(), program_.clock().TodayDate());
     } catch (const DataFileError& e) {
         roster_ = {};
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("名簿を読めませんでした。名前なしで表示します。\n\n"
-                           "ファイル: %1\n問題: %2")
-                .arg(Q(e.file()), Q(e.problem())));
+        problems << QStringLiteral("名簿を読めませんでした。名前なしで表示します。\n\n"
+                                   "ファイル: %1\n問題: %2")
+                        .arg(Q(e.file()), Q(e.problem()));
     }
     pupil_->clear();
     for (const std::string& item : roster_.PupilItems)
@@ -200,22 +223,34 @@ void FrmData::BuildList() {
         FinishInterruptedDeletion(RecordFile(), waiter);
         window = ReadRecordWindow(RecordFile(), 0);
     } catch (const DataFileError& e) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem())));
+        problems << QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()));
     } catch (const FileOperationError& e) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
+        problems << ReadFailureText(e);
     }
     model_->SetLines(nullptr);
     listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(program_.state()));
     model_->SetLines(&listing_.Lines);
     list_->show();
+    InformInTurn(problems, {});
+}
+
+// Shows the messages one after another, each once the one before has been closed, then runs
+// then (at once when there are none).
+void FrmData::InformInTurn(QStringList texts, std::function<void()> then) {
+    if (texts.isEmpty()) {
+        if (then)
+            then();
+        return;
+    }
+    const QString text = texts.takeFirst();
+    program_.messages().Inform(this, QStringLiteral("注意"), text,
+                               [this, texts = std::move(texts), then = std::move(then)] {
+                                   InformInTurn(texts, then);
+                               });
 }
 
 void FrmData::HidePanel() {
-    panel_->hide();
+    editPanel_->hide();
 }
 
 void FrmData::OpenPanel(const QModelIndex& index) {
@@ -228,9 +263,7 @@ void FrmData::OpenPanel(const QModelIndex& index) {
         // the record after the chosen one.
         listed = admin::ReadListedRecord(RecordFile(), listing_, line);
     } catch (const FileOperationError& e) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description())));
+        InformInTurn({ReadFailureText(e)}, {});
         return;
     }
     if (!listed) {
@@ -249,13 +282,13 @@ void FrmData::OpenPanel(const QModelIndex& index) {
     date_->setText(Q(values.Date));
     grade_->setText(Q(values.Grade));
     {
-        const QSignalBlocker blocker(scroll_);
-        scroll_->setValue(values.ScrollValue);
+        const QSignalBlocker blocker(secondsScroll_);
+        secondsScroll_->setValue(values.ScrollValue);
     }
     seconds_->setText(Q(values.Seconds));
     pupil_->setCurrentIndex(pupil_->findText(Q(values.Pupil)));
     pupil_->setEditText(Q(values.Pupil));
-    panel_->show();
+    editPanel_->show();
 }
 
 void FrmData::SelectLine(std::optional<std::size_t> line) {
@@ -268,9 +301,10 @@ void FrmData::SelectLine(std::optional<std::size_t> line) {
 }
 
 void FrmData::RecordChangedElsewhere() {
-    program_.messages().Inform(this, QStringLiteral("注意"), Q(admin::kRecordChangedMessage));
-    HidePanel();
-    BuildList();
+    InformInTurn({Q(admin::kRecordChangedMessage)}, [this] {
+        HidePanel();
+        BuildList();
+    });
 }
 
 void FrmData::Rewrite() {
@@ -279,7 +313,7 @@ void FrmData::Rewrite() {
     const auto corrected = admin::CorrectedRecord(DecodeScoreRecord(readBytes_.data()),
                                                   U(pupil_->currentText()), U(seconds_->text()));
     if (const auto* refusal = std::get_if<std::string>(&corrected)) {
-        program_.messages().Inform(this, QStringLiteral("注意"), Q(*refusal));
+        InformInTurn({Q(*refusal)}, {});
         return;
     }
     const ScoreRecord record = std::get<ScoreRecord>(corrected);
@@ -314,14 +348,14 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
         busy_ = false;
         // A deletion that failed part way says what became of it.
         const auto* fault = dynamic_cast<const admin::DeletionFault*>(&e);
-        program_.messages().Inform(this, QStringLiteral("注意"),
-                                   (fault ? Q(fault->headline()) : failure) +
-                                       QStringLiteral("\n\nファイル: %1\n問題: %2")
-                                           .arg(Q(e.file()), Q(e.problem())));
-        if (rebuildAfterFault) {
-            HidePanel();
-            BuildList();
-        }
+        InformInTurn({(fault ? Q(fault->headline()) : failure) +
+                      QStringLiteral("\n\nファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()))},
+                     [this, rebuildAfterFault] {
+                         if (rebuildAfterFault) {
+                             HidePanel();
+                             BuildList();
+                         }
+                     });
         return false;
     }
     if (IsClosed(self))
@@ -334,16 +368,21 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
     return true;
 }
 
+// The confirmation is window-modal: while it is open the form takes no click, and one that
+// arrives all the same does nothing (busy_).
 void FrmData::Delete() {
     if (busy_)
         return;
     busy_ = true;
-    const bool sure =
-        program_.messages().Confirm(this, QStringLiteral("注意"),
-                                    QStringLiteral("本当に消去しますか")) == MessageBoxes::Answer::Ok;
-    busy_ = false;
-    if (!sure)
-        return;
+    program_.messages().Confirm(this, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
+                                [this](MessageBoxes::Answer answer) {
+                                    busy_ = false;
+                                    if (answer == MessageBoxes::Answer::Ok)
+                                        DeleteConfirmed();
+                                });
+}
+
+void FrmData::DeleteConfirmed() {
     const bool done = ChangeRecord(
         QStringLiteral("記録を消去できませんでした。"), true, [&](RecordFileWaiter& waiter) {
             return admin::DeleteListedRecord(RecordFile(), listing_, selectedLine_, waiter);

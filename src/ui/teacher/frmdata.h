@@ -5,6 +5,7 @@
 // through the record file's lock and are refused when the record changed since the double
 // click.
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListView;
 class QModelIndex;
@@ -41,13 +43,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QLayout* BuildListSide();
+    QLayout* BuildPanelSide();
+    QFrame* BuildEditPanel();
+    void ConnectEditPanel();
     void OpenPanel(const QModelIndex& index);  // List1_DblClick
     void HidePanel();                          // List1_Click
     void Rewrite();                            // Command2_Click
     void Delete();                             // Command3_Click
+    void DeleteConfirmed();
     void Back();                               // Command4_Click
     void SelectLine(std::optional<std::size_t> line);
     void RecordChangedElsewhere();
+    void InformInTurn(QStringList texts, std::function<void()> then);
     // Runs a rewrite or a deletion of the selected record under the writers' lock. False when
     // it did not take place: the screen closed meanwhile, a file problem (reported, with the
     // failure's first line), or the record changed on another PC (the list is read again).
@@ -63,14 +71,14 @@ private:
     std::size_t selectedLine_ = 0;      // its line in listing_, whose bytes the changes compare
     ScoreRecordBytes readBytes_{};      // the record as listed (and found at the double click)
     QListView* list_ = nullptr;         // List1
-    QFrame* panel_ = nullptr;           // Picture3
+    QFrame* editPanel_ = nullptr;       // Picture3
     QLabel* number_ = nullptr;          // Label1
     QLabel* level_ = nullptr;           // Label2(1)
     QLabel* date_ = nullptr;            // Label2(2)
     QLabel* grade_ = nullptr;           // Label2(4)
     QComboBox* pupil_ = nullptr;        // Combo1
     QLineEdit* seconds_ = nullptr;      // Text1(1)
-    QScrollBar* scroll_ = nullptr;      // VScroll1
+    QScrollBar* secondsScroll_ = nullptr;  // VScroll1
     QPushButton* rewrite_ = nullptr;    // Command2
     QPushButton* delete_ = nullptr;     // Command3
     QFrame* cover_ = nullptr;           // Picture1

@@ -6,12 +6,14 @@
 // admin::TimeDistributions (read once when the editor opens, after 元に戻す and after a save).
 
 #include <QWidget>
+#include <functional>
 
 #include "admin/settings_editor.h"
 #include "admin/time_distribution.h"
 
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -37,8 +39,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLayout* BuildButtonRow();
+    QLayout* BuildGridSide();
+    QLayout* BuildDistributions();
+    void BuildCover();
     void Activate();
-    bool LoadGrid();  // Command2_Click; false when the file could not be read
+    void Revert();    // Command2_Click
+    bool LoadGrid();  // false when the file could not be read
     void ReadRecords();
     void ShowGrid();
     void ShowCell(int row, int column);
@@ -46,8 +53,12 @@ private:
     void FitEditBox();  // the edit box over the current cell where the grid draws it now
     void FitHeadings();
     void DrawDistributions();  // Command7_Click
-    bool Save();               // Command3_Click; false when nothing was written
-    void Back();               // Command4_Click
+    // Command3_Click; saved (when given) hears whether the file was written.
+    void Save(std::function<void(bool saved)> saved);
+    void WriteSettings(std::function<void(bool saved)> saved);
+    void Back();  // Command4_Click
+    void Leave();
+    void Tell(const QString& text, std::function<void()> then = {});
     void CellClicked(int tableRow, int tableColumn);
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     std::filesystem::path SettingsFile() const;
@@ -55,9 +66,9 @@ private:
     Program& program_;
     admin::SettingsGrid grid_;
     admin::TimeDistributions distributions_;
-    QFrame* panel_ = nullptr;           // Picture1
+    QFrame* page_ = nullptr;            // Picture1
     QTableWidget* table_ = nullptr;     // MSFlexGrid1
-    QLineEdit* edit_ = nullptr;         // Gridinputtext
+    QLineEdit* cellEdit_ = nullptr;     // Gridinputtext
     QLabel* explanation_ = nullptr;     // Label3
     QListWidget* allRuns_ = nullptr;    // List3
     QListWidget* bestTimes_ = nullptr;  // List4
