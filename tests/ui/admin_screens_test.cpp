@@ -505,7 +505,7 @@ private Q_SLOTS:
         QVERIFY(SignInTeacher(h) != nullptr);
         QElapsedTimer timer;
         timer.start();
-        ui::ShowRecordManager(*h.program);
+        h.program->ShowRecordManager();
         auto* list = Child<QListView>(h, "List1");
         QCOMPARE(list->model()->rowCount(), 100000);
         list->scrollToBottom();

@@ -265,7 +265,7 @@ private Q_SLOTS:
         const std::string before = testing::ReadBytes(h.RecordFile());
         h.Start();
         QVERIFY(testing::SignIn(h, QStringLiteral("先生")) != nullptr);
-        ui::ShowRecordManager(*h.program);
+        h.program->ShowRecordManager();
         QVERIFY(QTest::qWaitFor([&] { return h.ScreenIs("FrmData"); }, 5000));
         QWidget* screen = h.program->currentScreen();
         auto* list = In<QListView>(screen, "List1");

@@ -26,6 +26,7 @@
 #include "board/level_menu.h"
 #include "common/errors.h"
 #include "records/aggregation.h"
+#include "records/score_record_file.h"
 #include "ui/teacher/data_panel.h"
 #include "ui/menu/detail_view.h"
 #include "ui/shell/look.h"
@@ -240,7 +241,8 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     counts->addWidget(minutes_, 0, Qt::AlignRight);
     header->addLayout(counts);
     // The teacher's data panel.
-    dataPanel_ = new DataPanel(program_, this);
+    dataPanel_ = new DataPanel(program_.TeacherPasswordGate(),
+                               ScoreRecordPath(program_.state().ProgramDataFolder), this);
     header->addWidget(dataPanel_->button());
     connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
     header->addWidget(back_);

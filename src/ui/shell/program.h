@@ -62,6 +62,8 @@
 
 namespace kagaku::ui {
 
+class DataPanel;
+
 class Program final : public QObject, private ProgramStopper {
     Q_OBJECT
 
@@ -124,6 +126,16 @@ public:
     // The teacher's password in front of the teacher's functions: asked once per sign-in where
     // one is set, counted for the whole program run.
     PasswordGate TeacherPasswordGate();
+    // Wires a level menu's data panel: each form it asks for opens from here.
+    void ConnectDataPanel(DataPanel& panel, QWidget* menu);
+    // The score record manager in place of the level menu; its 戻る shows the menu again.
+    void ShowRecordManager();
+    // The level settings editor in place of the level menu; a save puts the settings in force
+    // at once, and its 戻る shows the menu again.
+    void ShowLevelSettingsEditor();
+    // The score file's backups, window-modal over the menu; after a restore the menu is shown
+    // afresh on the restored records.
+    void OpenBackupRestore(QWidget* menu);
     // ---- end of teacher's forms ----
 
     // ---- practice of mistakes (program_flow_mistakes.cpp) ----

@@ -97,6 +97,10 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock
     connect(retry_, &QTimer::timeout, this, &BackupRestoreDialog::TryRestore);
     // Closing while a busy file is waited for gives the restore up (it has not begun).
     connect(this, &QDialog::finished, retry_, &QTimer::stop);
+    connect(this, &QDialog::finished, this, [this] {
+        if (restored_)
+            Q_EMIT closedAfterRestore();
+    });
 }
 
 // Page 0: the record file as it is now, a failed daily backup, the backups and what to do.
@@ -284,6 +288,7 @@ void BackupRestoreDialog::TryRestore() {
     }
     restoring_ = false;
     finished_ = true;
+    restored_ = true;
     Report(QStringLiteral("戻しました"),
            QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
                           "として残しました。それに戻せば、いまの操作を取り消せます。")
@@ -302,18 +307,9 @@ void BackupRestoreDialog::Report(const QString& title, const QString& text) {
 
 BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
                                              const std::filesystem::path& recordFile,
-                                             const Clock& clock,
-                                             std::function<void()> afterRestore) {
+                                             const Clock& clock) {
     auto* dialog = new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    auto done = std::make_shared<bool>(false);
-    QObject::connect(dialog, &BackupRestoreDialog::restored, dialog, [done] { *done = true; });
-    QObject::connect(dialog, &QDialog::finished, dialog,
-                     [done, afterRestore = std::move(afterRestore)] {
-                         if (*done && afterRestore) {
-                             afterRestore();
-                         }
-                     });
     dialog->open();
     return dialog;
 }

@@ -52,6 +52,8 @@ Q_SIGNALS:
     void refused(const QString& message);
     // The restore failed (a file problem): nothing was changed.
     void failed(const QString& message);
+    // The dialog has closed after a restore: what was shown of the records is out of date.
+    void closedAfterRestore();
 
 private:
     QWidget* BuildListPage();
@@ -81,14 +83,13 @@ private:
     std::string confirmedName_;  // the backup being restored
     bool restoring_ = false;
     bool finished_ = false;  // restored or failed: the dialog only closes now
+    bool restored_ = false;
     int busyTries_ = 0;
 };
 
-// Reads the inputs and opens the dialog over parent (deleted when closed). afterRestore runs
-// once the dialog has closed after a restore (the menu shows the restored standing then).
+// Reads the inputs and opens the dialog window-modal over parent (deleted when closed).
 BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
                                              const std::filesystem::path& recordFile,
-                                             const Clock& clock,
-                                             std::function<void()> afterRestore);
+                                             const Clock& clock);
 
 }  // namespace kagaku::ui

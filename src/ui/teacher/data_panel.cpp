@@ -7,13 +7,7 @@
 #include <QVBoxLayout>
 
 #include "records/backups.h"
-#include "records/score_record_file.h"
-#include "ui/teacher/backup_restore_dialog.h"
-#include "ui/teacher/frmdata.h"
-#include "ui/teacher/frmtimedata.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -29,8 +23,8 @@ QPushButton* PanelButton(QWidget* panel, const QString& caption, const QString& 
 
 }  // namespace
 
-DataPanel::DataPanel(Program& program, QWidget* menu)
-    : QObject(menu), program_(program), menu_(menu) {
+DataPanel::DataPanel(PasswordGate gate, std::filesystem::path recordFile, QWidget* menu)
+    : QObject(menu), gate_(std::move(gate)), recordFile_(std::move(recordFile)), menu_(menu) {
     button_ = new QPushButton(QStringLiteral("データ処理"), menu);
     button_->setObjectName("Command8");
     button_->setFont(UiFont(16));
@@ -56,13 +50,13 @@ void DataPanel::BuildPanel() {
     backupFailure_->setStyleSheet("color: #B00000;");
     backupFailure_->hide();
     layout->addWidget(backupFailure_);
-    const QString captions[] = {QStringLiteral("データ変更"),
-                                QStringLiteral("合格タイムデータ変更")};
-    for (int i = 0; i < 2; ++i) {
-        auto* open = PanelButton(panel_, captions[i], QStringLiteral("Command10_%1").arg(i));
-        connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
-        layout->addWidget(open);
-    }
+    auto* records = PanelButton(panel_, QStringLiteral("データ変更"), "Command10_0");
+    connect(records, &QPushButton::clicked, this, [this] { OpenForm(&DataPanel::recordManagerAsked); });
+    layout->addWidget(records);
+    auto* settings = PanelButton(panel_, QStringLiteral("合格タイムデータ変更"), "Command10_1");
+    connect(settings, &QPushButton::clicked, this,
+            [this] { OpenForm(&DataPanel::levelSettingsAsked); });
+    layout->addWidget(settings);
     auto* mistakes = PanelButton(panel_, QStringLiteral("よく間違える問題"), "MistakeRankingOpen");
     connect(mistakes, &QPushButton::clicked, this, [this] {
         HidePanel();
@@ -70,11 +64,7 @@ void DataPanel::BuildPanel() {
     });
     layout->addWidget(mistakes);
     auto* restore = PanelButton(panel_, QStringLiteral("バックアップから戻す"), "Command10_2");
-    connect(restore, &QPushButton::clicked, this, [this] {
-        // After a restore the menu is shown afresh, on the restored records.
-        OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.state().ProgramDataFolder),
-                                program_.clock(), [this] { program_.ShowLevelMenu(); });
-    });
+    connect(restore, &QPushButton::clicked, this, &DataPanel::backupRestoreAsked);
     layout->addWidget(restore);
     auto* back = PanelButton(panel_, QStringLiteral("戻る"), "Command12");
     connect(back, &QPushButton::clicked, this, &DataPanel::HidePanel);
@@ -94,7 +84,7 @@ void DataPanel::AskThenShowPanel() {
     if (asking_)
         return;
     asking_ = true;
-    program_.TeacherPasswordGate()(menu_, [self = QPointer<DataPanel>(this)](bool opened) {
+    gate_(menu_, [self = QPointer<DataPanel>(this)](bool opened) {
         if (self.isNull())
             return;
         self->asking_ = false;
@@ -104,8 +94,7 @@ void DataPanel::AskThenShowPanel() {
 }
 
 void DataPanel::ShowPanel() {
-    const auto failure =
-        UnresolvedBackupFailure(ScoreRecordPath(program_.state().ProgramDataFolder));
+    const auto failure = UnresolvedBackupFailure(recordFile_);
     backupFailure_->setText(failure ? QStringLiteral("バックアップに失敗しています: ") + Q(*failure)
                                     : QString());
     backupFailure_->setMaximumWidth(Scaled(420));
@@ -120,18 +109,14 @@ void DataPanel::HidePanel() {
     panel_->hide();
 }
 
-void DataPanel::Open(int index) {
+void DataPanel::OpenForm(void (DataPanel::*asked)()) {
     // A second click while the new screen is being shown opens nothing more; the panel stays
-    // shown and the menu is closed by the new screen.
+    // shown and the menu goes when the form takes its place.
     if (opening_) {
         return;
     }
     opening_ = true;
-    if (index == 0) {
-        ShowRecordManager(program_);
-    } else {
-        ShowLevelSettingsEditor(program_);
-    }
+    Q_EMIT(this->*asked)();
 }
 
 }  // namespace kagaku::ui

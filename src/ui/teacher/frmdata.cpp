@@ -13,12 +13,12 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "common/clock.h"
 #include "common/errors.h"
 #include "common/text_ops.h"
 #include "platform/shared_file.h"
 #include "records/backups.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
 #include "ui/shell/screen_record_waiter.h"
 #include "ui/shell/services.h"
 
@@ -69,14 +69,12 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 
 }  // namespace
 
-void ShowRecordManager(Program& program) {
-    program.ShowScreen(new FrmData(program));
-}
-
-FrmData::FrmData(Program& program) : program_(program) {
+FrmData::FrmData(const SharedState& setup, bool changeBackupTaken, const Clock& clock,
+                 MessageBoxes& messages)
+    : setup_(setup), clock_(clock), messages_(messages), backupTaken_(changeBackupTaken) {
     setObjectName("FrmData");
     DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.state().ProgramName));
+    setWindowTitle(Q(setup_.ProgramName));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
@@ -194,7 +192,7 @@ void FrmData::ConnectEditPanel() {
 FrmData::~FrmData() = default;
 
 std::filesystem::path FrmData::RecordFile() const {
-    return ScoreRecordPath(program_.state().ProgramDataFolder);
+    return ScoreRecordPath(setup_.ProgramDataFolder);
 }
 
 void FrmData::resizeEvent(QResizeEvent* event) {
@@ -206,7 +204,7 @@ void FrmData::BuildList() {
     // The list is filled whatever could not be read; the messages follow one another.
     QStringList problems;
     try {
-        roster_ = admin::ReadRosterLookup(program_.state(), program_.clock().TodayDate());
+        roster_ = admin::ReadRosterLookup(setup_, clock_.TodayDate());
     } catch (const DataFileError& e) {
         roster_ = {};
         problems << QStringLiteral("名簿を読めませんでした。名前なしで表示します。\n\n"
@@ -219,7 +217,7 @@ void FrmData::BuildList() {
 
     RecordWindow window;
     try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        ScreenRecordFileWaiter waiter(messages_, this);
         FinishInterruptedDeletion(RecordFile(), waiter);
         window = ReadRecordWindow(RecordFile(), 0);
     } catch (const DataFileError& e) {
@@ -228,7 +226,7 @@ void FrmData::BuildList() {
         problems << ReadFailureText(e);
     }
     model_->SetLines(nullptr);
-    listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(program_.state()));
+    listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(setup_));
     model_->SetLines(&listing_.Lines);
     list_->show();
     InformInTurn(problems, {});
@@ -243,7 +241,7 @@ void FrmData::InformInTurn(QStringList texts, std::function<void()> then) {
         return;
     }
     const QString text = texts.takeFirst();
-    program_.messages().Inform(this, QStringLiteral("注意"), text,
+    messages_.Inform(this, QStringLiteral("注意"), text,
                                [this, texts = std::move(texts), then = std::move(then)] {
                                    InformInTurn(texts, then);
                                });
@@ -334,12 +332,13 @@ bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
     QPointer<FrmData> self(this);
     RecordChange result = RecordChange::RecordDiffers;
     try {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
+        ScreenRecordFileWaiter waiter(messages_, this);
         // The first change of a sign-in keeps the file as it was; without that copy nothing
         // is changed.
-        if (!program_.state().ChangeBackupTaken) {
-            TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, program_.clock().Now(), waiter);
-            program_.state().ChangeBackupTaken = true;
+        if (!backupTaken_) {
+            TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, clock_.Now(), waiter);
+            backupTaken_ = true;
+            Q_EMIT changeBackupTaken();
         }
         result = change(waiter);
     } catch (const DataFileError& e) {
@@ -374,7 +373,7 @@ void FrmData::Delete() {
     if (busy_)
         return;
     busy_ = true;
-    program_.messages().Confirm(this, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
+    messages_.Confirm(this, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
                                 [this](MessageBoxes::Answer answer) {
                                     busy_ = false;
                                     if (answer == MessageBoxes::Answer::Ok)
@@ -401,7 +400,7 @@ void FrmData::Back() {
     busy_ = true;
     cover_->show();
     cover_->raise();
-    program_.ShowLevelMenu();
+    Q_EMIT closed();
 }
 
 }  // namespace kagaku::ui

@@ -3,7 +3,11 @@
 // model-based list (built from one read by admin::BuildRecordListing), and an edit panel opened
 // by a double click that corrects the pupil or the time of one record or deletes it. Both go
 // through the record file's lock and are refused when the record changed since the double
-// click.
+// click. The first change of a sign-in keeps a copy of the file as it was.
+//
+// Inputs: the program's setup (folders, school, roster settings), whether this sign-in's copy
+// before a change was kept already, the clock and the message boxes. Outcomes: closed() on 戻る
+// (the program shows the level menu), changeBackupTaken() once the copy has been kept.
 
 #include <QStringList>
 #include <QWidget>
@@ -13,6 +17,7 @@
 #include "admin/record_manager.h"
 #include "records/record_file_waiter.h"
 #include "records/score_record_file.h"
+#include "state/shared_state.h"
 
 class QComboBox;
 class QFrame;
@@ -24,20 +29,31 @@ class QModelIndex;
 class QPushButton;
 class QScrollBar;
 
+namespace kagaku {
+class Clock;
+}
+
 namespace kagaku::ui {
 
-class Program;
+class MessageBoxes;
 class RecordLinesModel;
 
 class FrmData final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmData(Program& program);
+    FrmData(const SharedState& setup, bool changeBackupTaken, const Clock& clock,
+            MessageBoxes& messages);
     ~FrmData() override;
 
     // Command1_Click: reads the roster and the whole record file and shows the list.
     void BuildList();
+
+Q_SIGNALS:
+    // 戻る: the form is done, the level menu comes back.
+    void closed();
+    // The copy of the score file before the first change of this sign-in has been kept.
+    void changeBackupTaken();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -63,7 +79,10 @@ private:
                       const std::function<RecordChange(RecordFileWaiter&)>& change);
     std::filesystem::path RecordFile() const;
 
-    Program& program_;
+    const SharedState& setup_;
+    const Clock& clock_;
+    MessageBoxes& messages_;
+    bool backupTaken_;  // ChangeBackupTaken as the form knows it
     admin::RosterLookup roster_;
     admin::RecordListing listing_;
     RecordLinesModel* model_ = nullptr;
@@ -84,8 +103,5 @@ private:
     QFrame* cover_ = nullptr;           // Picture1
     bool busy_ = false;                 // a rewrite, deletion or the way back is under way
 };
-
-// Opens the manager in place of the level menu.
-void ShowRecordManager(Program& program);
 
 }  // namespace kagaku::ui

@@ -20,7 +20,6 @@
 #include "platform/shared_file.h"
 #include "records/score_record_file.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
@@ -76,14 +75,11 @@ QString NotSavedText(const DataFileError& e) {
 
 }  // namespace
 
-void ShowLevelSettingsEditor(Program& program) {
-    program.ShowScreen(new FrmTimeData(program));
-}
-
-FrmTimeData::FrmTimeData(Program& program) : program_(program) {
+FrmTimeData::FrmTimeData(const SharedState& setup, MessageBoxes& messages)
+    : setup_(setup), messages_(messages), settings_(setup.Settings) {
     setObjectName("FrmTimeData");
-    DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.state().ProgramName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Q(setup_.ProgramName));
 
     page_ = new QFrame(this);
     page_->setObjectName("Picture1");
@@ -214,7 +210,7 @@ void FrmTimeData::Revert() {
 }
 
 std::filesystem::path FrmTimeData::SettingsFile() const {
-    return InFolder(program_.state().ProgramDataFolder, kLevelSettingsFileName);
+    return InFolder(setup_.ProgramDataFolder, kLevelSettingsFileName);
 }
 
 void FrmTimeData::resizeEvent(QResizeEvent* event) {
@@ -238,7 +234,7 @@ void FrmTimeData::showEvent(QShowEvent* event) {
 void FrmTimeData::Activate() {
     // Without a usable file the grid shows the settings in force, so a save writes the file
     // anew.
-    const auto rows = LevelSettingsRows(program_.state().Settings, program_.state().LevelCount);
+    const auto rows = LevelSettingsRows(settings_, setup_.LevelCount);
     if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
         const QString file = QStringLiteral("ファイル: %1\n問題: %2")
                                  .arg(Q(problem->file), Q(problem->problem));
@@ -260,7 +256,7 @@ void FrmTimeData::Activate() {
 
 // A message over the editor; then runs once it has been closed.
 void FrmTimeData::Tell(const QString& text, std::function<void()> then) {
-    program_.messages().Inform(this, QStringLiteral("注意"), text, std::move(then));
+    messages_.Inform(this, QStringLiteral("注意"), text, std::move(then));
 }
 
 bool FrmTimeData::LoadGrid() {
@@ -276,7 +272,7 @@ bool FrmTimeData::LoadGrid() {
 void FrmTimeData::ReadRecords() {
     try {
         distributions_ = admin::BuildTimeDistributions(
-            ReadRecordWindow(ScoreRecordPath(program_.state().ProgramDataFolder), 0));
+            ReadRecordWindow(ScoreRecordPath(setup_.ProgramDataFolder), 0));
     } catch (const FileOperationError& e) {
         distributions_ = {};
         Tell(QStringLiteral("成績のファイルを読めませんでした（%1）。度数分布は空で表示します。")
@@ -467,7 +463,7 @@ void FrmTimeData::Save(std::function<void(bool saved)> saved) {
             saved(false);
     };
     if (const auto problem = admin::CheckSettingsRows(grid_.LevelRows(),
-                                                      admin::TimedLevels(program_.state()))) {
+                                                      admin::TimedLevels(setup_))) {
         const int level = problem->level;
         const int column = problem->column;
         Tell(Q(problem->message) +
@@ -491,7 +487,7 @@ void FrmTimeData::Save(std::function<void(bool saved)> saved) {
         WriteSettings(std::move(saved));
         return;
     }
-    program_.messages().Ask(
+    messages_.Ask(
         this, QStringLiteral("注意"),
         QStringLiteral("設定のファイルは、この画面を開いた後にほかのパソコンで変更されています。\n"
                        "このまま記録すると、その変更は消えます。記録しますか？"),
@@ -509,7 +505,7 @@ void FrmTimeData::WriteSettings(std::function<void(bool saved)> saved) {
     cover_->raise();
     cover_->repaint();
     try {
-        grid_.Save(SettingsFile(), program_.state().Settings);
+        grid_.Save(SettingsFile(), settings_);
     } catch (const DataFileError& e) {
         cover_->hide();
         Tell(NotSavedText(e), [this, saved] {
@@ -522,6 +518,7 @@ void FrmTimeData::WriteSettings(std::function<void(bool saved)> saved) {
     }
     cover_->hide();
     busy_ = false;
+    Q_EMIT settingsSaved(settings_);
     ReadRecords();
     DrawDistributions();
     PlaceEditBox();
@@ -537,7 +534,7 @@ void FrmTimeData::Back() {
         return;
     }
     busy_ = true;
-    program_.messages().Ask(this, QStringLiteral("注意"),
+    messages_.Ask(this, QStringLiteral("注意"),
                             QStringLiteral("データが変更されています。記録しますか？"),
                             [this](MessageBoxes::Answer answer) {
                                 busy_ = false;
@@ -557,7 +554,7 @@ void FrmTimeData::Leave() {
     busy_ = true;
     cover_->show();
     cover_->raise();
-    program_.ShowLevelMenu();
+    Q_EMIT closed();
 }
 
 }  // namespace kagaku::ui

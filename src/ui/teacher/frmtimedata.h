@@ -4,12 +4,18 @@
 // distributions of the recorded times of the current row's level. Nothing reaches the file
 // until "更新記録"; the grid and its checks are admin::SettingsGrid, the distributions
 // admin::TimeDistributions (read once when the editor opens, after 元に戻す and after a save).
+//
+// Inputs: the program's setup (the data folder, the levels and the settings in force) and the
+// message boxes. Outcomes: settingsSaved() with the settings now in the file (the program puts
+// them in force), closed() on 戻る (the program shows the level menu).
 
 #include <QWidget>
 #include <functional>
 
 #include "admin/settings_editor.h"
 #include "admin/time_distribution.h"
+#include "records/level_settings.h"
+#include "state/shared_state.h"
 
 class QFrame;
 class QLabel;
@@ -21,17 +27,23 @@ class QTableWidget;
 
 namespace kagaku::ui {
 
-class Program;
+class MessageBoxes;
 
 class FrmTimeData final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmTimeData(Program& program);
+    FrmTimeData(const SharedState& setup, MessageBoxes& messages);
 
     // TextToGrid転送 and GridToText転送.
     void TextToGrid();
     void GridToText();
+
+Q_SIGNALS:
+    // 更新記録 wrote the file: these are the settings it holds now.
+    void settingsSaved(const LevelSettings& settings);
+    // 戻る: the editor is done, the level menu comes back.
+    void closed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,7 +75,9 @@ private:
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     std::filesystem::path SettingsFile() const;
 
-    Program& program_;
+    const SharedState& setup_;
+    MessageBoxes& messages_;
+    LevelSettings settings_;  // in force, as the last save left them
     admin::SettingsGrid grid_;
     admin::TimeDistributions distributions_;
     QFrame* page_ = nullptr;            // Picture1
@@ -77,8 +91,5 @@ private:
     bool activated_ = false;
     bool busy_ = false;  // a save or the way back is under way: further clicks do nothing
 };
-
-// Opens the editor in place of the level menu.
-void ShowLevelSettingsEditor(Program& program);
 
 }  // namespace kagaku::ui
