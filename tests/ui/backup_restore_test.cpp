@@ -230,6 +230,10 @@ private Q_SLOTS:
         QCOMPARE(restored.count(), 1);
         QCOMPARE(testing::ReadBytes(file), RecordBytes(3, 2));
         QCOMPARE(SavedBeforeRestore(file).size(), std::size_t{1});
+        // What was shown of the records is out of date once the dialog closes.
+        QSignalSpy outOfDate(&dialog, &ui::BackupRestoreDialog::closedAfterRestore);
+        Click(In<QPushButton>(&dialog, "DoneButton"));
+        QCOMPARE(outOfDate.count(), 1);
     }
 
     // Closing the dialog while it waits gives the restore up: nothing changes later.
@@ -242,6 +246,7 @@ private Q_SLOTS:
         QVERIFY(holder->TryLockRange(kRecordLockOffset, kRecordLockLength));
         {
             ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, nullptr);
+            QSignalSpy outOfDate(&dialog, &ui::BackupRestoreDialog::closedAfterRestore);
             dialog.show();
             In<QListWidget>(&dialog, "BackupList")->setCurrentRow(1);
             Click(In<QPushButton>(&dialog, "RestoreButton"));
@@ -252,6 +257,7 @@ private Q_SLOTS:
             QVERIFY(!In<QTimer>(&dialog, "RestoreRetry")->isActive());
             holder.reset();
             QTest::qWait(1300);
+            QCOMPARE(outOfDate.count(), 0);  // the menu stays as it is
         }
         QCOMPARE(testing::ReadBytes(file), RecordBytes(5, 1));
         QVERIFY(SavedBeforeRestore(file).empty());
