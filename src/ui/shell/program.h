@@ -13,8 +13,8 @@
 //   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
-//   DataPanel     the teacher's data panel on the level menu, opening the two forms below
-//                 and よく間違える問題
+//   DataPanel     the teacher's data panel on the level menu: says which of the forms below,
+//                 the backups or よく間違える問題 the teacher asked for
 //   MistakeRankingPanel  よく間違える問題 over the level columns: the problems the class or a
 //                 pupil misses most, printed or saved as PDF one page a level
 //                 (mistakes/mistake_ranking.h, mistakes/mistake_views.h; drawn by
@@ -26,6 +26,8 @@
 //                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
 //   FrmData       score record manager (admin/record_manager.h)
+//   BackupRestoreDialog  バックアップから戻す over the level menu: the score file's backups
+//                 and the restore of one (records/backups.h)
 //   MainFrm       drill: questions, typed answers with the formula display, the clock, give-up
 //                 and the end of a run (drill/timed_drill.h, drill/practice_session.h,
 //                 drill/give_up.h, drill/run_clock.h, drill/run_frame.h,
@@ -37,13 +39,15 @@
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
 // seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1
 // to MainFrm and back to where it started. The name screen's exit ends the program. The
-// teacher's forms open from seisekitime1 and return to it.
+// teacher's forms take seisekitime1's place when its data panel asks for them and give it
+// back; the backups open over it and, after a restore, the menu is shown afresh.
 //
 // Message boxes, waits, sounds and event pumps inside a handler let ticks and clicks run; each
 // is counted (services.h), a screen does not end a run or act beneath one, and a closed
 // screen is deleted only once none runs. Start-up lives in
 // program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
-// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp.
+// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp, the teacher's
+// forms in program_flow_teacher.cpp.
 
 #include <QObject>
 #include <QPointer>
