@@ -22,7 +22,7 @@
 #include "record_file_floor.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
+#include "../tests/support/state_parts.h"
 #include "ui/menu/report_painter.h"
 
 namespace kagaku {
@@ -35,29 +35,29 @@ constexpr int kPupil = 17;
 
 struct School {
     std::filesystem::path folder;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    std::unique_ptr<StateParts> state = std::make_unique<StateParts>();
     double now = ToOleDateTime({2010, 6, 9}, {15, 0, 0});
 
     School() {
         folder = std::filesystem::temp_directory_path() /
                  ("kagaku-detail-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder / "kagaku");
-        SharedState& s = *state;
-        s.ProgramDataFolder = (folder / "kagaku").string() + "/";
-        s.ProgramName = "化学式";
-        s.LevelCount = kLevels;
-        s.PupilNumber = kPupil;
-        s.Roster.SchoolYear = 2010;
+        StateParts& s = *state;
+        s.setup.ProgramDataFolder = (folder / "kagaku").string() + "/";
+        s.setup.ProgramName = "化学式";
+        s.setup.LevelCount = kLevels;
+        s.signIn.PupilNumber = kPupil;
+        s.roster.SchoolYear = 2010;
         std::mt19937 random(42);
         const char* family[] = {"山田", "佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺"};
         for (int i = 1; i <= kLevels; ++i)
-            s.LevelNames[static_cast<std::size_t>(i)] = "レベル" + std::to_string(i);
+            s.setup.LevelNames[static_cast<std::size_t>(i)] = "レベル" + std::to_string(i);
         for (int n = 1; n <= kPupils; ++n) {
             const auto k = static_cast<std::size_t>(n);
-            s.Roster.RosterCount = n;
-            s.Roster.RosterNumberAt[k] = static_cast<std::int16_t>(n);
-            s.Roster.RosterName[k] = std::string(family[random() % 7]) + std::to_string(n);
-            s.Roster.RosterBirthYear[k] = static_cast<std::int16_t>(1993 + random() % 14);
+            s.roster.RosterCount = n;
+            s.roster.RosterNumberAt[k] = static_cast<std::int16_t>(n);
+            s.roster.RosterName[k] = std::string(family[random() % 7]) + std::to_string(n);
+            s.roster.RosterBirthYear[k] = static_cast<std::int16_t>(1993 + random() % 14);
         }
         const double today = ToOleDate({2010, 6, 9});
         std::string bytes;
@@ -71,14 +71,14 @@ struct School {
             record.Seconds = 20 + static_cast<int>(random() % 200);
             const ScoreRecordBytes encoded = EncodeScoreRecord(record);
             bytes.append(encoded.data(), encoded.size());
-            auto& a = s.Aggregates;
+            auto& a = s.standing;
             std::int32_t& best = a.BestTime.at(record.Level, record.PupilNumber);
             best = std::min(best, record.Seconds);
             a.TotalPoints.at(record.Level, record.PupilNumber) += 3;
         }
         WriteFileAtomically(RecordFile(), bytes);
     }
-    std::filesystem::path RecordFile() const { return ScoreRecordPath(state->ProgramDataFolder); }
+    std::filesystem::path RecordFile() const { return ScoreRecordPath(state->setup.ProgramDataFolder); }
     ~School() {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -88,11 +88,11 @@ struct School {
     std::vector<ReportDocument> Draw(const std::vector<int>& pupils, ReportTarget target) const {
         const RecordWindow window = ReadRecordWindow(RecordFile(), kPeriodListScan);
         const std::vector<RunRecord> records = RunRecordsOf(window);
-        DetailRankings rankings(*state, "全学年", 1);
+        DetailRankings rankings(state->Board(), "全学年", 1);
         const std::vector<int> levels = {1, 2, 3};
         std::vector<ReportDocument> out;
         for (int pupil : pupils)
-            out.push_back(BuildDetailReport({*state, "全学年", target, now}, records, pupil, levels,
+            out.push_back(BuildDetailReport({state->Board(), "全学年", target, now}, records, pupil, levels,
                                             rankings));
         return out;
     }

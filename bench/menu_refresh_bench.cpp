@@ -30,7 +30,7 @@
 #include "records/score_record_file.h"
 #include "roster/name_list.h"
 #include "roster/roster_file.h"
-#include "state/shared_state.h"
+#include "../tests/support/state_parts.h"
 
 namespace kagaku {
 namespace {
@@ -50,29 +50,29 @@ using bench::ReadRecordsOnePass;
 
 struct School {
     std::filesystem::path folder;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    std::unique_ptr<StateParts> state = std::make_unique<StateParts>();
     FixedClock clock;
 
     School() {
         folder =
             std::filesystem::temp_directory_path() / ("kagaku-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder / "kagaku");
-        SharedState& s = *state;
-        s.DataRoot = folder.string() + "/";
-        s.ProgramDataFolder = (folder / "kagaku").string() + "/";
-        s.SchoolYearStartMonth = Variant(4);
-        s.RosterHideOption = Variant(0);
-        s.LevelCount = kLevels;
-        s.GoalLevel = Variant(6);
-        s.PupilNumber = 17;
+        StateParts& s = *state;
+        s.setup.DataRoot = folder.string() + "/";
+        s.setup.ProgramDataFolder = (folder / "kagaku").string() + "/";
+        s.setup.SchoolYearStartMonth = Variant(4);
+        s.setup.RosterHideOption = Variant(0);
+        s.setup.LevelCount = kLevels;
+        s.setup.GoalLevel = Variant(6);
+        s.signIn.PupilNumber = 17;
         for (int i = 1; i <= kLevels; ++i) {
             const auto k = static_cast<std::size_t>(i);
-            s.LevelNames[k] = (i % 2 == 1 ? "練習" : "本番") + std::to_string(i);
-            s.Settings.TargetTime[k] = 60;
-            s.Settings.ClearPoints[k] = 100;
-            s.Settings.ClearCount[k] = 3;
-            s.Settings.PointMultiplier[k] = 1.0;
-            s.Settings.PassWindowDays[k] = Variant(7);
+            s.setup.LevelNames[k] = (i % 2 == 1 ? "練習" : "本番") + std::to_string(i);
+            s.setup.Settings.TargetTime[k] = 60;
+            s.setup.Settings.ClearPoints[k] = 100;
+            s.setup.Settings.ClearCount[k] = 3;
+            s.setup.Settings.PointMultiplier[k] = 1.0;
+            s.setup.Settings.PassWindowDays[k] = Variant(7);
         }
 
         std::mt19937 random(42);
@@ -102,12 +102,12 @@ struct School {
         WriteFileAtomically(RecordFile(), bytes);
         Aggregate();
         NameListProgress progress;
-        RebuildNameList(s, clock, 1, "全学年", progress);
+        RebuildNameList(s.setup, s.standing, s.roster, clock, 1, "全学年", progress);
     }
-    std::filesystem::path RecordFile() const { return ScoreRecordPath(state->ProgramDataFolder); }
+    std::filesystem::path RecordFile() const { return ScoreRecordPath(state->setup.ProgramDataFolder); }
     void Aggregate() {
         NoWaits waiter;
-        AggregateScoreRecords(*state, clock, waiter);
+        AggregateScoreRecords(RecordFile(), state->setup.Settings, clock, state->standing, waiter);
     }
     ~School() {
         std::error_code ec;
@@ -152,20 +152,20 @@ BENCHMARK(BM_RosterPassFloor)->Unit(benchmark::kMillisecond);
 void BM_RosterPass(benchmark::State& st) {
     School& school = TheSchool();
     for (auto _ : st) {
-        RunRosterPass(RosterFilePath(school.state->DataRoot), Variant(0), school.state->Roster);
+        RunRosterPass(RosterFilePath(school.state->setup.DataRoot), Variant(0), school.state->roster);
     }
 }
 BENCHMARK(BM_RosterPass)->Unit(benchmark::kMillisecond);
 
 // Floor of the rankings: each level's best times of every listed pupil gathered and sorted.
-std::int64_t SortRankingKeys(const SharedState& s) {
+std::int64_t SortRankingKeys(const StateParts& s) {
     std::vector<std::int32_t> keys;
     std::int64_t sum = 0;
     for (int level = 1; level <= kLevels; ++level) {
         keys.clear();
-        for (int i = 1; i <= s.Roster.RosterCount; ++i) {
-            keys.push_back(s.Aggregates.BestTime.at(
-                level, s.Roster.RosterNumberAt[static_cast<std::size_t>(i)]));
+        for (int i = 1; i <= s.roster.RosterCount; ++i) {
+            keys.push_back(s.standing.BestTime.at(
+                level, s.roster.RosterNumberAt[static_cast<std::size_t>(i)]));
         }
         std::stable_sort(keys.begin(), keys.end());
         sum += keys.front();
@@ -183,10 +183,10 @@ BENCHMARK(BM_RankingsFloor)->Unit(benchmark::kMillisecond);
 // The twelve best-time rankings with their list lines, as the board fills them.
 void BM_TwelveBestTimeRankings(benchmark::State& st) {
     School& school = TheSchool();
-    const BoardInputs in{*school.state, std::string("全学年")};
+    const BoardInputs in{school.state->Board(), std::string("全学年")};
     for (auto _ : st) {
-        const std::vector<RunRecord> records = RunRecordsOf(school.state->Aggregates);
-        benchmark::DoNotOptimize(FillBoard(in, BoardList::BestTimes, records, school.clock.Now()));
+        const std::vector<RunRecord> records = RunRecordsOf(school.state->standing);
+        benchmark::DoNotOptimize(FillBoard(in, BoardList::BestTimes, records, school.clock.Now(), {}));
     }
 }
 BENCHMARK(BM_TwelveBestTimeRankings)->Unit(benchmark::kMillisecond);
@@ -207,18 +207,18 @@ BENCHMARK(BM_MenuRefreshFloor)->Unit(benchmark::kMillisecond);
 // texts, lock pass, and the twelve best-time rankings with their lines.
 void BM_MenuRefresh(benchmark::State& st) {
     School& school = TheSchool();
-    SharedState& s = *school.state;
-    const BoardInputs in{s, std::string("全学年")};
+    StateParts& s = *school.state;
+    const BoardInputs in{s.Board(), std::string("全学年")};
     for (auto _ : st) {
         school.Aggregate();
-        RunRosterPass(RosterFilePath(s.DataRoot), s.RosterHideOption, s.Roster);
-        ApplyPracticeTargets(s);
+        RunRosterPass(RosterFilePath(s.setup.DataRoot), s.setup.RosterHideOption, s.roster);
+        ApplyPracticeTargets(s.setup);
         for (int level = 1; level <= kLevels; ++level) {
-            benchmark::DoNotOptimize(LevelColumn(s, level));
+            benchmark::DoNotOptimize(LevelColumn(s.Board(), level));
         }
-        benchmark::DoNotOptimize(ApplyLevelLocks(s));
-        const std::vector<RunRecord> records = RunRecordsOf(s.Aggregates);
-        benchmark::DoNotOptimize(FillBoard(in, BoardList::BestTimes, records, school.clock.Now()));
+        benchmark::DoNotOptimize(ApplyLevelLocks(s.Board(), s.board));
+        const std::vector<RunRecord> records = RunRecordsOf(s.standing);
+        benchmark::DoNotOptimize(FillBoard(in, BoardList::BestTimes, records, school.clock.Now(), {}));
     }
 }
 BENCHMARK(BM_MenuRefresh)->Unit(benchmark::kMillisecond);
@@ -226,8 +226,8 @@ BENCHMARK(BM_MenuRefresh)->Unit(benchmark::kMillisecond);
 // The period list over the last 20000 records (the largest run list).
 void BM_PeriodRunList(benchmark::State& st) {
     School& school = TheSchool();
-    const BoardInputs in{*school.state, std::string("全学年")};
-    const std::vector<RunRecord> records = RunRecordsOf(school.state->Aggregates);
+    const BoardInputs in{school.state->Board(), std::string("全学年")};
+    const std::vector<RunRecord> records = RunRecordsOf(school.state->standing);
     for (auto _ : st) {
         benchmark::DoNotOptimize(PeriodRunList(in, records, school.clock.Now(), 5, false));
     }
@@ -238,16 +238,16 @@ BENCHMARK(BM_PeriodRunList)->Unit(benchmark::kMillisecond);
 // 5000 rows' texts sorted.
 void BM_NameListRebuildFloor(benchmark::State& st) {
     School& school = TheSchool();
-    const SharedState& s = *school.state;
+    const StateParts& s = *school.state;
     std::string buffer;
     for (auto _ : st) {
         benchmark::DoNotOptimize(ReadRecordsOnePass(school.RecordFile(), buffer));
         benchmark::DoNotOptimize(ReadWholeFile(school.folder / "新名簿.txt"));
         std::vector<std::string> rows;
-        rows.reserve(static_cast<std::size_t>(s.Roster.RosterCount));
-        for (int i = 1; i <= s.Roster.RosterCount; ++i) {
-            rows.push_back(s.Roster.RosterName[static_cast<std::size_t>(
-                s.Roster.RosterNumberAt[static_cast<std::size_t>(i)])]);
+        rows.reserve(static_cast<std::size_t>(s.roster.RosterCount));
+        for (int i = 1; i <= s.roster.RosterCount; ++i) {
+            rows.push_back(s.roster.RosterName[static_cast<std::size_t>(
+                s.roster.RosterNumberAt[static_cast<std::size_t>(i)])]);
         }
         std::sort(rows.begin(), rows.end());
         benchmark::DoNotOptimize(rows.data());
@@ -261,7 +261,8 @@ void BM_NameListRebuild(benchmark::State& st) {
     School& school = TheSchool();
     for (auto _ : st) {
         NameListProgress progress;
-        benchmark::DoNotOptimize(RebuildNameList(*school.state, school.clock, 1, "全学年", progress,
+        benchmark::DoNotOptimize(RebuildNameList(school.state->setup, school.state->standing,
+                                                 school.state->roster, school.clock, 1, "全学年", progress,
                                                  [&] { school.Aggregate(); }));
     }
 }

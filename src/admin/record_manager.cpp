@@ -43,16 +43,16 @@ bool WholeNumberText(const std::string& s, long long low, long long high, long l
 
 }  // namespace
 
-RosterLookup ReadRosterLookup(const SharedState& state, const CivilDate& today) {
+RosterLookup ReadRosterLookup(const ProgramSetup& setup, const CivilDate& today) {
     RosterLookup lookup;
-    const std::filesystem::path file = RosterFilePath(state.DataRoot);
+    const std::filesystem::path file = RosterFilePath(setup.DataRoot);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         return lookup;
     }
     RosterTables tables;
-    tables.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-    RunRosterPass(file, state.RosterHideOption, tables);
+    tables.SchoolYear = SchoolYearOf(today, setup.SchoolYearStartMonth);
+    RunRosterPass(file, setup.RosterHideOption, tables);
     for (std::size_t n = 0; n < kPupilSlots; ++n) {
         lookup.NameOf[n] = text::Trim(tables.RosterName[n]);
         lookup.GradeOf[n] = tables.RosterGradeLabel[n];
@@ -66,8 +66,8 @@ RosterLookup ReadRosterLookup(const SharedState& state, const CivilDate& today) 
     return lookup;
 }
 
-OwnSchool OwnSchoolOf(const SharedState& state) {
-    return {MakeRecordText(state.SchoolCode.ToText()), state.SchoolName};
+OwnSchool OwnSchoolOf(const ProgramSetup& setup) {
+    return {MakeRecordText(setup.SchoolCode.ToText()), setup.SchoolName};
 }
 
 RecordListing BuildRecordListing(const RecordWindow& records, const RosterLookup& roster,

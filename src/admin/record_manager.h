@@ -14,7 +14,7 @@
 #include "common/errors.h"
 #include "common/ole_date.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku::admin {
 
@@ -27,7 +27,7 @@ struct RosterLookup {
 
 // Reads the roster with the grades of today's school year. A roster that is not there gives
 // empty names; a damaged one throws DataFileError.
-RosterLookup ReadRosterLookup(const SharedState& state, const CivilDate& today);
+RosterLookup ReadRosterLookup(const ProgramSetup& setup, const CivilDate& today);
 
 // The school column of a line: the school's name for the school's own records (the code
 // compared as the writer stores it, so a school without a code knows its own records too),
@@ -36,7 +36,7 @@ struct OwnSchool {
     RecordText Code;
     std::string Name;
 };
-OwnSchool OwnSchoolOf(const SharedState& state);
+OwnSchool OwnSchoolOf(const ProgramSetup& setup);
 
 struct RecordListing {
     std::vector<std::uint64_t> Numbers;  // record number of each line, ascending

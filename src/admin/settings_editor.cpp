@@ -79,12 +79,12 @@ std::string ColumnExplanation(int column) {
     }
 }
 
-std::vector<bool> TimedLevels(const SharedState& state) {
+std::vector<bool> TimedLevels(const ProgramSetup& setup) {
     std::vector<bool> timed(kLevelSlots, false);
-    for (int k = 1; k <= state.LevelCount && k < kLevelSlots; ++k) {
+    for (int k = 1; k <= setup.LevelCount && k < kLevelSlots; ++k) {
         const auto slot = static_cast<std::size_t>(k);
         // The levels the drill runs against the clock, as the drill's start decides them.
-        timed[slot] = state.LevelTimed[slot] == 1 && !IsPracticeLevel(state.LevelNames[slot]);
+        timed[slot] = setup.LevelTimed[slot] == 1 && !IsPracticeLevel(setup.LevelNames[slot]);
     }
     return timed;
 }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "records/level_settings.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku::admin {
 
@@ -38,7 +38,7 @@ struct SettingsProblem {
 // By level (0..35): does the drill run it against the clock? The levels of the catalogue with
 // even numbers; odd levels run the practice mode and levels beyond the catalogue are not
 // offered.
-std::vector<bool> TimedLevels(const SharedState& state);
+std::vector<bool> TimedLevels(const ProgramSetup& setup);
 
 // Checks the level rows before a save. Every cell: no comma, double quote or line break (they
 // would shift every later item of the file). Columns 1 to 9: a number, not negative; a blank

@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 
+#include "state/signed_in.h"
+
 namespace kagaku::admin {
 
 inline constexpr const char* kTeacherPasswordFileName = "先生パスワード.txt";
@@ -46,14 +48,6 @@ void SetTeacherPassword(const std::filesystem::path& file, std::string_view pass
 // Removes the file: true when it was there, false when no password was set. Throws
 // DataFileError when it cannot be removed.
 bool ClearTeacherPassword(const std::filesystem::path& file);
-
-// The state of the guard for the whole program run; Given belongs to one sign-in and is reset
-// when a pupil or the teacher signs in.
-struct TeacherPasswordAttempts {
-    bool Given = false;
-    int WrongInARow = 0;
-    std::int64_t LockedUntilMs = 0;  // monotonic tick; 0 when not locked
-};
 
 // Whole seconds, rounded up, for which the dialog stays closed; 0 when it may open.
 int TeacherPasswordLockSeconds(const TeacherPasswordAttempts& attempts, std::int64_t nowMs);

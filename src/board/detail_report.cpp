@@ -7,7 +7,6 @@
 #include "common/text_ops.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -125,13 +124,13 @@ std::vector<std::string> ReadDetailPupilList(const std::filesystem::path& roster
 
 // ---- standings ----
 
-DetailRankings::DetailRankings(const SharedState& state, std::string gradeFilter,
+DetailRankings::DetailRankings(const BoardData& state, std::string gradeFilter,
                                int pointsRankingKind)
     : state_(state),
       gradeFilter_(std::move(gradeFilter)),
       pointsKind_(pointsRankingKind == 2 ? RankingKind::TodayPoints
                                          : RankingKind::CumulativePoints),
-      levels_(static_cast<std::size_t>(std::clamp<int>(state.LevelCount, 0, kMaxLevel)) + 1) {}
+      levels_(static_cast<std::size_t>(std::clamp<int>(state.Setup.LevelCount, 0, kMaxLevel)) + 1) {}
 
 void DetailRankings::Rank(int level, Level& slot) {
     const BoardInputs in{state_, gradeFilter_};
@@ -146,7 +145,7 @@ void DetailRankings::Rank(int level, Level& slot) {
             slot.NoTime[p] = r.Primary == kNoTime ? 1 : 0;
         }
     }
-    const ScoreAggregates& a = state_.Aggregates;
+    const ScoreAggregates& a = state_.Standing;
     for (const RankedPupil& r : RankPupils(in, level, pointsKind_)) {
         if (!r.Listed) {
             continue;
@@ -181,7 +180,7 @@ LevelStanding DetailRankings::StandingOf(int level, int pupil) {
     }
     if (slot.PointsRank[p] != 0) {
         out.PointsRank = RankText3(slot.PointsRank[p]);
-        out.OwnPoints = LastFiveFigures(state_.Aggregates.TotalPoints.at(level, pupil));
+        out.OwnPoints = LastFiveFigures(state_.Standing.TotalPoints.at(level, pupil));
     }
     out.PointsSum = slot.PointsSum;
     out.PointsCount = slot.PointsCount;
@@ -298,7 +297,7 @@ namespace {
 
 void AddBlock(const DetailReportInputs& in, const ReportMetrics& metrics, ReportPage& page, double t, int pupil, int level,
               const LevelRuns& runs, const LevelStanding& standing) {
-    const SharedState& state = in.State;
+    const BoardData& state = in.State;
     const bool paper = in.Target == ReportTarget::Paper;
     const auto hb = [t](double f) { return t + f * kBlock; };
     const auto wh = [](double f) { return f * kHalf; };
@@ -313,7 +312,7 @@ void AddBlock(const DetailReportInputs& in, const ReportMetrics& metrics, Report
     page.Lines.push_back(ReportLine{0, hb(0.09), 1, hb(0.09), kRuleWidth});
     page.Texts.push_back(
         ReportText{0.35, hb(0.01), paper ? 3.0 : 2.0,
-                   state.ProgramName + " " + state.LevelNames[static_cast<std::size_t>(level)],
+                   state.Setup.ProgramName + " " + state.Setup.LevelNames[static_cast<std::size_t>(level)],
                    TextAnchor::TopLeft, wh(1.04) - 0.35});
 
     // The plot area: T seconds at its top edge, 0 at its bottom edge.
@@ -513,8 +512,8 @@ ReportDocument BuildDetailReport(const DetailReportInputs& in, std::span<const R
                                  int pupil, std::span<const int> levels, DetailRankings& rankings,
                                  const ReportMetrics& metrics) {
     ReportDocument doc;
-    const SharedState& state = in.State;
-    const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
+    const BoardData& state = in.State;
+    const int levelCount = std::clamp<int>(state.Setup.LevelCount, 0, kMaxLevel);
     if (pupil < 0 || pupil > kMaxPupil) {
         return doc;
     }

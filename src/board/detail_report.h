@@ -24,8 +24,6 @@
 
 namespace kagaku {
 
-struct SharedState;
-
 // ---- the page description ----
 
 // Colours as 0x00BBGGRR: a run faster than every earlier one is red, any other run blue.
@@ -127,7 +125,7 @@ struct LevelStanding {
 // any pupil. The slots are sized by the number of levels.
 class DetailRankings {
 public:
-    DetailRankings(const SharedState& state, std::string gradeFilter, int pointsRankingKind);
+    DetailRankings(const BoardData& state, std::string gradeFilter, int pointsRankingKind);
     LevelStanding StandingOf(int level, int pupil);
     // How many levels have been ranked (each once).
     int RankedLevels() const { return rankedLevels_; }
@@ -144,7 +142,7 @@ private:
     };
     void Rank(int level, Level& slot);
 
-    const SharedState& state_;
+    BoardData state_;
     std::string gradeFilter_;
     RankingKind pointsKind_;
     std::vector<Level> levels_;
@@ -154,7 +152,7 @@ private:
 // ---- the report ----
 
 struct DetailReportInputs {
-    const SharedState& State;
+    BoardData State;
     std::string GradeFilter;  // the board's grade box
     ReportTarget Target = ReportTarget::Screen;
     double Now = 0;  // the present date and time

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/text_ops.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -52,18 +51,18 @@ bool IsTeacher(std::string_view pupilName) {
     return text::Trim(pupilName) == "先生";
 }
 
-LevelLocks ComputeLevelLocks(const SharedState& state) {
+LevelLocks ComputeLevelLocks(const BoardData& data) {
     LevelLocks locks;
-    const int pupil = state.PupilNumber;
-    const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
-    const auto& names = state.LevelNames;
-    const auto& settings = state.Settings;
-    const auto& aggregates = state.Aggregates;
+    const int pupil = data.SignIn.PupilNumber;
+    const int levelCount = std::clamp<int>(data.Setup.LevelCount, 0, kMaxLevel);
+    const auto& names = data.Setup.LevelNames;
+    const auto& settings = data.Setup.Settings;
+    const auto& aggregates = data.Standing;
 
-    const double goal = state.GoalLevel.ToDouble();
+    const double goal = data.Setup.GoalLevel.ToDouble();
     const int goalLevel = static_cast<int>(text::RoundHalfEven(std::clamp(goal, -1.0, 99.0)));
     locks.GoalCleared = IsCleared(aggregates, settings, goalLevel, pupil);
-    const bool teacher = IsTeacher(state.PupilName);
+    const bool teacher = IsTeacher(data.SignIn.PupilName);
 
     if (levelCount >= 1) {
         locks.StartEnabled[1] = true;
@@ -96,9 +95,9 @@ LevelLocks ComputeLevelLocks(const SharedState& state) {
     return locks;
 }
 
-LevelLocks ApplyLevelLocks(SharedState& state) {
-    LevelLocks locks = ComputeLevelLocks(state);
-    state.GoalCleared = Variant(locks.GoalCleared ? 1 : 0);
+LevelLocks ApplyLevelLocks(const BoardData& data, BoardChoices& board) {
+    LevelLocks locks = ComputeLevelLocks(data);
+    board.GoalCleared = Variant(locks.GoalCleared ? 1 : 0);
     return locks;
 }
 

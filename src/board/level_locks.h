@@ -11,11 +11,11 @@
 
 #include "records/aggregates.h"
 #include "records/level_settings.h"
+#include "board/board_data.h"
+#include "state/board_choices.h"
 #include "state/level_catalogue.h"
 
 namespace kagaku {
-
-struct SharedState;
 
 inline constexpr const char* kTooMuchPractice = "やりすぎ禁止";
 inline constexpr std::int32_t kFreeLevelPoints = 9999;
@@ -41,10 +41,10 @@ struct LevelLocks {
 };
 
 // The lock pass for the signed-in pupil; reads the catalogue, the settings and the aggregates.
-LevelLocks ComputeLevelLocks(const SharedState& state);
+LevelLocks ComputeLevelLocks(const BoardData& data);
 
-// The lock pass that the refresh and every list fill run: also writes GoalCleared (0 or 1),
-// which the result screen reads.
-LevelLocks ApplyLevelLocks(SharedState& state);
+// The lock pass that the refresh and every list fill run: also writes the board's GoalCleared
+// (0 or 1), which the result screen reads.
+LevelLocks ApplyLevelLocks(const BoardData& data, BoardChoices& board);
 
 }  // namespace kagaku

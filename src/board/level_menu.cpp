@@ -4,7 +4,6 @@
 
 #include "board/level_locks.h"
 #include "common/text_ops.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -25,23 +24,23 @@ constexpr double kSecondsPerDay = 86400.0;
 // More than the half second by which a rounded sign-in moment can lie ahead of the true one.
 constexpr double kSignInRoundingSlack = 1.0;
 
-int CatalogueLevels(const SharedState& state) {
-    return std::clamp<int>(state.LevelCount, 0, kMaxLevel);
+int CatalogueLevels(const ProgramSetup& setup) {
+    return std::clamp<int>(setup.LevelCount, 0, kMaxLevel);
 }
 
 }  // namespace
 
-std::string RecentWindowLine(const SharedState& state, int level) {
+std::string RecentWindowLine(const BoardData& data, int level) {
     const auto i = static_cast<std::size_t>(level);
-    const int p = state.PupilNumber;
-    return "最近" + state.Settings.PassWindowDays[i].ToText() +
-           "日=" + Plain(state.Aggregates.PassWindowRunCount.at(level, p)) + "回 / " +
-           Plain(state.Aggregates.PassWindowPoints.at(level, p)) + "点";
+    const int p = data.SignIn.PupilNumber;
+    return "最近" + data.Setup.Settings.PassWindowDays[i].ToText() +
+           "日=" + Plain(data.Standing.PassWindowRunCount.at(level, p)) + "回 / " +
+           Plain(data.Standing.PassWindowPoints.at(level, p)) + "点";
 }
 
-std::string PassRuleLine(const SharedState& state, int level) {
+std::string PassRuleLine(const LevelSettings& settings, int level) {
     const auto i = static_cast<std::size_t>(level);
-    const LevelSettings& s = state.Settings;
+    const LevelSettings& s = settings;
     if (s.ClearPoints[i] == kFreeLevelPoints) {
         return "目標=" + Plain(s.TargetTime[i]) + "秒" + " --------";
     }
@@ -49,32 +48,32 @@ std::string PassRuleLine(const SharedState& state, int level) {
            Plain(s.ClearPoints[i]) + "点(×" + text::NumberText(s.PointMultiplier[i]) + ")";
 }
 
-LevelColumnTexts LevelColumn(const SharedState& state, int level) {
+LevelColumnTexts LevelColumn(const BoardData& data, int level) {
     const auto i = static_cast<std::size_t>(level);
-    const int p = state.PupilNumber;
-    const ScoreAggregates& a = state.Aggregates;
+    const int p = data.SignIn.PupilNumber;
+    const ScoreAggregates& a = data.Standing;
     LevelColumnTexts c;
     c.Number = Plain(level);
-    c.Name = state.LevelNames[i];
+    c.Name = data.Setup.LevelNames[i];
     c.StartButton = "ｽﾀｰﾄ(&" + Plain(level) + ")";
-    c.RecentWindow = RecentWindowLine(state, level);
-    c.PassRule = PassRuleLine(state, level);
+    c.RecentWindow = RecentWindowLine(data, level);
+    c.PassRule = PassRuleLine(data.Setup.Settings, level);
     c.Today = a.TodayRunCount.at(level, p) != 0 ? Plain(a.TodayRunCount.at(level, p)) + "回/" +
                                                       Plain(a.TodayPoints.at(level, p)) + "点"
                                                 : "-----";
     c.AllTime = a.RunCount.at(level, p) != 0 ? Plain(a.RunCount.at(level, p)) + "回/" +
                                                    Plain(a.TotalPoints.at(level, p)) + "点"
                                              : "------";
-    c.Practice = IsPracticeLevel(state.LevelNames[i]);
+    c.Practice = IsPracticeLevel(data.Setup.LevelNames[i]);
     return c;
 }
 
-void ApplyPracticeTargets(SharedState& state) {
-    for (int level = 1; level <= CatalogueLevels(state); ++level) {
+void ApplyPracticeTargets(ProgramSetup& setup) {
+    for (int level = 1; level <= CatalogueLevels(setup); ++level) {
         const auto i = static_cast<std::size_t>(level);
-        if (IsPracticeLevel(state.LevelNames[i])) {
-            state.Settings.TargetTime[i] = kPracticeTargetSeconds;
-            state.Settings.MinimumTime[i] = kPracticeTargetSeconds;
+        if (IsPracticeLevel(setup.LevelNames[i])) {
+            setup.Settings.TargetTime[i] = kPracticeTargetSeconds;
+            setup.Settings.MinimumTime[i] = kPracticeTargetSeconds;
         }
     }
 }
@@ -91,24 +90,24 @@ int MinutesSinceSignIn(double secondsNow, std::int32_t signInSeconds) {
     return static_cast<int>(text::Int(since + 1e-6) / 60);
 }
 
-MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock) {
+MenuHeader MenuHeaderTexts(const BoardData& data, const Clock& clock) {
     MenuHeader h;
-    h.Title = state.ProgramName;
-    h.TitlePointSize = text::Length(state.ProgramName) > 9 ? 20 : 24;
-    h.GradeAndName = state.PupilGradeLabel + " " + text::Trim(state.PupilName);
-    h.SchoolAndNumber = state.SchoolName + ":" + Plain(state.PupilNumber);
+    h.Title = data.Setup.ProgramName;
+    h.TitlePointSize = text::Length(data.Setup.ProgramName) > 9 ? 20 : 24;
+    h.GradeAndName = data.SignIn.PupilGradeLabel + " " + text::Trim(data.SignIn.PupilName);
+    h.SchoolAndNumber = data.Setup.SchoolName + ":" + Plain(data.SignIn.PupilNumber);
 
     h.MinutesSinceSignIn =
-        "起動後" + Plain(MinutesSinceSignIn(clock.SecondsSinceMidnight(), state.SignInSeconds)) +
+        "起動後" + Plain(MinutesSinceSignIn(clock.SecondsSinceMidnight(), data.SignIn.SignInSeconds)) +
         "分";
 
     long long today = 0;
     for (int level = 1; level <= kMaxLevel; ++level) {
-        today += state.Aggregates.TodayRunCount.at(level, state.PupilNumber);
+        today += data.Standing.TodayRunCount.at(level, data.SignIn.PupilNumber);
     }
     h.TodayTotal = "本日総回数＝" + Plain(today) + "回";
-    h.ShowDataButton = IsTeacher(state.PupilName);
-    h.ShowPrintButton = text::Contains(state.PupilName, "先生");
+    h.ShowDataButton = IsTeacher(data.SignIn.PupilName);
+    h.ShowPrintButton = text::Contains(data.SignIn.PupilName, "先生");
     return h;
 }
 
@@ -126,20 +125,20 @@ MenuLayout MenuLayoutFor(int levelCount) {
     return layout;
 }
 
-int ActivationScrollPos(SharedState& state) {
-    const MenuLayout layout = MenuLayoutFor(state.LevelCount);
-    const double stored = state.MenuScrollPos.ToDouble();
+int ActivationScrollPos(BoardChoices& board, int levelCount) {
+    const MenuLayout layout = MenuLayoutFor(levelCount);
+    const double stored = board.MenuScrollPos.ToDouble();
     int pos = 1;
     if (layout.ScrollBarVisible && stored >= 1 && stored <= layout.ScrollMaximum) {
         pos = static_cast<int>(text::RoundHalfEven(stored));
     }
-    state.MenuScrollPos = Variant(pos);
+    board.MenuScrollPos = Variant(pos);
     return pos;
 }
 
-int ScrollPosAfterChange(SharedState& state, int value) {
-    const int pos = (value > state.LevelCount || value < 1) ? 1 : value;
-    state.MenuScrollPos = Variant(pos);
+int ScrollPosAfterChange(BoardChoices& board, int levelCount, int value) {
+    const int pos = (value > levelCount || value < 1) ? 1 : value;
+    board.MenuScrollPos = Variant(pos);
     return pos;
 }
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "common/clock.h"
+#include "board/board_data.h"
 #include "common/variant.h"
+#include "state/board_choices.h"
 
 namespace kagaku {
-
-struct SharedState;
 
 // Practice runs have this target and minimum time whatever the settings file says.
 inline constexpr std::int32_t kPracticeTargetSeconds = 600;
@@ -38,12 +38,12 @@ struct LevelColumnTexts {
 
 // The texts of level's column for the signed-in pupil. The recent-window line and the pass
 // rule are written when the form loads, the count rows on every activation.
-LevelColumnTexts LevelColumn(const SharedState& state, int level);
-std::string RecentWindowLine(const SharedState& state, int level);
-std::string PassRuleLine(const SharedState& state, int level);
+LevelColumnTexts LevelColumn(const BoardData& data, int level);
+std::string RecentWindowLine(const BoardData& data, int level);
+std::string PassRuleLine(const LevelSettings& settings, int level);
 
 // Sets the target and minimum time of every practice level of the catalogue to 600 seconds.
-void ApplyPracticeTargets(SharedState& state);
+void ApplyPracticeTargets(ProgramSetup& setup);
 
 struct MenuHeader {
     std::string Title;               // Label11: the program name
@@ -55,7 +55,7 @@ struct MenuHeader {
     bool ShowDataButton = false;     // Command8 "データ処理": only for the teacher
     bool ShowPrintButton = false;    // Command24(1): for a name containing "先生"
 };
-MenuHeader MenuHeaderTexts(const SharedState& state, const Clock& clock);
+MenuHeader MenuHeaderTexts(const BoardData& data, const Clock& clock);
 // Whole minutes from the sign-in (SignInSeconds, rounded to the second) to secondsNow, both
 // seconds since midnight: never negative, and across midnight for a sign-in of the day before.
 int MinutesSinceSignIn(double secondsNow, std::int32_t signInSeconds);
@@ -72,9 +72,9 @@ MenuLayout MenuLayoutFor(int levelCount);
 // The first column shown at activation: MenuScrollPos, or 1 when it is unset, below 1 or
 // beyond the scroll bar's maximum (always 1 without a scroll bar). Writes it back, since it is
 // kept for the whole program run.
-int ActivationScrollPos(SharedState& state);
+int ActivationScrollPos(BoardChoices& board, int levelCount);
 // The scroll bar moved to value: the new MenuScrollPos (1 when it exceeds the level count).
-int ScrollPosAfterChange(SharedState& state, int value);
+int ScrollPosAfterChange(BoardChoices& board, int levelCount, int value);
 // The left edge of level's column with the first shown column pos; nothing when the column is
 // parked beyond the right edge because it lies left of the visible area.
 std::optional<int> ColumnLeft(int level, int pos, int marginTwips, int columnWidthTwips);

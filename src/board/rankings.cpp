@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "common/text_ops.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -33,9 +32,9 @@ std::string RankColumn(long long rank) {
 }
 
 std::vector<RankedPupil> RankPupils(const BoardInputs& in, int level, RankingKind kind) {
-    const SharedState& state = in.State;
+    const BoardData& state = in.State;
     const RosterTables& roster = state.Roster;
-    const ScoreAggregates& a = state.Aggregates;
+    const ScoreAggregates& a = state.Standing;
     const int m = std::clamp(roster.RosterCount, 0, kMaxListedPupils);
 
     // Every listed pupil is ranked, however long the roster.
@@ -72,9 +71,9 @@ std::vector<RankedPupil> RankPupils(const BoardInputs& in, int level, RankingKin
 }
 
 RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
-    const SharedState& state = in.State;
+    const BoardData& state = in.State;
     const RosterTables& roster = state.Roster;
-    const ScoreAggregates& a = state.Aggregates;
+    const ScoreAggregates& a = state.Standing;
     const std::vector<RankedPupil> ranked = RankPupils(in, level, kind);
 
     RankedList out;
@@ -87,7 +86,7 @@ RankedList RankLevel(const BoardInputs& in, int level, RankingKind kind) {
         const std::int64_t k = r.Primary;
         const long long rank = r.Rank;
         const int d = BoardGradeNumber(roster, p);
-        const bool own = p == state.PupilNumber;
+        const bool own = p == state.SignIn.PupilNumber;
         const std::string mark1 = own ? std::string(kOwnMark) : GradeMark(d);
         const std::string mark2 = own ? std::string(kOwnMark) : std::string("　");
         const std::string name = RankingNameField(roster.RosterName[static_cast<std::size_t>(p)]);

@@ -6,7 +6,6 @@
 #include "common/text_ops.h"
 #include "records/run_points.h"
 #include "records/score_record.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -35,7 +34,7 @@ template <typename Visit>
 void ScanRecords(const BoardInputs& in, std::span<const RunRecord> records, std::size_t scan,
                  Visit&& visit) {
     const std::span<const RunRecord> window = LastRecords(records, scan);
-    const int levelCount = std::clamp<int>(in.State.LevelCount, 0, kMaxLevel);
+    const int levelCount = std::clamp<int>(in.State.Setup.LevelCount, 0, kMaxLevel);
     const auto maximum = static_cast<std::size_t>(static_cast<double>(records.size() + 1) * 1.1);
     std::size_t done = records.size() - window.size();
     for (const RunRecord& r : window) {
@@ -56,7 +55,7 @@ void ScanRecords(const BoardInputs& in, std::span<const RunRecord> records, std:
 }
 
 std::string MarkOf(const BoardInputs& in, int pupil, int gradeNumber) {
-    return pupil == in.State.PupilNumber ? std::string(kOwnMark) : GradeMark(gradeNumber);
+    return pupil == in.State.SignIn.PupilNumber ? std::string(kOwnMark) : GradeMark(gradeNumber);
 }
 
 }  // namespace
@@ -134,7 +133,7 @@ LevelLines TodayRunList(const BoardInputs& in, std::span<const RunRecord> record
             RunListNameField(roster.RosterName[static_cast<std::size_t>(r.Pupil)]);
         std::string line;
         if (r.Seconds < kFailedRunSeconds) {
-            const auto target = in.State.Settings.TargetTime[static_cast<std::size_t>(r.Level)];
+            const auto target = in.State.Setup.Settings.TargetTime[static_cast<std::size_t>(r.Level)];
             line = SecondsColumn(r.Seconds) + " " + HourMinuteText(r.TimeOfDay) + mark + name +
                    mark + text::NumberText(LineRunPoints(r.Seconds, target));
         } else {
@@ -165,7 +164,7 @@ LevelLines PeriodRunList(const BoardInputs& in, std::span<const RunRecord> recor
         const std::string day = MonthDayText(r.Date);
         std::string line;
         if (r.Seconds < kFailedRunSeconds) {
-            const auto target = in.State.Settings.TargetTime[static_cast<std::size_t>(r.Level)];
+            const auto target = in.State.Setup.Settings.TargetTime[static_cast<std::size_t>(r.Level)];
             const long long points = LineRunPoints(r.Seconds, target);
             if (pointsFirst) {
                 line = PointsColumn(points) + " " + day + mark + name + mark +
@@ -185,7 +184,7 @@ LevelLines PeriodRunList(const BoardInputs& in, std::span<const RunRecord> recor
 LevelLines OwnRunList(const BoardInputs& in, std::span<const RunRecord> records, double now) {
     LevelLines lines(kLevelSlots);
     const double from = now - 3650;
-    const int own = in.State.PupilNumber;
+    const int own = in.State.SignIn.PupilNumber;
     ScanRecords(in, records, kPeriodListScan, [&](const RunRecord& r) {
         if (!(r.Date > from) || r.Pupil != own) {
             return;

@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "board/board_data.h"
 #include "board/grade_marks.h"
 #include "common/ole_date.h"
 #include "records/aggregates.h"
 #include "records/score_record_file.h"
 
 namespace kagaku {
-
-struct SharedState;
 
 // The fields of one score record the lists use.
 struct RunRecord {
@@ -44,11 +43,11 @@ inline constexpr std::size_t kPeriodListScan = 20000;
 // A run of this many seconds or more is shown as failed (a timed-out run carries 99999).
 inline constexpr std::int32_t kFailedRunSeconds = 90000;
 
-// What the lists read: the shared state (roster tables, settings, catalogue, signed-in pupil),
+// What the lists read: the program's state (roster tables, settings, catalogue, signed-in pupil),
 // the text of the grade box when the fill began (nothing lets the box change during a fill),
 // and optionally a progress report (records done, progress maximum).
 struct BoardInputs {
-    const SharedState& State;
+    BoardData State;
     std::string GradeFilter;
     std::function<void(std::size_t done, std::size_t maximum)> Progress = {};
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "board/level_locks.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -94,17 +93,17 @@ std::optional<int> ListPeriodForChoice(int index) {
 }
 
 BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRecord> records,
-                    double now) {
+                    double now, const Variant& listPeriod) {
     BoardFill fill;
     fill.OwnLine.assign(kLevelSlots, std::nullopt);
-    const SharedState& state = in.State;
-    const int levelCount = std::clamp<int>(state.LevelCount, 0, kMaxLevel);
+    const BoardData& state = in.State;
+    const int levelCount = std::clamp<int>(state.Setup.LevelCount, 0, kMaxLevel);
 
     auto rankAll = [&](RankingKind kind, bool skipPractice) {
         fill.Lines.assign(kLevelSlots, {});
         for (int level = 1; level <= levelCount; ++level) {
             const auto i = static_cast<std::size_t>(level);
-            if (skipPractice && IsPracticeLevel(state.LevelNames[i])) {
+            if (skipPractice && IsPracticeLevel(state.Setup.LevelNames[i])) {
                 continue;
             }
             if (in.Progress) {
@@ -131,10 +130,10 @@ BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRe
             break;
         case BoardList::PeriodTimeFirst:
         case BoardList::PeriodPointsFirst: {
-            const double period = state.ListPeriod.ToDouble();
-            const int listPeriod = period >= 1 && period <= 5 ? static_cast<int>(period) : 0;
+            const double period = listPeriod.ToDouble();
+            const int days = period >= 1 && period <= 5 ? static_cast<int>(period) : 0;
             fill.Lines =
-                PeriodRunList(in, records, now, listPeriod, list == BoardList::PeriodPointsFirst);
+                PeriodRunList(in, records, now, days, list == BoardList::PeriodPointsFirst);
             break;
         }
         case BoardList::OwnRuns:

@@ -13,6 +13,7 @@
 
 #include "board/rankings.h"
 #include "board/run_lists.h"
+#include "common/variant.h"
 
 namespace kagaku {
 
@@ -67,8 +68,9 @@ struct BoardFill {
 
 // Builds every level's list. Practice levels get no best-time list (their lists are hidden);
 // the points rankings cover every level. records are the score records in file order (run
-// lists only); now is the present date and time.
+// lists only); now is the present date and time; listPeriod is the board's ListPeriod (period
+// lists only).
 BoardFill FillBoard(const BoardInputs& in, BoardList list, std::span<const RunRecord> records,
-                    double now);
+                    double now, const Variant& listPeriod);
 
 }  // namespace kagaku

@@ -2,7 +2,7 @@
 
 #include "records/aggregates.h"
 #include "state/level_catalogue.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku {
 
@@ -10,16 +10,16 @@ bool ShowsChargeButtons(int level) {
     return level == 8 || level == 10;
 }
 
-std::optional<std::string> LevelStartProblem(const SharedState& state, int level) {
+std::optional<std::string> LevelStartProblem(const ProgramSetup& setup, int level) {
     if (level < 1 || level >= kLevelSlots)
         return "レベル" + std::to_string(level) + "はありません。";
     const auto slot = static_cast<std::size_t>(level);
-    if (state.LevelTimed[slot] != 1 || IsPracticeLevel(state.LevelNames[slot]))
+    if (setup.LevelTimed[slot] != 1 || IsPracticeLevel(setup.LevelNames[slot]))
         return std::nullopt;
     const char* missing = nullptr;
-    if (state.Settings.TargetTime[slot] <= 0)
+    if (setup.Settings.TargetTime[slot] <= 0)
         missing = "目標Time";
-    else if (state.Settings.MinimumTime[slot] <= 0)
+    else if (setup.Settings.MinimumTime[slot] <= 0)
         missing = "最低Time";
     if (missing == nullptr)
         return std::nullopt;
@@ -28,19 +28,27 @@ std::optional<std::string> LevelStartProblem(const SharedState& state, int level
            "タイム回数データ.txtで設定してから始めてください。";
 }
 
-RunEnd DecideRunEnd(const SharedState& state, int level, bool timedOut,
+RunEnd DecideRunEnd(const ProgramSetup& setup, int level, bool timedOut,
                     std::int32_t elapsedSeconds) {
     RunEnd end;
     const auto slot = static_cast<std::size_t>(level);
     if (level < 1 || level >= kLevelSlots)
         return end;
-    if (IsPracticeLevel(state.LevelNames[slot])) {
+    if (IsPracticeLevel(setup.LevelNames[slot])) {
         end.action = RunEnd::Action::LeaveForMenu;
-    } else if (state.LevelTimed[slot] == 1) {
+    } else if (setup.LevelTimed[slot] == 1) {
         end.action = RunEnd::Action::Record;
         end.resultTime = timedOut ? kNoTime : elapsedSeconds;
     }
     return end;
+}
+
+void NoteRunOutcome(CurrentRun& run, const FinishedRunOutcome& outcome) {
+    run.GoalClearedBefore = outcome.GoalClearedBefore ? 1 : 0;
+    if (outcome.NewPersonalBest)
+        run.NewPersonalBest = 1;
+    if (outcome.NewAllTimeBest)
+        run.NewAllTimeBest = 1;
 }
 
 }  // namespace kagaku

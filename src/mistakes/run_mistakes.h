@@ -1,5 +1,5 @@
 #pragma once
-// The mistakes of the run on the drill screen, kept in the shared state so that the result
+// The mistakes of the run on the drill screen, kept by the program so that the result
 // screen, after the drill screen has gone, can offer to practise exactly the problems missed.
 // The drill screen's hooks (mistake_notes.h) fill it; the start of every run clears it
 // (BeginRunMistakes).

@@ -16,7 +16,6 @@
 #include "records/run_points.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -46,8 +45,12 @@ std::string LoaderErrorMessage(int stage, const FileOperationError& e) {
 
 void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, RecordWindow& window,
                                RecordFileWaiter& waiter) {
-    BusyFileWait busy(waiter, kReadWaitNotice, PathText(file));
-    int notFoundWaits = 0;
+    BusyFileWait busy(waiter, kReadWaitNotice, PathText(file), "read");
+    WaitingLoopProgress& progress = busy.Progress();
+    // The last wait for a file not found came before the previous try stopped.
+    if (!progress.gaveUp.empty()) {
+        throw DataFileError(PathText(file), progress.gaveUp);
+    }
     for (;;) {
         int stage = 0;
         try {
@@ -58,14 +61,19 @@ void ReadRecordWindowPatiently(const fs::path& file, std::uint64_t maxRecords, R
                 case FileErrorKind::Busy:
                     busy.BeforeNextTry();
                     break;
-                case FileErrorKind::NotFound:
+                case FileErrorKind::NotFound: {
                     // The network drive may be coming back: wait a while before giving up.
-                    if (!waiter.Wait(kNotFoundWait) || ++notFoundWaits >= kNotFoundAttempts) {
-                        throw DataFileError(PathText(file), "ファイルがありません" + Number(stage) +
-                                                                e.description() +
-                                                                Number(e.errorNumber()));
+                    const std::string problem = "ファイルがありません" + Number(stage) +
+                                                e.description() + Number(e.errorNumber());
+                    const bool last = ++progress.notFoundWaits >= kNotFoundAttempts;
+                    if (last) {
+                        progress.gaveUp = problem;  // after this wait, whenever it ends
+                    }
+                    if (!busy.WaitFor(kNotFoundWait) || last) {
+                        throw DataFileError(PathText(file), problem);
                     }
                     break;
+                }
                 case FileErrorKind::Other:
                     throw DataFileError(PathText(file), LoaderErrorMessage(stage, e));
             }
@@ -253,11 +261,6 @@ void AggregateScoreRecords(const fs::path& recordFile, const LevelSettings& sett
                            RecordFileWaiter& waiter) {
     const CountingRules rules(settings, clock);
     Rebuild(recordFile, &rules, aggregates, waiter);
-}
-
-void AggregateScoreRecords(SharedState& state, const Clock& clock, RecordFileWaiter& waiter) {
-    AggregateScoreRecords(ScoreRecordPath(state.ProgramDataFolder), state.Settings, clock,
-                          state.Aggregates, waiter);
 }
 
 }  // namespace kagaku

@@ -16,8 +16,6 @@
 
 namespace kagaku {
 
-struct SharedState;
-
 // Only the last this many whole records are read.
 inline constexpr std::size_t kLoadWindowRecords = 20000;
 
@@ -43,8 +41,5 @@ void LoadScoreRecords(const std::filesystem::path& recordFile, ScoreAggregates& 
 void AggregateScoreRecords(const std::filesystem::path& recordFile, const LevelSettings& settings,
                            const Clock& clock, ScoreAggregates& aggregates,
                            RecordFileWaiter& waiter);
-
-// The same for the program's own record file, settings and tables.
-void AggregateScoreRecords(SharedState& state, const Clock& clock, RecordFileWaiter& waiter);
 
 }  // namespace kagaku

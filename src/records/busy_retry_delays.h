@@ -15,10 +15,15 @@ namespace kagaku {
 class BusyRetryDelays {
 public:
     explicit BusyRetryDelays(RandomSource& random) : random_(random) {}
+    // Goes on from a ceiling an earlier run of waits had reached (CeilingMs).
+    BusyRetryDelays(RandomSource& random, double ceilingMs)
+        : random_(random), ceilingMs_(ceilingMs) {}
 
     // The next wait: a random time between half and all of the present ceiling, which then
     // grows by half, from kFirstCeiling to kLastCeiling.
     std::chrono::milliseconds Next();
+    // The present ceiling, in milliseconds.
+    double CeilingMs() const { return ceilingMs_; }
 
     static constexpr std::chrono::milliseconds kFirstCeiling{4};
     static constexpr std::chrono::milliseconds kLastCeiling{1000};

@@ -3,7 +3,6 @@
 #include "records/backups.h"
 #include "records/score_record.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -15,33 +14,35 @@ bool InTables(int level, int pupil) {
 
 }  // namespace
 
-std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& clock,
-                                RecordFileWaiter& waiter) {
-    const int pupil = state.PupilNumber;
-    const int current = state.CurrentLevel;
-    const std::int32_t time = state.ResultTime;
-    ScoreAggregates& aggregates = state.Aggregates;
+FinishedRunOutcome RecordFinishedRun(const FinishedRun& run, const std::string& programDataFolder,
+                                     const LevelSettings& settings, const Variant& schoolCode,
+                                     ScoreAggregates& aggregates, const Clock& clock,
+                                     RecordFileWaiter& waiter) {
+    const int level = run.Level;
+    const int pupil = run.PupilNumber;
+    const int current = run.CurrentLevel;
+    const std::int32_t time = run.ResultTime;
     const ScoreAggregates& standing = aggregates;
+    FinishedRunOutcome outcome;
 
     // The tables still describe the standing before this run.
-    state.GoalClearedBefore = 0;
     if (InTables(current, pupil)) {
         const auto slot = static_cast<std::size_t>(current);
-        if (standing.RunCount.at(current, pupil) >= state.Settings.ClearCount[slot] &&
-            standing.TotalPoints.at(current, pupil) >= state.Settings.ClearPoints[slot]) {
-            state.GoalClearedBefore = 1;
+        if (standing.RunCount.at(current, pupil) >= settings.ClearCount[slot] &&
+            standing.TotalPoints.at(current, pupil) >= settings.ClearPoints[slot]) {
+            outcome.GoalClearedBefore = true;
         }
     }
 
     if (InTables(level, pupil) && standing.BestTime.at(level, pupil) > time) {
-        state.NewPersonalBest = 1;
+        outcome.NewPersonalBest = true;
         aggregates.BestTime.at(level, pupil) = time;
     }
 
-    const ScoreRecord record = MakeRunRecord(clock, pupil, current, time, state.SchoolCode);
+    const ScoreRecord record = MakeRunRecord(clock, pupil, current, time, schoolCode);
     // The first append of the day, on any PC, backs the files up first (under the lock).
-    const auto file = ScoreRecordPath(state.ProgramDataFolder);
-    const std::uint64_t written = AppendScoreRecord(
+    const auto file = ScoreRecordPath(programDataFolder);
+    outcome.RecordNumber = AppendScoreRecord(
         file, record, waiter, [&] { TakeDailyBackup(file, record.RunDate + record.RunTimeOfDay); });
 
     // The school's best is beaten by whoever runs faster, whatever the pupil's number: only the
@@ -50,10 +51,10 @@ std::uint64_t RecordFinishedRun(int level, SharedState& state, const Clock& cloc
         std::int32_t& levelBest = aggregates.LevelBestTime[static_cast<std::size_t>(level)];
         if (levelBest > time) {
             levelBest = time;
-            state.NewAllTimeBest = 1;
+            outcome.NewAllTimeBest = true;
         }
     }
-    return written;
+    return outcome;
 }
 
 }  // namespace kagaku

@@ -153,12 +153,14 @@ void ReleaseLock(SharedFile& f) {
 // then runs work(file, busy). Busy steps are repeated after a short wait; any other error closes
 // the file (releasing the lock, so that other machines are not held up while a message is
 // shown) and asks the waiter whether to start again. work must therefore be safe to run again
-// from the start: it takes every position afresh under the lock.
+// from the start: it takes every position afresh under the lock. So must it when the waiter
+// keeps the progress: a try that stops to wait or ask lets the lock go, and the next try
+// starts from the opening, with what work keeps in busy.Progress(). `loop` names the caller.
 template <typename Work>
-auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& work,
-                      InterruptedDeletion* found = nullptr)
+auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, const char* loop,
+                      Work&& work, InterruptedDeletion* found = nullptr)
     -> decltype(work(std::declval<SharedFile&>(), std::declval<BusyFileWait&>())) {
-    BusyFileWait busy(waiter, kWriteWaitNotice, PathText(file));
+    BusyFileWait busy(waiter, kWriteWaitNotice, PathText(file), loop);
     for (;;) {
         try {
             auto opened = Patiently(busy, [&] {
@@ -188,10 +190,7 @@ auto UnderWritersLock(const fs::path& file, RecordFileWaiter& waiter, Work&& wor
                 return result;
             }
         } catch (const FileOperationError& e) {
-            std::string message = kWriteErrorPrefix + e.description();
-            if (!waiter.AskRetry(message)) {
-                throw DataFileError(PathText(file), message);
-            }
+            busy.AskRetry(kWriteErrorPrefix + e.description());
         }
     }
 }
@@ -280,8 +279,9 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
                                 RecordFileWaiter& waiter,
                                 const std::function<void()>& beforeWrite) {
     const ScoreRecordBytes bytes = EncodeScoreRecord(record);
-    std::optional<std::uint64_t> writtenAt;  // the record number of a write that was not undone
-    return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
+    return UnderWritersLock(file, waiter, "append", [&](SharedFile& f, BusyFileWait& busy) {
+        // The record number of a write that was not undone.
+        std::optional<std::uint64_t>& writtenAt = busy.Progress().writtenAt;
         // The position is taken only now, with the lock held: after the last whole record, so
         // that a partial record left by an interrupted write is overwritten.
         std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
@@ -316,7 +316,7 @@ std::uint64_t AppendScoreRecord(const fs::path& file, const ScoreRecord& record,
 
 void RunUnderWritersLock(const fs::path& file, RecordFileWaiter& waiter,
                          const std::function<void(SharedFile&)>& work) {
-    UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait&) { work(f); });
+    UnderWritersLock(file, waiter, "lock", [&](SharedFile& f, BusyFileWait&) { work(f); });
 }
 
 InterruptedDeletion FinishInterruptedDeletion(const fs::path& file, RecordFileWaiter& waiter) {
@@ -325,7 +325,7 @@ InterruptedDeletion FinishInterruptedDeletion(const fs::path& file, RecordFileWa
         return InterruptedDeletion::None;
     }
     InterruptedDeletion found = InterruptedDeletion::None;
-    UnderWritersLock(file, waiter, [](SharedFile&, BusyFileWait&) {}, &found);
+    UnderWritersLock(file, waiter, "finish deletion", [](SharedFile&, BusyFileWait&) {}, &found);
     return found;
 }
 
@@ -369,8 +369,8 @@ bool RecordIsAsExpected(const fs::path& file, SharedFile& f, BusyFileWait& busy,
 RecordChange RewriteScoreRecord(const fs::path& file, std::uint64_t n, const ScoreRecord& record,
                                 RecordFileWaiter& waiter, const ScoreRecordBytes* expected) {
     const ScoreRecordBytes bytes = EncodeScoreRecord(record);
-    bool written = false;
-    return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
+    return UnderWritersLock(file, waiter, "rewrite", [&](SharedFile& f, BusyFileWait& busy) {
+        bool& written = busy.Progress().written;
         std::uint64_t whole = WholeRecordsOf(Patiently(busy, [&] { return f.Size(); }));
         // Tried again after a failure past the write: the record may already hold the new bytes.
         if (written && RecordIsAsExpected(file, f, busy, n, whole, &bytes)) {
@@ -410,7 +410,7 @@ RecordChange RewriteScoreRecord(const fs::path& file, std::uint64_t n, const Sco
 RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFileWaiter& waiter,
                                const ScoreRecordBytes* expected) {
     const fs::path copyPath = DeletionCopyPath(file);
-    return UnderWritersLock(file, waiter, [&](SharedFile& f, BusyFileWait& busy) {
+    return UnderWritersLock(file, waiter, "delete", [&](SharedFile& f, BusyFileWait& busy) {
         const std::uint64_t sizeBefore = Patiently(busy, [&] { return f.Size(); });
         const std::uint64_t whole = WholeRecordsOf(sizeBefore);
         if (!RecordIsAsExpected(file, f, busy, n, whole, expected)) {
@@ -427,21 +427,31 @@ RecordChange DeleteScoreRecord(const fs::path& file, std::uint64_t n, RecordFile
         // next writer to take the lock finishes or drops the deletion from it.
         const std::string copy = DeletionCopy(later, n, sizeBefore);
         // Each step is repeated while the file is held elsewhere; every step can run again.
+        // Not so where the waiter would stop the try to wait later: that would let the lock go
+        // half way through, and the next writer would finish or drop the deletion under this
+        // caller's feet. There a busy step fails like any other, the copy left to the next
+        // writer.
+        auto steadily = [&](auto&& writeStep) -> decltype(writeStep()) {
+            if (waiter.KeptProgress() != nullptr) {
+                return writeStep();
+            }
+            return Patiently(busy, writeStep);
+        };
         auto step = DeletionInterrupted::Step::WritingCopy;
         try {
-            auto c = Patiently(busy, [&] {
+            auto c = steadily([&] {
                 return std::make_unique<SharedFile>(copyPath, SharedFile::Mode::ReadWriteCreate);
             });
-            Patiently(busy, [&] { c->Truncate(0); });
-            Patiently(busy, [&] { c->WriteAt(0, copy.data(), copy.size()); });
-            Patiently(busy, [&] { c->Sync(); });
+            steadily([&] { c->Truncate(0); });
+            steadily([&] { c->WriteAt(0, copy.data(), copy.size()); });
+            steadily([&] { c->Sync(); });
             c.reset();
-            Patiently(busy, [&] { SharedFile::SyncFolder(copyPath.parent_path()); });
+            steadily([&] { SharedFile::SyncFolder(copyPath.parent_path()); });
             // 2. The move, flushed. 3. The copy goes.
             step = DeletionInterrupted::Step::Moving;
-            Patiently(busy, [&] { MoveDown(f, n, sizeBefore, later); });
+            steadily([&] { MoveDown(f, n, sizeBefore, later); });
             step = DeletionInterrupted::Step::RemovingCopy;
-            Patiently(busy, [&] { RemoveCopy(copyPath); });
+            steadily([&] { RemoveCopy(copyPath); });
         } catch (const FileOperationError& e) {
             throw DeletionInterrupted(PathText(file), n, step, e.description());
         }

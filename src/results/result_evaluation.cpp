@@ -23,29 +23,31 @@ std::int64_t TimesMultiplier(double multiplier, std::int64_t points) {
 
 }  // namespace
 
-RunResultInputs ResultInputsFrom(const SharedState& s) {
+RunResultInputs ResultInputsFrom(const ProgramSetup& setup, const SignedIn& signIn,
+                                 const CurrentRun& run, const ScoreAggregates& standing,
+                                 const Variant& goalCleared) {
     RunResultInputs in;
-    const int L = s.CurrentLevel;
-    const int p = s.PupilNumber;
+    const int L = run.CurrentLevel;
+    const int p = signIn.PupilNumber;
     const auto li = static_cast<std::size_t>(L);
-    const auto& a = s.Aggregates;
+    const auto& a = standing;
     in.level = L;
-    in.resultTime = s.ResultTime;
-    in.timedOut = s.TimedOut == 1;
-    in.newPersonalBest = s.NewPersonalBest == 1;
-    in.newAllTimeBest = s.NewAllTimeBest == 1;
-    in.goalClearedBefore = s.GoalClearedBefore == 1;
-    in.isGoalLevel = s.GoalLevel.ToDouble() == static_cast<double>(L);
+    in.resultTime = run.ResultTime;
+    in.timedOut = run.TimedOut == 1;
+    in.newPersonalBest = run.NewPersonalBest == 1;
+    in.newAllTimeBest = run.NewAllTimeBest == 1;
+    in.goalClearedBefore = run.GoalClearedBefore == 1;
+    in.isGoalLevel = setup.GoalLevel.ToDouble() == static_cast<double>(L);
     for (int level = 1; level <= kMaxLevel; ++level)
-        if (s.Settings.ClearCount[static_cast<std::size_t>(level)] == kGoalSuppressingClearCount)
+        if (setup.Settings.ClearCount[static_cast<std::size_t>(level)] == kGoalSuppressingClearCount)
             in.goalPictureSuppressed = true;
-    in.targetTime = s.Settings.TargetTime[li];
-    in.minimumTime = s.Settings.MinimumTime[li];
-    in.clearPoints = s.Settings.ClearPoints[li];
-    in.clearCount = s.Settings.ClearCount[li];
-    in.pointMultiplier = s.Settings.PointMultiplier[li];
-    in.banCount = s.Settings.BanCount[li].ToDouble();
-    in.banPoints = s.Settings.BanPoints[li].ToDouble();
+    in.targetTime = setup.Settings.TargetTime[li];
+    in.minimumTime = setup.Settings.MinimumTime[li];
+    in.clearPoints = setup.Settings.ClearPoints[li];
+    in.clearCount = setup.Settings.ClearCount[li];
+    in.pointMultiplier = setup.Settings.PointMultiplier[li];
+    in.banCount = setup.Settings.BanCount[li].ToDouble();
+    in.banPoints = setup.Settings.BanPoints[li].ToDouble();
     in.passWindowPoints = a.PassWindowPoints.at(L, p);
     in.passWindowRunCount = a.PassWindowRunCount.at(L, p);
     in.banWindowRunCount = a.BanWindowRunCount.at(L, p);
@@ -53,10 +55,10 @@ RunResultInputs ResultInputsFrom(const SharedState& s) {
     in.todayRunsThisLevel = static_cast<double>(a.TodayRunCount.at(L, p));
     for (int level = 1; level <= kMaxLevel; ++level)
         in.todayRunsAllLevels += static_cast<double>(a.TodayRunCount.at(level, p));
-    in.goalCleared = s.GoalCleared.ToDouble() != 0.0;
-    in.programName = s.ProgramName;
-    in.levelName = s.LevelNames[li];
-    in.pupilName = s.PupilName;
+    in.goalCleared = goalCleared.ToDouble() != 0.0;
+    in.programName = setup.ProgramName;
+    in.levelName = setup.LevelNames[li];
+    in.pupilName = signIn.PupilName;
     return in;
 }
 

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "state/shared_state.h"
+#include "common/variant.h"
+#include "records/aggregates.h"
+#include "state/current_run.h"
+#include "state/program_setup.h"
+#include "state/signed_in.h"
 
 namespace kagaku {
 
@@ -49,8 +53,11 @@ struct RunResultInputs {
 };
 
 // Reads the inputs of the run just ended (CurrentLevel, PupilNumber, ResultTime, the flags, the
-// level settings and the aggregates) from the shared state.
-RunResultInputs ResultInputsFrom(const SharedState& state);
+// level settings and the standing), with the level menu's GoalCleared flag as the last lock pass
+// left it.
+RunResultInputs ResultInputsFrom(const ProgramSetup& setup, const SignedIn& signIn,
+                                 const CurrentRun& run, const ScoreAggregates& standing,
+                                 const Variant& goalCleared);
 
 // Sounds of the result, played one after another, each to its end.
 enum class ResultSound {

@@ -7,7 +7,6 @@
 #include "common/text_ops.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -181,12 +180,12 @@ NameList ArrangeNameList(std::vector<std::string> rows, int schoolYear,
     return list;
 }
 
-NameList RebuildNameList(SharedState& state, const Clock& clock, int listMode,
+NameList RebuildNameList(const ProgramSetup& setup, const ScoreAggregates& standing,
+                         RosterTables& roster, const Clock& clock, int listMode,
                          std::string_view gradeFilter, NameListProgress& progress,
                          const std::function<void()>& aggregate) {
     progress.Marker = 1;
-    RosterTables& roster = state.Roster;
-    roster.SchoolYear = SchoolYearOf(clock.TodayDate(), state.SchoolYearStartMonth);
+    roster.SchoolYear = SchoolYearOf(clock.TodayDate(), setup.SchoolYearStartMonth);
     progress.Marker = 1.5;
     if (aggregate) {
         aggregate();
@@ -195,9 +194,9 @@ NameList RebuildNameList(SharedState& state, const Clock& clock, int listMode,
 
     std::vector<std::string> rows;
     progress.Marker = 3;
-    RunRosterPass(RosterFilePath(state.DataRoot), state.RosterHideOption, roster,
+    RunRosterPass(RosterFilePath(setup.DataRoot), setup.RosterHideOption, roster,
                   [&](const RosterRecord& record, int /*slot*/, int gradeNumber) {
-                      const PupilTotals totals = SumPupilTotals(state.Aggregates, record.Number);
+                      const PupilTotals totals = SumPupilTotals(standing, record.Number);
                       progress.Marker = 4;
                       rows.push_back(NameRow(record, gradeNumber, listMode, totals));
                   });

@@ -16,10 +16,9 @@
 #include "common/clock.h"
 #include "records/aggregates.h"
 #include "roster/roster_tables.h"
+#include "state/program_setup.h"
 
 namespace kagaku {
-
-struct SharedState;
 
 inline constexpr const char* kNameListSeparator = "－－－－－－";
 inline constexpr const char* kChooseNamePrompt = "名前を選びなさい";
@@ -78,8 +77,10 @@ struct NameListProgress {
 
 // One 名簿表示: computes the school year from the clock, runs aggregate (the record
 // aggregation, which handles its own faults) unless it is empty, runs the roster pass of
-// DataRoot's roster and builds the rows. Throws what the roster pass throws.
-NameList RebuildNameList(SharedState& state, const Clock& clock, int listMode,
+// DataRoot's roster into roster and builds the rows with the pupils' totals from standing
+// (read after aggregate has run). Throws what the roster pass throws.
+NameList RebuildNameList(const ProgramSetup& setup, const ScoreAggregates& standing,
+                         RosterTables& roster, const Clock& clock, int listMode,
                          std::string_view gradeFilter, NameListProgress& progress,
                          const std::function<void()>& aggregate = {});
 

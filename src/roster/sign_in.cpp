@@ -1,12 +1,12 @@
 #include "roster/sign_in.h"
 
 #include <cmath>
+#include <utility>
 
 #include "common/errors.h"
 #include "common/text_ops.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 
 namespace kagaku {
 
@@ -26,20 +26,29 @@ std::optional<std::int16_t> ChosenPupil(const NameList& list, int row) {
     return number;
 }
 
-SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
-                           const Clock& clock) {
+void SignInPupil(SignedIn& signIn, std::int16_t pupilNumber, std::string pupilName,
+                 std::string pupilGradeLabel, const Clock& clock) {
+    SignedIn next;
+    next.PupilNumber = pupilNumber;
+    next.PupilName = std::move(pupilName);
+    next.PupilGradeLabel = std::move(pupilGradeLabel);
+    next.SignInSeconds =
+        static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
+    // The teacher's password is asked again in every sign-in; the count of wrong entries
+    // belongs to the program run, so that signing in again does not reopen a locked dialog.
+    next.TeacherPassword = signIn.TeacherPassword;
+    next.TeacherPassword.Given = false;
+    next.ChangeBackupTaken = false;
+    signIn = std::move(next);
+}
+
+SignInResult ConfirmSignIn(SignedIn& signIn, const RosterTables& roster,
+                           std::optional<std::int16_t> chosenPupil, const Clock& clock) {
     if (!chosenPupil || *chosenPupil < 0 || *chosenPupil > kMaxPupil) {
         return SignInResult::NoNameChosen;
     }
-    state.SignInSeconds =
-        static_cast<std::int32_t>(text::RoundHalfEven(clock.SecondsSinceMidnight()));
-    state.PupilNumber = *chosenPupil;
     const auto n = static_cast<std::size_t>(*chosenPupil);
-    state.PupilName = state.Roster.RosterName[n];
-    state.PupilGradeLabel = state.Roster.RosterGradeLabel[n];
-    // The teacher's password is asked again in every sign-in.
-    state.TeacherPassword.Given = false;
-    state.ChangeBackupTaken = false;
+    SignInPupil(signIn, *chosenPupil, roster.RosterName[n], roster.RosterGradeLabel[n], clock);
     return SignInResult::SignedIn;
 }
 
@@ -74,7 +83,8 @@ std::optional<std::string> NameListRetry::OnFault(double marker, std::string_vie
     return std::nullopt;
 }
 
-NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int listMode,
+NameList RebuildNameListWithRetry(const ProgramSetup& setup, const ScoreAggregates& standing,
+                                  RosterTables& roster, const Clock& clock, int listMode,
                                   std::string_view gradeFilter,
                                   const std::function<void()>& aggregate,
                                   const std::function<void(int seconds)>& pause) {
@@ -86,7 +96,7 @@ NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int li
         int number = 0;
         try {
             NameList list =
-                RebuildNameList(state, clock, listMode, gradeFilter, progress, aggregateOnce);
+                RebuildNameList(setup, standing, roster, clock, listMode, gradeFilter, progress, aggregateOnce);
             return list;
         } catch (const RosterFileError& e) {
             description = e.file() + "：" + e.problem();

@@ -12,10 +12,11 @@
 
 #include "common/clock.h"
 #include "roster/name_list.h"
+#include "roster/roster_tables.h"
+#include "state/program_setup.h"
+#include "state/signed_in.h"
 
 namespace kagaku {
-
-struct SharedState;
 
 // The cue the screen plays when O.K. is pressed with no name chosen.
 inline constexpr const char* kNoNameChosenCue = "間違い音2";
@@ -30,11 +31,17 @@ enum class SignInResult {
 // names no pupil slot (outside 0..5000).
 std::optional<std::int16_t> ChosenPupil(const NameList& list, int row);
 
-// O.K. with the chosen pupil (nothing while the prompt shows). Writes PupilNumber, PupilName
-// (the 20-character roster name), PupilGradeLabel and SignInSeconds (the seconds since
-// midnight, rounded to the nearest second), and forgets a teacher's password given before.
-SignInResult ConfirmSignIn(SharedState& state, std::optional<std::int16_t> chosenPupil,
-                           const Clock& clock);
+// Signs the pupil in: writes every field of the sign-in, PupilNumber, PupilName,
+// PupilGradeLabel and SignInSeconds (the seconds since midnight, rounded to the nearest
+// second), forgets a teacher's password given before and the record manager's copy of this
+// sign-in. The wrong password entries in a row and their lock outlast the sign-in.
+void SignInPupil(SignedIn& signIn, std::int16_t pupilNumber, std::string pupilName,
+                 std::string pupilGradeLabel, const Clock& clock);
+
+// O.K. with the chosen pupil (nothing while the prompt shows): SignInPupil with the pupil's
+// 20-character roster name and grade label.
+SignInResult ConfirmSignIn(SignedIn& signIn, const RosterTables& roster,
+                           std::optional<std::int16_t> chosenPupil, const Clock& clock);
 
 enum class NameScreenKey { None, Confirm, ExitToMenuProgram };
 
@@ -76,7 +83,8 @@ public:
 // screen measures it on a monotonic tick, so midnight does not shorten or lengthen it). The
 // aggregation runs once; the roster pass and the rows are tried again after each fault.
 // Throws NameListGaveUp at the sixth fault.
-NameList RebuildNameListWithRetry(SharedState& state, const Clock& clock, int listMode,
+NameList RebuildNameListWithRetry(const ProgramSetup& setup, const ScoreAggregates& standing,
+                                  RosterTables& roster, const Clock& clock, int listMode,
                                   std::string_view gradeFilter,
                                   const std::function<void()>& aggregate,
                                   const std::function<void(int seconds)>& pause);

@@ -5,9 +5,13 @@
 
 namespace kagaku {
 
-CuePlayer::CuePlayer(SharedState& state, SoundDevice& device, RandomSource& random,
-                     ProgramStopper& stopper)
-    : state_(state), device_(device), random_(random), stopper_(stopper) {}
+CuePlayer::CuePlayer(const SoundTable& sounds, const std::string& soundFolder,
+                     SoundDevice& device, RandomSource& random, ProgramStopper& stopper)
+    : sounds_(sounds),
+      soundFolder_(soundFolder),
+      device_(device),
+      random_(random),
+      stopper_(stopper) {}
 
 std::string CuePlayer::PickFile(const SoundTable& table, int key, double r) {
     if (key < 1 || key > kSoundKeys)
@@ -23,20 +27,20 @@ std::string CuePlayer::PickFile(const SoundTable& table, int key, double r) {
 }
 
 PlayResult CuePlayer::Send(const std::string& fileWithExtension) {
-    state_.SoundCommand = "play " + state_.SoundFolder + fileWithExtension + " wait";
+    SoundCommand_ = "play " + soundFolder_ + fileWithExtension + " wait";
     PlayResult result;
     if (fileWithExtension == ".wav") {
         // A key with no files plays an empty name, which fails like a missing file.
         result = PlayResult{275, "ファイルが指定されていません。"};
     } else {
-        result = device_.PlayToEnd(PathFromText(state_.SoundFolder + fileWithExtension));
+        result = device_.PlayToEnd(PathFromText(soundFolder_ + fileWithExtension));
     }
-    state_.SoundResult = text::NumberText(static_cast<long long>(result.code));
+    SoundResult_ = text::NumberText(static_cast<long long>(result.code));
     return result;
 }
 
 PlayResult CuePlayer::PlayCue(CueKey key) {
-    const std::string file = PickFile(state_.Sounds, static_cast<int>(key), random_.Next());
+    const std::string file = PickFile(sounds_, static_cast<int>(key), random_.Next());
     return Send(file + ".wav");
 }
 
@@ -47,9 +51,9 @@ PlayResult CuePlayer::PlayFixedSound(const std::string& fileName) {
 void CuePlayer::PlayAnswerCue(CueKey key) {
     PlayResult result = PlayCue(key);
     if (result.code == 0) {
-        state_.SoundErrorCount = 0;
-    } else if (state_.SoundErrorCount < 3) {
-        ++state_.SoundErrorCount;
+        SoundErrorCount_ = 0;
+    } else if (SoundErrorCount_ < 3) {
+        ++SoundErrorCount_;
     } else {
         stopper_.StopWithMessage(kSoundErrorTitle,
                                  std::string(kSoundErrorText) + "\r\n" + result.errorText);

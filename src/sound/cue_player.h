@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/clock.h"
-#include "state/shared_state.h"
+#include "sound/sound_table.h"
 
 namespace kagaku {
 
@@ -50,8 +50,17 @@ inline constexpr const char* kGoalFile = "合格.wav";
 
 class CuePlayer {
 public:
-    CuePlayer(SharedState& state, SoundDevice& device, RandomSource& random,
-              ProgramStopper& stopper);
+    // The sound table and the sound folder (ending in the separator) are read at each cue, so
+    // a player made before start-up has loaded them plays what start-up loads; both must
+    // outlive the player.
+    CuePlayer(const SoundTable& sounds, const std::string& soundFolder, SoundDevice& device,
+              RandomSource& random, ProgramStopper& stopper);
+
+    // The last command sent to the device, its result code as text, and the answer cues'
+    // failures in a row.
+    const std::string& SoundCommand() const { return SoundCommand_; }
+    const std::string& SoundResult() const { return SoundResult_; }
+    int SoundErrorCount() const { return SoundErrorCount_; }
 
     void PlayCorrectSound() { PlayAnswerCue(CueKey::Correct); }
     void PlayWrongSound() { PlayAnswerCue(CueKey::Wrong); }
@@ -70,7 +79,11 @@ private:
     PlayResult PlayFixedSound(const std::string& fileName);
     PlayResult Send(const std::string& fileWithExtension);
 
-    SharedState& state_;
+    const SoundTable& sounds_;
+    const std::string& soundFolder_;
+    std::string SoundCommand_;
+    std::string SoundResult_;
+    int SoundErrorCount_ = 0;
     SoundDevice& device_;
     RandomSource& random_;
     ProgramStopper& stopper_;

@@ -23,7 +23,7 @@ void SplitSchoolField(const std::string& field, Variant& schoolCode, std::string
     }
 }
 
-void LoadConfiguration(const fs::path& programFolder, SharedState& state) {
+void LoadConfiguration(const fs::path& programFolder, ProgramSetup& setup) {
     // An absolute folder: a relative one such as "." has no name of its own to give the
     // program's data folder.
     std::error_code absoluteError;
@@ -31,11 +31,11 @@ void LoadConfiguration(const fs::path& programFolder, SharedState& state) {
     if (absoluteError)
         appFolder = programFolder;
     appFolder = appFolder.lexically_normal();
-    state.AppFolder = NormaliseFolder(PathText(appFolder));
+    setup.AppFolder = NormaliseFolder(PathText(appFolder));
 
     // パスデータ.txt lies in the folder above the program folder.
     const fs::path pathFile =
-        InFolder(state.AppFolder, std::string("..") + std::string(Separator()) + kPathFileName)
+        InFolder(setup.AppFolder, std::string("..") + std::string(Separator()) + kPathFileName)
             .lexically_normal();
     FieldReader paths = FieldReader::FromFile(pathFile);
     std::string dataRoot = paths.Next();
@@ -48,28 +48,28 @@ void LoadConfiguration(const fs::path& programFolder, SharedState& state) {
     fs::path root = PathFromText(NormaliseFolder(dataRoot));
     if (root.is_relative())
         root = pathFile.parent_path() / root;
-    state.DataRoot = NormaliseFolder(PathText(root.lexically_normal()));
+    setup.DataRoot = NormaliseFolder(PathText(root.lexically_normal()));
     std::error_code ec;
-    if (!fs::is_directory(PathFromText(state.DataRoot), ec)) {
+    if (!fs::is_directory(PathFromText(setup.DataRoot), ec)) {
         throw DataFileError(PathText(pathFile),
-                            "データフォルダ「" + state.DataRoot + "」が見つかりません。");
+                            "データフォルダ「" + setup.DataRoot + "」が見つかりません。");
     }
 
-    const fs::path commonFile = InFolder(state.DataRoot, kCommonFileName);
+    const fs::path commonFile = InFolder(setup.DataRoot, kCommonFileName);
     FieldReader common = FieldReader::FromFile(commonFile);
-    state.SchoolYearStartMonth = Variant::FromField(common.Next());
+    setup.SchoolYearStartMonth = Variant::FromField(common.Next());
     std::string school = common.Next();
-    state.RosterHideOption = Variant::FromField(common.Next());
+    setup.RosterHideOption = Variant::FromField(common.Next());
     common.Next(7);
-    SplitSchoolField(school, state.SchoolCode, state.SchoolName);
+    SplitSchoolField(school, setup.SchoolCode, setup.SchoolName);
 
-    state.AppFolderName = LastComponent(state.AppFolder);
-    state.ProgramDataFolder = NormaliseFolder(state.DataRoot + state.AppFolderName);
-    state.SoundFolder = NormaliseFolder(state.DataRoot + kSoundFolderName);
-    SetProgramName(state);
+    setup.AppFolderName = LastComponent(setup.AppFolder);
+    setup.ProgramDataFolder = NormaliseFolder(setup.DataRoot + setup.AppFolderName);
+    setup.SoundFolder = NormaliseFolder(setup.DataRoot + kSoundFolderName);
+    SetProgramName(setup);
 
-    LoadLevelSettings(InFolder(state.ProgramDataFolder, kLevelSettingsFileName), state.Settings);
-    state.Sounds = LoadSoundTable(InFolder(state.SoundFolder, kSoundTableFileName));
+    LoadLevelSettings(InFolder(setup.ProgramDataFolder, kLevelSettingsFileName), setup.Settings);
+    setup.Sounds = LoadSoundTable(InFolder(setup.SoundFolder, kSoundTableFileName));
 }
 
 }  // namespace kagaku

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku {
 
@@ -17,7 +17,7 @@ inline constexpr const char* kSoundTableFileName = "新音ファイル.txt";
 // Fills the folder and configuration fields, ProgramName, the level settings and the sound
 // table. programFolder is the folder the program file is in. Throws DataFileError naming the
 // file and the problem when anything is missing or damaged; nothing is defaulted silently.
-void LoadConfiguration(const std::filesystem::path& programFolder, SharedState& state);
+void LoadConfiguration(const std::filesystem::path& programFolder, ProgramSetup& setup);
 
 // Splits 共通データ.txt's second field: a five-character code whose leading number is not 0,
 // then the school name.

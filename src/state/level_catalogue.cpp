@@ -4,11 +4,11 @@
 
 namespace kagaku {
 
-void SetProgramName(SharedState& state) {
-    state.ProgramName = kProgramName;
+void SetProgramName(ProgramSetup& setup) {
+    setup.ProgramName = kProgramName;
 }
 
-void BuildLevelCatalogue(SharedState& state) {
+void BuildLevelCatalogue(ProgramSetup& setup) {
     static const char* const kNames[] = {"元素練習",
                                          "元素",
                                          "化学式練習",
@@ -22,19 +22,19 @@ void BuildLevelCatalogue(SharedState& state) {
                                          "イオン式など２練習",
                                          "イオン式など２",
                                          "全体－２"};
-    state.LevelCount = 12;
-    state.GoalLevel = Variant(6);
+    setup.LevelCount = 12;
+    setup.GoalLevel = Variant(6);
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
-        state.LevelNames[i + 1] = kNames[i];
-        state.LevelTimed[i + 1] = 1;
+        setup.LevelNames[i + 1] = kNames[i];
+        setup.LevelTimed[i + 1] = 1;
     }
-    FillEmptyLevelNames(state);
+    FillEmptyLevelNames(setup);
 }
 
-void FillEmptyLevelNames(SharedState& state) {
+void FillEmptyLevelNames(ProgramSetup& setup) {
     for (std::size_t level = 1; level <= 12; ++level) {
-        if (state.LevelNames[level].empty()) {
-            state.LevelNames[level] = "ﾚﾍﾞﾙ" + text::NumberText(static_cast<long long>(level));
+        if (setup.LevelNames[level].empty()) {
+            setup.LevelNames[level] = "ﾚﾍﾞﾙ" + text::NumberText(static_cast<long long>(level));
         }
     }
 }

@@ -4,21 +4,21 @@
 
 #include <string_view>
 
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku {
 
 inline constexpr const char* kProgramName = "化学式";
 
-void SetProgramName(SharedState& state);
+void SetProgramName(ProgramSetup& setup);
 
 // Fills LevelCount, GoalLevel, LevelNames and LevelTimed. Showing the level menu afterwards is
 // the caller's (the name screen's) part.
-void BuildLevelCatalogue(SharedState& state);
+void BuildLevelCatalogue(ProgramSetup& setup);
 
 // Gives every offered level (1 to 12) whose name is empty the name "ﾚﾍﾞﾙ" and its number, so
 // that a catalogue with gaps still shows a name on every level column.
-void FillEmptyLevelNames(SharedState& state);
+void FillEmptyLevelNames(ProgramSetup& setup);
 
 // A practice level: its name contains "練" (the odd levels of the catalogue). The drill screen
 // pages through such a level untimed, its end records nothing, and the level menu keeps it

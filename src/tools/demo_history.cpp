@@ -16,7 +16,8 @@
 #include "roster/school_grade.h"
 #include "state/configuration.h"
 #include "state/level_catalogue.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
+#include "state/signed_in.h"
 
 namespace kagaku {
 
@@ -164,12 +165,15 @@ std::string Encoded(const ScoreRecord& r) {
 std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                                          const DemoHistoryOptions& options,
                                          const fs::path& workFile) {
-    SharedState state;
-    LoadConfiguration(programFolder, state);
-    BuildLevelCatalogue(state);
-    state.Roster.SchoolYear = SchoolYearOf(options.LastDay, state.SchoolYearStartMonth);
+    ProgramSetup setup;
+    LoadConfiguration(programFolder, setup);
+    BuildLevelCatalogue(setup);
+    SignedIn signIn;
+    ScoreAggregates standing;
+    RosterTables roster;
+    roster.SchoolYear = SchoolYearOf(options.LastDay, setup.SchoolYearStartMonth);
     std::vector<std::pair<int, std::string>> listed;
-    RunRosterPass(RosterFilePath(state.DataRoot), state.RosterHideOption, state.Roster,
+    RunRosterPass(RosterFilePath(setup.DataRoot), setup.RosterHideOption, roster,
                   [&](const RosterRecord& r, int, int) {
                       if (!IsTeacher(r.Name)) {
                           listed.emplace_back(r.Number, r.Name);
@@ -177,11 +181,11 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                   });
 
     // The levels that record runs and have the times a run is judged by.
-    const LevelSettings& settings = state.Settings;
+    const LevelSettings& settings = setup.Settings;
     std::vector<int> timedLevels;
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    for (int i = 1; i <= setup.LevelCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        if (!IsPracticeLevel(state.LevelNames[k]) && state.LevelTimed[k] == 1 &&
+        if (!IsPracticeLevel(setup.LevelNames[k]) && setup.LevelTimed[k] == 1 &&
             settings.TargetTime[k] > 0 && settings.MinimumTime[k] > 0) {
             timedLevels.push_back(i);
         }
@@ -213,8 +217,8 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                 continue;
             }
             WriteBytes(workFile, earlierDays, false);
-            state.PupilNumber = static_cast<std::int16_t>(p.Number);
-            state.PupilName = p.Name;
+            signIn.PupilNumber = static_cast<std::int16_t>(p.Number);
+            signIn.PupilName = p.Name;
             int second = random.Whole(kAfternoonStart, kAfternoonLastStart);
             const int runs = random.Whole(2, 7);
             // The last day ends at the end moment: the pupils start before it, from the
@@ -236,8 +240,8 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
             for (int r = 0; r < runs; ++r) {
                 // The standing the level menu would show before this run, and its locks.
                 const FixedClock before(Moment(day, second));
-                AggregateScoreRecords(workFile, settings, before, state.Aggregates, waiter);
-                const LevelLocks locks = ComputeLevelLocks(state);
+                AggregateScoreRecords(workFile, settings, before, standing, waiter);
+                const LevelLocks locks = ComputeLevelLocks({setup, signIn, standing, roster});
                 std::vector<int> open;
                 int firstUncleared = 0;
                 for (int level : timedLevels) {
@@ -247,7 +251,7 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                     }
                     open.push_back(level);
                     if (firstUncleared == 0 &&
-                        !IsCleared(state.Aggregates, settings, level, p.Number)) {
+                        !IsCleared(standing, settings, level, p.Number)) {
                         firstUncleared = level;
                     }
                 }
@@ -270,7 +274,7 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
                 }
                 second += took;
                 const ScoreRecord record = MakeRunRecord(FixedClock(Moment(day, second)),
-                                                         p.Number, level, seconds, state.SchoolCode);
+                                                         p.Number, level, seconds, setup.SchoolCode);
                 WriteBytes(workFile, Encoded(record), true);
                 today.push_back(record);
                 second = std::min(second + random.Whole(20, 150), kSecondsPerDay - 1);
@@ -291,9 +295,9 @@ std::vector<ScoreRecord> MakeDemoHistory(const fs::path& programFolder,
 }
 
 std::size_t WriteDemoHistory(const fs::path& programFolder, const DemoHistoryOptions& options) {
-    SharedState state;
-    LoadConfiguration(programFolder, state);
-    const fs::path file = ScoreRecordPath(state.ProgramDataFolder);
+    ProgramSetup setup;
+    LoadConfiguration(programFolder, setup);
+    const fs::path file = ScoreRecordPath(setup.ProgramDataFolder);
     fs::path work = file;
     work += ".demo-work";
     const std::vector<ScoreRecord> history = MakeDemoHistory(programFolder, options, work);

@@ -13,6 +13,7 @@
 #include "roster/roster_file.h"
 #include "state/configuration.h"
 #include "state/data_root_setting.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 
 namespace kagaku::admin {
@@ -41,36 +42,36 @@ TEST(NewSchool, TreeIsReadByTheProgramsOwnReaders) {
     fs::create_directories(dir / "opt/kagaku");
     SetDataRoot(PathFileFor(dir / "opt/kagaku"), PathText(root));
 
-    SharedState state;
-    LoadConfiguration(dir / "opt/kagaku", state);
-    EXPECT_EQ(state.SchoolCode.ToText(), "12345");
-    EXPECT_EQ(state.SchoolName, "みどり塾");
-    EXPECT_EQ(state.SchoolYearStartMonth.ToInteger(), 4);
-    EXPECT_EQ(state.RosterHideOption.ToInteger(), 0);
-    EXPECT_EQ(state.Settings.LinesLoaded, 13);
-    EXPECT_EQ(state.Settings.TargetTime[2], 60);
-    EXPECT_EQ(state.Settings.ClearPoints[1], 9999);
+    StateParts state;
+    LoadConfiguration(dir / "opt/kagaku", state.setup);
+    EXPECT_EQ(state.setup.SchoolCode.ToText(), "12345");
+    EXPECT_EQ(state.setup.SchoolName, "みどり塾");
+    EXPECT_EQ(state.setup.SchoolYearStartMonth.ToInteger(), 4);
+    EXPECT_EQ(state.setup.RosterHideOption.ToInteger(), 0);
+    EXPECT_EQ(state.setup.Settings.LinesLoaded, 13);
+    EXPECT_EQ(state.setup.Settings.TargetTime[2], 60);
+    EXPECT_EQ(state.setup.Settings.ClearPoints[1], 9999);
 
     // Every sound the table names, and the two fixed ones, is there.
     for (int k = 1; k <= kSoundKeys; ++k) {
-        EXPECT_FALSE(state.Sounds.Files[static_cast<std::size_t>(k)].empty()) << k;
-        for (const std::string& f : state.Sounds.Files[static_cast<std::size_t>(k)])
-            EXPECT_TRUE(fs::is_regular_file(InFolder(state.SoundFolder, f + ".wav"))) << f;
+        EXPECT_FALSE(state.setup.Sounds.Files[static_cast<std::size_t>(k)].empty()) << k;
+        for (const std::string& f : state.setup.Sounds.Files[static_cast<std::size_t>(k)])
+            EXPECT_TRUE(fs::is_regular_file(InFolder(state.setup.SoundFolder, f + ".wav"))) << f;
     }
-    EXPECT_TRUE(fs::is_regular_file(InFolder(state.SoundFolder, "最高1.wav")));
-    EXPECT_TRUE(fs::is_regular_file(InFolder(state.SoundFolder, "合格.wav")));
+    EXPECT_TRUE(fs::is_regular_file(InFolder(state.setup.SoundFolder, "最高1.wav")));
+    EXPECT_TRUE(fs::is_regular_file(InFolder(state.setup.SoundFolder, "合格.wav")));
 
     RosterTables tables;
     tables.SchoolYear = 2026;
     int listed = 0;
-    RunRosterPass(RosterFilePath(state.DataRoot), state.RosterHideOption, tables,
+    RunRosterPass(RosterFilePath(state.setup.DataRoot), state.setup.RosterHideOption, tables,
                   [&](const RosterRecord& r, int, int) {
                       ++listed;
                       EXPECT_EQ(r.Name, FitRosterText("先生"));
                   });
     EXPECT_EQ(listed, 1);
 
-    const fs::path scores = ScoreRecordPath(state.ProgramDataFolder);
+    const fs::path scores = ScoreRecordPath(state.setup.ProgramDataFolder);
     ASSERT_TRUE(fs::is_regular_file(scores));
     EXPECT_EQ(fs::file_size(scores), 0u);
 

@@ -7,6 +7,7 @@
 #include "common/files.h"
 #include "platform/shared_file.h"
 #include "records/record_test_support.h"
+#include "support/state_parts.h"
 
 namespace kagaku::admin {
 namespace {
@@ -64,9 +65,9 @@ TEST(RosterLookupItems, OnePerRecordInFileOrder) {
     kagaku::testing::TempDir dir;
     dir.WriteCp932("新名簿.txt",
                    "12,2003,0,0,あいう,0,,\n3,1996,0,0,えお,1,,\n7,2003,0,0,かき,2,,\n");
-    SharedState state;
-    state.DataRoot = PathText(dir.path()) + "/";
-    const RosterLookup r = ReadRosterLookup(state, kDay);
+    StateParts state;
+    state.setup.DataRoot = PathText(dir.path()) + "/";
+    const RosterLookup r = ReadRosterLookup(state.setup, kDay);
     EXPECT_EQ(r.PupilItems,
               (std::vector<std::string>{" 12 /  あいう", " 3 /  えお", " 7 /  かき"}));
     EXPECT_EQ(r.NameOf[3], "えお");

@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "state/level_catalogue.h"
 #include "support/test_support.h"
+#include "support/state_parts.h"
 
 namespace kagaku::admin {
 namespace {
@@ -243,9 +244,9 @@ TEST(SettingsCheck, RefusesCellsThatWouldBreakOrZeroTheFile) {
 // Only the catalogue's even levels run against the clock; a zero time on a practice level is
 // allowed (the demo tree has them).
 TEST(SettingsCheck, TimedLevelsAreTheCataloguesEvenLevels) {
-    SharedState state;
-    BuildLevelCatalogue(state);
-    const std::vector<bool> timed = TimedLevels(state);
+    StateParts state;
+    BuildLevelCatalogue(state.setup);
+    const std::vector<bool> timed = TimedLevels(state.setup);
     EXPECT_FALSE(timed[1]);
     EXPECT_TRUE(timed[2]);
     EXPECT_TRUE(timed[12]);

@@ -10,7 +10,7 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "roster/sign_in.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 
 namespace kagaku::admin {
@@ -121,13 +121,13 @@ TEST_F(TeacherPassword, FiveWrongInARowLockForAMinute) {
 
 // A password given in one sign-in does not carry over to the next.
 TEST_F(TeacherPassword, EverySignInAsksAgain) {
-    auto state = std::make_unique<SharedState>();
-    state->TeacherPassword.Given = true;
-    state->TeacherPassword.WrongInARow = 3;
+    auto state = std::make_unique<StateParts>();
+    state->signIn.TeacherPassword.Given = true;
+    state->signIn.TeacherPassword.WrongInARow = 3;
     testing::FakeClock clock;
-    ASSERT_EQ(ConfirmSignIn(*state, std::int16_t{1}, clock), SignInResult::SignedIn);
-    EXPECT_FALSE(state->TeacherPassword.Given);
-    EXPECT_EQ(state->TeacherPassword.WrongInARow, 3) << "signing in again resets the count";
+    ASSERT_EQ(ConfirmSignIn(state->signIn, state->roster, std::int16_t{1}, clock), SignInResult::SignedIn);
+    EXPECT_FALSE(state->signIn.TeacherPassword.Given);
+    EXPECT_EQ(state->signIn.TeacherPassword.WrongInARow, 3) << "signing in again resets the count";
 }
 
 }  // namespace

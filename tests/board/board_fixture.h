@@ -6,12 +6,12 @@
 #include <string>
 
 #include "common/text_ops.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 
 namespace kagaku::testing {
 
-inline std::unique_ptr<SharedState> CatalogueState() {
-    auto s = std::make_unique<SharedState>();
+inline std::unique_ptr<StateParts> CatalogueState() {
+    auto s = std::make_unique<StateParts>();
     const char* names[] = {"",
                            "元素練習",
                            "元素",
@@ -25,24 +25,24 @@ inline std::unique_ptr<SharedState> CatalogueState() {
                            "イオン式など１",
                            "イオン式など２練習",
                            "イオン式など２"};
-    s->LevelCount = 12;
-    s->GoalLevel = Variant(6);
+    s->setup.LevelCount = 12;
+    s->setup.GoalLevel = Variant(6);
     for (int i = 1; i <= 12; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        s->LevelNames[k] = names[k];
-        s->Settings.TargetTime[k] = 60;
-        s->Settings.ClearPoints[k] = 100;
-        s->Settings.ClearCount[k] = 3;
-        s->Settings.PointMultiplier[k] = 1.5;
-        s->Settings.PassWindowDays[k] = Variant(7);
+        s->setup.LevelNames[k] = names[k];
+        s->setup.Settings.TargetTime[k] = 60;
+        s->setup.Settings.ClearPoints[k] = 100;
+        s->setup.Settings.ClearCount[k] = 3;
+        s->setup.Settings.PointMultiplier[k] = 1.5;
+        s->setup.Settings.PassWindowDays[k] = Variant(7);
     }
-    s->Roster.SchoolYear = 2010;
+    s->roster.SchoolYear = 2010;
     return s;
 }
 
 // Adds a listed pupil in the next roster slot.
-inline void AddPupil(SharedState& s, int number, const std::string& name, int gradeNumber) {
-    auto& r = s.Roster;
+inline void AddPupil(StateParts& s, int number, const std::string& name, int gradeNumber) {
+    auto& r = s.roster;
     r.RosterCount += 1;
     r.RosterNumberAt[static_cast<std::size_t>(r.RosterCount)] = static_cast<std::int16_t>(number);
     r.RosterName[static_cast<std::size_t>(number)] = text::PadRight(name, 20);
@@ -51,9 +51,9 @@ inline void AddPupil(SharedState& s, int number, const std::string& name, int gr
 }
 
 // Makes a level cleared for a pupil within the pass window.
-inline void Clear(SharedState& s, int level, int pupil) {
-    s.Aggregates.PassWindowPoints.at(level, pupil) = 100;
-    s.Aggregates.PassWindowRunCount.at(level, pupil) = 3;
+inline void Clear(StateParts& s, int level, int pupil) {
+    s.standing.PassWindowPoints.at(level, pupil) = 100;
+    s.standing.PassWindowRunCount.at(level, pupil) = 3;
 }
 
 }  // namespace kagaku::testing

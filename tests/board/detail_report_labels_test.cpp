@@ -66,7 +66,7 @@ TEST(DetailReportLabels, NoLabelLiesOverALineOrAnotherText) {
         for (const Runs& runs : Histories()) {
             SCOPED_TRACE(std::string(target.name) + ", " + runs.name);
             auto state = CatalogueState();
-            state->ProgramName = "化学式";
+            state->setup.ProgramName = "化学式";
             AddPupil(*state, 12, "あいう", 8);
             std::vector<RunRecord> records;
             const long long first = DaySerial(runs.firstDay);
@@ -74,10 +74,10 @@ TEST(DetailReportLabels, NoLabelLiesOverALineOrAnotherText) {
                 for (int level : {2, 4, 6})
                     records.push_back(RunRecord{static_cast<double>(first + static_cast<long long>(i)),
                                                 0.5, 12, level, runs.seconds[i]});
-            DetailRankings rankings(*state, "全学年", 1);
+            DetailRankings rankings(state->Board(), "全学年", 1);
             const std::vector<int> levels = {2, 4, 6};
             const ReportDocument doc = BuildDetailReport(
-                {*state, "全学年", target.target, ToOleDateTime({2010, 6, 9}, {15, 0, 0})}, records,
+                {state->Board(), "全学年", target.target, ToOleDateTime({2010, 6, 9}, {15, 0, 0})}, records,
                 12, levels, rankings, target.metrics);
             ASSERT_EQ(doc.Pages.size(), 1u);
             const ReportPage& page = doc.Pages[0];

@@ -30,19 +30,19 @@ RunRecord RecordOf(int pupil, int level, int seconds, double date = Today()) {
 }
 
 struct Report {
-    std::unique_ptr<SharedState> state = CatalogueState();
+    std::unique_ptr<StateParts> state = CatalogueState();
     std::vector<RunRecord> records;
     std::string filter = "全学年";
     ReportTarget target = ReportTarget::Screen;
 
     Report() {
-        state->ProgramName = "化学式";
+        state->setup.ProgramName = "化学式";
         AddPupil(*state, 12, "あいう", 8);
         AddPupil(*state, 13, "かき", 8);
     }
     ReportDocument Build(int pupil, std::vector<int> levels) {
-        DetailRankings rankings(*state, filter, 1);
-        return BuildDetailReport({*state, filter, target, Now()}, records, pupil, levels, rankings);
+        DetailRankings rankings(state->Board(), filter, 1);
+        return BuildDetailReport({state->Board(), filter, target, Now()}, records, pupil, levels, rankings);
     }
 };
 
@@ -92,7 +92,7 @@ TEST(DetailReport, ChartAndFigures) {
     Report r;
     for (int s : {60, 55, 58, 50})
         r.records.push_back(RecordOf(12, 2, s));
-    r.state->Aggregates.BestTime.at(2, 12) = 50;
+    r.state->standing.BestTime.at(2, 12) = 50;
     ReportDocument doc = r.Build(12, {2});
     ASSERT_EQ(doc.Pages.size(), 1u);
     const ReportPage& page = doc.Pages[0];
@@ -116,10 +116,10 @@ TEST(DetailReport, ChartAndFigures) {
 
     Report school;
     school.records = {RecordOf(12, 2, 40), RecordOf(13, 2, 50)};
-    school.state->Aggregates.TotalPoints.at(2, 12) = 30;
-    school.state->Aggregates.TotalPoints.at(2, 13) = 61;
-    school.state->Aggregates.BestTime.at(2, 12) = 40;
-    school.state->Aggregates.BestTime.at(2, 13) = 50;
+    school.state->standing.TotalPoints.at(2, 12) = 30;
+    school.state->standing.TotalPoints.at(2, 13) = 61;
+    school.state->standing.BestTime.at(2, 12) = 40;
+    school.state->standing.BestTime.at(2, 13) = 50;
     const auto figures = Figures(school.Build(12, {2}).Pages[0]);
     EXPECT_EQ(figures[3], "　　最高　　　　   40秒 /   40秒");
     EXPECT_EQ(figures[4], "　　平均　　　　   40秒 /   45秒");
@@ -232,17 +232,17 @@ TEST(DetailReport, PagesOfThreeBlocks) {
 // name search that finds あい in あいう's line.
 TEST(DetailReport, Standings) {
     auto s = CatalogueState();
-    s->LevelCount = 35;
+    s->setup.LevelCount = 35;
     AddPupil(*s, 1, "あいう", 8);
     AddPupil(*s, 2, "あい", 8);
     AddPupil(*s, 3, "えお", 8);
     for (int level : {2, 35}) {
-        s->Aggregates.BestTime.at(level, 1) = 30;
-        s->Aggregates.BestTime.at(level, 2) = 35;
-        s->Aggregates.TotalPoints.at(level, 1) = 50;
-        s->Aggregates.TotalPoints.at(level, 2) = 40;
+        s->standing.BestTime.at(level, 1) = 30;
+        s->standing.BestTime.at(level, 2) = 35;
+        s->standing.TotalPoints.at(level, 1) = 50;
+        s->standing.TotalPoints.at(level, 2) = 40;
     }
-    DetailRankings rankings(*s, "全学年", 0);
+    DetailRankings rankings(s->Board(), "全学年", 0);
     const LevelStanding a = rankings.StandingOf(35, 2);
     EXPECT_EQ(a.TimeRank, "  2");
     EXPECT_EQ(a.PointsRank, "  2");
@@ -258,7 +258,7 @@ TEST(DetailReport, Standings) {
     const std::vector<RunRecord> records;
     const std::vector<int> levels = {2, 3, 35};
     for (int pupil : {1, 2, 3})
-        BuildDetailReport({*s, "全学年", ReportTarget::Paper, Now()}, records, pupil, levels,
+        BuildDetailReport({s->Board(), "全学年", ReportTarget::Paper, Now()}, records, pupil, levels,
                           rankings);
     EXPECT_EQ(rankings.RankedLevels(), 3);
 }

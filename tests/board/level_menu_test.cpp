@@ -15,23 +15,23 @@ using testing::FakeClock;
 // A pupil without runs sees dashes; the pass rule and the recent-window line read plainly.
 TEST(LevelColumn, CaptionsOfACOlumn) {
     auto s = CatalogueState();
-    s->PupilNumber = 4;
-    s->Settings.TargetTime[2] = 45;
-    LevelColumnTexts c = LevelColumn(*s, 2);
+    s->signIn.PupilNumber = 4;
+    s->setup.Settings.TargetTime[2] = 45;
+    LevelColumnTexts c = LevelColumn(s->Board(), 2);
     EXPECT_EQ(c.StartButton, "ｽﾀｰﾄ(&2)");
     EXPECT_EQ(c.Today, "-----");
     EXPECT_EQ(c.AllTime, "------");
     EXPECT_EQ(c.PassRule, "目標=45秒 3回/100点(×1.5)");
     EXPECT_EQ(c.RecentWindow, "最近7日=0回 / 0点");
     EXPECT_FALSE(c.Practice);
-    EXPECT_TRUE(LevelColumn(*s, 1).Practice);
+    EXPECT_TRUE(LevelColumn(s->Board(), 1).Practice);
 
-    s->Aggregates.TodayRunCount.at(2, 4) = 2;
-    s->Aggregates.TodayPoints.at(2, 4) = 16;
-    s->Aggregates.RunCount.at(2, 4) = 9;
-    s->Aggregates.TotalPoints.at(2, 4) = 70;
-    s->Settings.ClearPoints[2] = 9999;
-    c = LevelColumn(*s, 2);
+    s->standing.TodayRunCount.at(2, 4) = 2;
+    s->standing.TodayPoints.at(2, 4) = 16;
+    s->standing.RunCount.at(2, 4) = 9;
+    s->standing.TotalPoints.at(2, 4) = 70;
+    s->setup.Settings.ClearPoints[2] = 9999;
+    c = LevelColumn(s->Board(), 2);
     EXPECT_EQ(c.Today, "2回/16点");
     EXPECT_EQ(c.AllTime, "9回/70点");
     EXPECT_EQ(c.PassRule, "目標=45秒 --------");
@@ -39,10 +39,10 @@ TEST(LevelColumn, CaptionsOfACOlumn) {
 
 TEST(LevelMenu, PracticeLevelsGetSixHundredSeconds) {
     auto s = CatalogueState();
-    ApplyPracticeTargets(*s);
-    EXPECT_EQ(s->Settings.TargetTime[1], 600);
-    EXPECT_EQ(s->Settings.MinimumTime[11], 600);
-    EXPECT_EQ(s->Settings.TargetTime[2], 60);
+    ApplyPracticeTargets(s->setup);
+    EXPECT_EQ(s->setup.Settings.TargetTime[1], 600);
+    EXPECT_EQ(s->setup.Settings.MinimumTime[11], 600);
+    EXPECT_EQ(s->setup.Settings.TargetTime[2], 60);
 }
 
 // Catches a scroll bar for four levels, a wrong maximum, and a stale scroll position.
@@ -52,14 +52,14 @@ TEST(LevelMenu, LayoutAndScrollPosition) {
     EXPECT_EQ(MenuLayoutFor(12).ColumnWidthTwips, 3456);
     EXPECT_EQ(MenuLayoutFor(12).ScrollMaximum, 9);
     auto s = CatalogueState();
-    EXPECT_EQ(ActivationScrollPos(*s), 1);
-    s->MenuScrollPos = Variant(9);
-    EXPECT_EQ(ActivationScrollPos(*s), 9);
-    s->MenuScrollPos = Variant(10);
-    EXPECT_EQ(ActivationScrollPos(*s), 1);
-    EXPECT_EQ(ScrollPosAfterChange(*s, 13), 1);
-    EXPECT_EQ(ScrollPosAfterChange(*s, 5), 5);
-    EXPECT_EQ(s->MenuScrollPos.ToDouble(), 5.0);
+    EXPECT_EQ(ActivationScrollPos(s->board, s->setup.LevelCount), 1);
+    s->board.MenuScrollPos = Variant(9);
+    EXPECT_EQ(ActivationScrollPos(s->board, s->setup.LevelCount), 9);
+    s->board.MenuScrollPos = Variant(10);
+    EXPECT_EQ(ActivationScrollPos(s->board, s->setup.LevelCount), 1);
+    EXPECT_EQ(ScrollPosAfterChange(s->board, s->setup.LevelCount, 13), 1);
+    EXPECT_EQ(ScrollPosAfterChange(s->board, s->setup.LevelCount, 5), 5);
+    EXPECT_EQ(s->board.MenuScrollPos.ToDouble(), 5.0);
     EXPECT_FALSE(ColumnLeft(4, 5, 200, 3456).has_value());
     EXPECT_EQ(ColumnLeft(6, 5, 200, 3456), 3656);
 }
@@ -78,16 +78,16 @@ TEST(LevelMenu, Keys) {
 // Catches negative minutes after midnight.
 TEST(LevelMenu, HeaderCaptions) {
     auto s = CatalogueState();
-    s->ProgramName = "化学式";
-    s->PupilName = "先生" + std::string(16, ' ');
-    s->PupilGradeLabel = "中２";
-    s->SchoolName = "本校";
-    s->PupilNumber = 7;
-    s->SignInSeconds = 86400 - 120;
-    s->Aggregates.TodayRunCount.at(2, 7) = 2;
-    s->Aggregates.TodayRunCount.at(35, 7) = 1;
+    s->setup.ProgramName = "化学式";
+    s->signIn.PupilName = "先生" + std::string(16, ' ');
+    s->signIn.PupilGradeLabel = "中２";
+    s->setup.SchoolName = "本校";
+    s->signIn.PupilNumber = 7;
+    s->signIn.SignInSeconds = 86400 - 120;
+    s->standing.TodayRunCount.at(2, 7) = 2;
+    s->standing.TodayRunCount.at(35, 7) = 1;
     FakeClock clock({2010, 4, 6}, {0, 3, 0});
-    const MenuHeader h = MenuHeaderTexts(*s, clock);
+    const MenuHeader h = MenuHeaderTexts(s->Board(), clock);
     EXPECT_EQ(h.MinutesSinceSignIn, "起動後5分");
     EXPECT_EQ(h.TodayTotal, "本日総回数＝3回");
     EXPECT_EQ(h.GradeAndName, "中２ 先生");
@@ -120,12 +120,12 @@ TEST(LevelMenu, MinutesSinceSignInAcrossRoundingAndMidnight) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto s = CatalogueState();
-        s->Roster.RosterName[7] = "山田" + std::string(16, ' ');
+        s->roster.RosterName[7] = "山田" + std::string(16, ' ');
         FakeClock clock;
         clock.SetNow(ToOleDate({2011, 3, 15}) + c.signInAt / 86400.0);
-        ASSERT_EQ(ConfirmSignIn(*s, std::int16_t{7}, clock), SignInResult::SignedIn);
+        ASSERT_EQ(ConfirmSignIn(s->signIn, s->roster, std::int16_t{7}, clock), SignInResult::SignedIn);
         clock.AdvanceSeconds(c.later);
-        EXPECT_EQ(MenuHeaderTexts(*s, clock).MinutesSinceSignIn, c.minutes);
+        EXPECT_EQ(MenuHeaderTexts(s->Board(), clock).MinutesSinceSignIn, c.minutes);
     }
 }
 

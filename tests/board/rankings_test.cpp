@@ -13,8 +13,8 @@ namespace {
 using testing::AddPupil;
 using testing::CatalogueState;
 
-BoardInputs In(const SharedState& s, const char* filter = "全学年") {
-    return BoardInputs{s, std::string(filter)};
+BoardInputs In(const StateParts& s, const char* filter = "全学年") {
+    return BoardInputs{s.Board(), std::string(filter)};
 }
 
 // Best times 40, 45, 45, 50 in roster order A, B, C, D rank 1, 2, 2, 4 with B before C; a
@@ -25,9 +25,9 @@ TEST(Rankings, BestTimeTiesShareARankAndKeepRosterOrder) {
     const char* names[] = {"D", "B", "A", "C", "E", "F"};
     for (int i = 0; i < 6; ++i) {
         AddPupil(*s, i + 1, names[i], 7);
-        s->Aggregates.BestTime.at(2, i + 1) = times[i];
+        s->standing.BestTime.at(2, i + 1) = times[i];
     }
-    s->PupilNumber = 2;
+    s->signIn.PupilNumber = 2;
     const RankedList r = RankLevel(In(*s), 2, RankingKind::BestTime);
     const std::vector<std::string> expected = {
         " 1ⅠA　　　　    40 　", " 2●B　　　　    45 ●",  " 2ⅠC　　　　    45 　",
@@ -42,7 +42,7 @@ TEST(Rankings, RanksCountPupilsTheFilterHides) {
     auto s = CatalogueState();
     for (int i = 1; i <= 4; ++i) {
         AddPupil(*s, i, "P" + std::to_string(i), i == 4 ? 7 : 8);
-        s->Aggregates.BestTime.at(2, i) = 40 + i;
+        s->standing.BestTime.at(2, i) = 40 + i;
     }
     const RankedList r = RankLevel(In(*s, "中１"), 2, RankingKind::BestTime);
     EXPECT_EQ(r.Lines, std::vector<std::string>{" 4ⅠP4　　　    44 　"});
@@ -56,7 +56,7 @@ TEST(Rankings, PointsRankings) {
     AddPupil(*s, 1, "一", 1);
     AddPupil(*s, 2, "二", 1);
     AddPupil(*s, 3, "三", 1);
-    auto& a = s->Aggregates;
+    auto& a = s->standing;
     a.TotalPoints.at(2, 1) = 120;
     a.TodayPoints.at(2, 1) = 0;
     a.TotalPoints.at(2, 2) = 120;
@@ -111,8 +111,8 @@ TEST(Rankings, PointsRankFirstFigureThenSecond) {
         int number = 0;
         for (const Pupil& p : c.roster) {
             AddPupil(*s, ++number, p.name, 1);
-            s->Aggregates.TodayPoints.at(2, number) = p.today;
-            s->Aggregates.TotalPoints.at(2, number) = p.total;
+            s->standing.TodayPoints.at(2, number) = p.today;
+            s->standing.TotalPoints.at(2, number) = p.total;
         }
         std::vector<std::string> ranked;
         for (const std::string& line : RankLevel(In(*s), 2, c.kind).Lines) {
@@ -128,9 +128,9 @@ TEST(Rankings, EveryListedPupilIsRanked) {
     auto s = CatalogueState();
     for (int i = 1; i <= 5000; ++i) {
         AddPupil(*s, i, "N", 1);
-        s->Aggregates.BestTime.at(2, i) = 10000 - i;
+        s->standing.BestTime.at(2, i) = 10000 - i;
     }
-    s->PupilNumber = 1;
+    s->signIn.PupilNumber = 1;
     const RankedList r = RankLevel(In(*s), 2, RankingKind::BestTime);
     ASSERT_EQ(r.Lines.size(), 5000u);
     EXPECT_EQ(r.OwnLine, 4999u);
@@ -141,10 +141,10 @@ TEST(Rankings, EveryListedPupilIsRanked) {
 TEST(ScoreBoard, BestListsSkipPracticeLevels) {
     auto s = CatalogueState();
     AddPupil(*s, 1, "一", 1);
-    const BoardFill best = FillBoard(In(*s), BoardList::BestTimes, {}, 0);
+    const BoardFill best = FillBoard(In(*s), BoardList::BestTimes, {}, 0, {});
     EXPECT_TRUE(best.Lines[1].empty());
     EXPECT_EQ(best.Lines[2].size(), 1u);
-    const BoardFill points = FillBoard(In(*s), BoardList::CumulativeRanking, {}, 0);
+    const BoardFill points = FillBoard(In(*s), BoardList::CumulativeRanking, {}, 0, {});
     EXPECT_EQ(points.Lines[1].size(), 1u);
     EXPECT_EQ(ListFor(0, 1), BoardList::BestTimes);
     EXPECT_EQ(ListFor(2, 3), BoardList::PeriodPointsFirst);

@@ -30,12 +30,12 @@ protected:
         AddPupil(*s, 1, "あいう", 1);
         AddPupil(*s, 2, "えお", 8);
         AddPupil(*s, 3, "かきくけこさし", 10);
-        s->PupilNumber = 1;
+        s->signIn.PupilNumber = 1;
     }
     BoardInputs In(const char* filter = "全学年") const {
-        return BoardInputs{*s, std::string(filter)};
+        return BoardInputs{s->Board(), std::string(filter)};
     }
-    std::unique_ptr<SharedState> s;
+    std::unique_ptr<StateParts> s;
 };
 
 // The worked examples: own line, another pupil's Ⅱ marks, a timed-out run, a long name cut to

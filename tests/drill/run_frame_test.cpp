@@ -6,17 +6,17 @@
 #include "drill/run_frame.h"
 #include "records/aggregates.h"
 #include "state/level_catalogue.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 
 namespace kagaku {
 namespace {
 
-SharedState CatalogueWithTimes(std::int32_t target, std::int32_t minimum) {
-    SharedState state;
-    BuildLevelCatalogue(state);
+StateParts CatalogueWithTimes(std::int32_t target, std::int32_t minimum) {
+    StateParts state;
+    BuildLevelCatalogue(state.setup);
     for (std::size_t level = 1; level < kLevelSlots; ++level) {
-        state.Settings.TargetTime[level] = target;
-        state.Settings.MinimumTime[level] = minimum;
+        state.setup.Settings.TargetTime[level] = target;
+        state.setup.Settings.MinimumTime[level] = minimum;
     }
     return state;
 }
@@ -40,8 +40,8 @@ TEST(LevelStart, TimedLevelNeedsPositiveTargetAndMinimumTimes) {
         {11, 0, 0, nullptr},
     };
     for (const Case& c : cases) {
-        const SharedState state = CatalogueWithTimes(c.target, c.minimum);
-        const auto problem = LevelStartProblem(state, c.level);
+        const StateParts state = CatalogueWithTimes(c.target, c.minimum);
+        const auto problem = LevelStartProblem(state.setup, c.level);
         if (c.named == nullptr) {
             EXPECT_FALSE(problem.has_value()) << c.level << " " << problem.value_or("");
             continue;
@@ -51,8 +51,8 @@ TEST(LevelStart, TimedLevelNeedsPositiveTargetAndMinimumTimes) {
                   std::string::npos)
             << *problem;
     }
-    EXPECT_TRUE(LevelStartProblem(CatalogueWithTimes(30, 60), 0).has_value());
-    EXPECT_TRUE(LevelStartProblem(CatalogueWithTimes(30, 60), kLevelSlots).has_value());
+    EXPECT_TRUE(LevelStartProblem(CatalogueWithTimes(30, 60).setup, 0).has_value());
+    EXPECT_TRUE(LevelStartProblem(CatalogueWithTimes(30, 60).setup, kLevelSlots).has_value());
 }
 
 TEST(RunFrame, ChargeButtonsOnlyOnTheIonDrills) {
@@ -64,9 +64,9 @@ TEST(RunFrame, ChargeButtonsOnlyOnTheIonDrills) {
 // when it timed out; an untimed level that is not a practice level keeps its cover.
 TEST(RunFrame, EndOfRunFollowsTheLevel) {
     using A = RunEnd::Action;
-    SharedState state = CatalogueWithTimes(30, 60);
-    state.LevelTimed[13] = 0;
-    state.LevelNames[13] = "自由";
+    StateParts state = CatalogueWithTimes(30, 60);
+    state.setup.LevelTimed[13] = 0;
+    state.setup.LevelNames[13] = "自由";
     struct Case {
         int level;
         bool timedOut;
@@ -79,11 +79,40 @@ TEST(RunFrame, EndOfRunFollowsTheLevel) {
         {13, false, A::KeepCover, 0}, {0, false, A::KeepCover, 0},
     };
     for (const Case& c : cases) {
-        const RunEnd end = DecideRunEnd(state, c.level, c.timedOut, 48);
+        const RunEnd end = DecideRunEnd(state.setup, c.level, c.timedOut, 48);
         EXPECT_EQ(end.action, c.action) << c.level;
         EXPECT_EQ(end.resultTime, c.resultTime) << c.level;
     }
 }
 
 }  // namespace
+// The result flags from recording a run: GoalClearedBefore follows each recording, while a
+// best flag once set is not cleared by a later recording that beat nothing.
+TEST(NoteRunOutcome, SetsTheRunFlagsFromTheRecording) {
+    const struct {
+        const char* catches;
+        std::int16_t bestBefore;
+        FinishedRunOutcome outcome;
+        std::int16_t goalClearedBefore, personalBest, allTimeBest;
+    } cases[] = {
+        {"no flag from a plain run", 0, {1, false, false, false}, 0, 0, 0},
+        {"goal cleared before is copied", 0, {1, true, false, false}, 1, 0, 0},
+        {"goal cleared before is reset", 0, {1, false, false, false}, 0, 0, 0},
+        {"a personal best sets its flag", 0, {1, false, true, false}, 0, 1, 0},
+        {"a best of all sets its flag", 0, {1, false, false, true}, 0, 0, 1},
+        {"a set flag is not cleared", 1, {1, false, false, false}, 0, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.catches);
+        CurrentRun run;
+        run.GoalClearedBefore = 1;
+        run.NewPersonalBest = c.bestBefore;
+        run.NewAllTimeBest = c.bestBefore;
+        NoteRunOutcome(run, c.outcome);
+        EXPECT_EQ(run.GoalClearedBefore, c.goalClearedBefore);
+        EXPECT_EQ(run.NewPersonalBest, c.personalBest);
+        EXPECT_EQ(run.NewAllTimeBest, c.allTimeBest);
+    }
+}
+
 }  // namespace kagaku

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteScratch("data/kagaku/タイム回数データ.txt", "a,b,c,d,e,f,g,h,i,j,k,l\r\n");
     fuzz::WriteScratch("data/音フォルダ/新音ファイル.txt", "");
     std::filesystem::create_directories(fuzz::ScratchFolder() / "kagaku");
-    SharedState state;
+    ProgramSetup state;
     try {
         LoadConfiguration(fuzz::ScratchFolder() / "kagaku", state);
     } catch (const DataFileError&) {

@@ -11,7 +11,7 @@
 #include "mistakes/mistake_notes.h"
 #include "mistakes/mistake_practice.h"
 #include "state/level_catalogue.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -42,16 +42,19 @@ TimedDrill::Outcome Answer(TimedDrill& d, std::string_view keys) {
 class RunFixture : public ::testing::Test {
 protected:
     RunFixture() : clock_(kToday, {9, 5, 3}) {
-        BuildLevelCatalogue(state_);
-        state_.ProgramDataFolder = PathText(dir_.path()) + "/";
-        state_.PupilNumber = 12;
-        state_.CurrentLevel = 4;
-        BeginRunMistakes(state_, 4);
+        BuildLevelCatalogue(state_.setup);
+        state_.setup.ProgramDataFolder = PathText(dir_.path()) + "/";
+        state_.signIn.PupilNumber = 12;
+        state_.run.CurrentLevel = 4;
+        BeginRunMistakes(state_.runMistakes, 4);
     }
-    std::filesystem::path Log() const { return MistakeLogPath(state_.ProgramDataFolder, 12); }
+    MistakeLogPlace Place() const {
+        return {state_.setup.ProgramDataFolder, state_.signIn.PupilNumber, state_.run.CurrentLevel};
+    }
+    std::filesystem::path Log() const { return MistakeLogPath(state_.setup.ProgramDataFolder, 12); }
 
     TempDir dir_;
-    SharedState state_;
+    StateParts state_;
     FakeClock clock_;
     FakeRandom random_;
 };
@@ -65,27 +68,27 @@ TEST_F(RunFixture, WrongAnswersOfARunBecomeItsPracticeSubset) {
         random_.Push(Pick(r, 4));
     ASSERT_TRUE(drill.Start());
     ASSERT_EQ(Answer(drill, "HNO2"), TimedDrill::Outcome::Wrong);
-    EXPECT_EQ(NoteWrongAnswer(state_, drill, clock_), std::nullopt);
+    EXPECT_EQ(NoteWrongAnswer(state_.runMistakes, Place(), drill, clock_), std::nullopt);
     drill.ContinueAfterCorrection();                                // asks problem 2
     ASSERT_EQ(Answer(drill, "H2O"), TimedDrill::Outcome::Correct);  // asks problem 4 again
     ASSERT_EQ(Answer(drill, "HNO"), TimedDrill::Outcome::Wrong);
     clock_.AdvanceSeconds(2);
-    NoteWrongAnswer(state_, drill, clock_);
+    NoteWrongAnswer(state_.runMistakes, Place(), drill, clock_);
     drill.ContinueAfterCorrection();  // asks problem 1
     ASSERT_EQ(Answer(drill, "HSO4"), TimedDrill::Outcome::Wrong);
-    NoteWrongAnswer(state_, drill, clock_);
+    NoteWrongAnswer(state_.runMistakes, Place(), drill, clock_);
 
     EXPECT_EQ(ReadBytes(Log()),
               Utf8ToCp932("#2024-06-10#,#09:05:03#,4,2,\"硝酸\",\"HNO3\",\"HNO2\"\r\n"
                           "#2024-06-10#,#09:05:05#,4,2,\"硝酸\",\"HNO3\",\"HNO\"\r\n"
                           "#2024-06-10#,#09:05:05#,4,2,\"硫酸\",\"H2SO4\",\"HSO4\"\r\n",
                           ""));
-    ASSERT_EQ(state_.RunMistakes.missed.size(), 2u);
-    EXPECT_EQ(state_.RunMistakes.missed[0].index, 1);
-    EXPECT_EQ(state_.RunMistakes.missed[1].index, 4);
-    EXPECT_EQ(state_.RunMistakes.missed[1].times, 2);
+    ASSERT_EQ(state_.runMistakes.missed.size(), 2u);
+    EXPECT_EQ(state_.runMistakes.missed[0].index, 1);
+    EXPECT_EQ(state_.runMistakes.missed[1].index, 4);
+    EXPECT_EQ(state_.runMistakes.missed[1].times, 2);
 
-    const auto practice = PracticeOfRun(state_.RunMistakes, state_.LevelNames, state_.LevelCount);
+    const auto practice = PracticeOfRun(state_.runMistakes, state_.setup.LevelNames, state_.setup.LevelCount);
     ASSERT_TRUE(practice.has_value());
     EXPECT_EQ(practice->level, 3) << "the practice level of category 2";
     EXPECT_EQ(practice->problems.category, 2);
@@ -105,48 +108,48 @@ TEST_F(RunFixture, WrongAnswersOfARunBecomeItsPracticeSubset) {
     EXPECT_TRUE(session.MarkLearnt()) << "practice ends after the missed problems";
 
     // The next run starts with nothing missed, so no stale offer is left for its result.
-    BeginRunMistakes(state_, 4);
-    EXPECT_FALSE(PracticeOfRun(state_.RunMistakes, state_.LevelNames, state_.LevelCount));
+    BeginRunMistakes(state_.runMistakes, 4);
+    EXPECT_FALSE(PracticeOfRun(state_.runMistakes, state_.setup.LevelNames, state_.setup.LevelCount));
 }
 
 // 答え表示 logs the problem with nothing typed; only a shown answer is logged.
 TEST_F(RunFixture, RevealedAnswersAreLoggedWithNothingTyped) {
-    state_.CurrentLevel = 3;
+    state_.run.CurrentLevel = 3;
     PracticeSession practice(Acids());
     practice.Next();
-    EXPECT_EQ(NoteRevealedAnswer(state_, practice, clock_), std::nullopt);
+    EXPECT_EQ(NoteRevealedAnswer(state_.runMistakes, Place(), practice, clock_), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(Log())) << "no answer was shown yet";
     practice.ShowAnswer();
-    NoteRevealedAnswer(state_, practice, clock_);
+    NoteRevealedAnswer(state_.runMistakes, Place(), practice, clock_);
     EXPECT_EQ(ReadBytes(Log()),
               Utf8ToCp932("#2024-06-10#,#09:05:03#,3,2,\"硫酸\",\"H2SO4\",\"\"\r\n", ""));
-    EXPECT_TRUE(state_.RunMistakes.missed.empty()) << "a revealed answer is no run mistake";
+    EXPECT_TRUE(state_.runMistakes.missed.empty()) << "a revealed answer is no run mistake";
 }
 
 // A log that cannot be written is noted once, the run's mistakes are still kept for its
 // practice, and the rest of the run writes nothing (so a dead share delays no later answer).
 TEST_F(RunFixture, ALogThatCannotBeWrittenIsNotedOncePerRun) {
-    state_.ProgramDataFolder = PathText(dir_.path()) + "/gone/";
+    state_.setup.ProgramDataFolder = PathText(dir_.path()) + "/gone/";
     TimedDrill drill(Acids(), random_);
     for (int r : {1, 2})
         random_.Push(Pick(r, 4));
     ASSERT_TRUE(drill.Start());
     Answer(drill, "HSO4");
-    const auto note = NoteWrongAnswer(state_, drill, clock_);
+    const auto note = NoteWrongAnswer(state_.runMistakes, Place(), drill, clock_);
     ASSERT_TRUE(note.has_value()) << "a failed write passed over in silence";
     EXPECT_NE(note->find(PathText(Log())), std::string::npos) << *note;
     EXPECT_NE(note->find("ドリルはそのまま続きます"), std::string::npos);
-    EXPECT_FALSE(state_.RunMistakes.logProblem.empty());
+    EXPECT_FALSE(state_.runMistakes.logProblem.empty());
 
     std::filesystem::create_directory(dir_.path() / "gone");
     drill.ContinueAfterCorrection();
     Answer(drill, "HO");
-    EXPECT_EQ(NoteWrongAnswer(state_, drill, clock_), std::nullopt) << "noted a second time";
+    EXPECT_EQ(NoteWrongAnswer(state_.runMistakes, Place(), drill, clock_), std::nullopt) << "noted a second time";
     EXPECT_FALSE(std::filesystem::exists(Log())) << "the run wrote after its log failed";
-    EXPECT_EQ(state_.RunMistakes.missed.size(), 2u);
+    EXPECT_EQ(state_.runMistakes.missed.size(), 2u);
 
-    BeginRunMistakes(state_, 4);
-    EXPECT_TRUE(state_.RunMistakes.logProblem.empty()) << "the next run tries again";
+    BeginRunMistakes(state_.runMistakes, 4);
+    EXPECT_TRUE(state_.runMistakes.logProblem.empty()) << "the next run tries again";
 }
 
 // The level menu's own practice: wrong answers of timed levels in the last 30 days, of
@@ -208,16 +211,16 @@ TEST(OwnMistakesPractice, PicksTheMostMissedProblemsStillInTheFile) {
 }
 
 TEST(OwnMistakesPractice, APracticeNeedsAPracticeLevelOfTheCategory) {
-    SharedState state;
-    BuildLevelCatalogue(state);
-    EXPECT_EQ(PracticeLevelOfCategory(state.LevelNames, state.LevelCount, 1), 1);
-    EXPECT_EQ(PracticeLevelOfCategory(state.LevelNames, state.LevelCount, 6), 11);
-    EXPECT_EQ(PracticeLevelOfCategory(state.LevelNames, state.LevelCount, 7), std::nullopt)
+    StateParts state;
+    BuildLevelCatalogue(state.setup);
+    EXPECT_EQ(PracticeLevelOfCategory(state.setup.LevelNames, state.setup.LevelCount, 1), 1);
+    EXPECT_EQ(PracticeLevelOfCategory(state.setup.LevelNames, state.setup.LevelCount, 6), 11);
+    EXPECT_EQ(PracticeLevelOfCategory(state.setup.LevelNames, state.setup.LevelCount, 7), std::nullopt)
         << "level 13 is not offered";
     MistakesOfRun run;
     run.category = 7;
     run.missed.push_back({1, {"q", "a"}, 1});
-    EXPECT_FALSE(PracticeOfRun(run, state.LevelNames, state.LevelCount));
+    EXPECT_FALSE(PracticeOfRun(run, state.setup.LevelNames, state.setup.LevelCount));
 }
 
 }  // namespace

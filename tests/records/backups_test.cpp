@@ -24,7 +24,8 @@
 #include "records/finished_run.h"
 #include "records/level_settings.h"
 #include "records/record_test_support.h"
-#include "state/shared_state.h"
+#include "drill/run_frame.h"
+#include "support/state_parts.h"
 
 namespace kagaku {
 namespace {
@@ -155,23 +156,28 @@ TEST(BackupRetention, KeepsThirtyDaysAndTheFirstOfEachMonthForAYear) {
 class DailyBackup : public ::testing::Test {
 protected:
     DailyBackup() : clock_({2026, 12, 9}, {8, 30, 0}) {
-        state_.ProgramDataFolder = NormaliseFolder(PathText(dir_.path()));
-        file_ = ScoreRecordPath(state_.ProgramDataFolder);
+        state_.setup.ProgramDataFolder = NormaliseFolder(PathText(dir_.path()));
+        file_ = ScoreRecordPath(state_.setup.ProgramDataFolder);
         dir_.WriteBytes(kLevelSettingsFileName, "60,30,10,2\r\n");
     }
 
     std::uint64_t Finish(std::int32_t seconds) {
-        state_.PupilNumber = 7;
-        state_.CurrentLevel = 2;
-        state_.ResultTime = seconds;
-        return RecordFinishedRun(2, state_, clock_, waiter_);
+        state_.signIn.PupilNumber = 7;
+        state_.run.CurrentLevel = 2;
+        state_.run.ResultTime = seconds;
+        const FinishedRunOutcome outcome = RecordFinishedRun(
+            {2, state_.signIn.PupilNumber, state_.run.CurrentLevel, state_.run.ResultTime},
+            state_.setup.ProgramDataFolder, state_.setup.Settings, state_.setup.SchoolCode,
+            state_.standing, clock_, waiter_);
+        NoteRunOutcome(state_.run, outcome);
+        return outcome.RecordNumber;
     }
 
     fs::path Backups() const { return BackupFolderOf(file_); }
 
     testing::TempDir dir_;
     testing::FakeClock clock_;
-    SharedState state_;
+    StateParts state_;
     FakeWaiter waiter_;
     fs::path file_;
 };
@@ -234,8 +240,8 @@ TEST_F(DailyBackup, AFailingBackupLeavesTheAppendInPlaceAndIsLogged) {
     for (const Case& c : cases) {
         testing::TempDir fresh;
         current = &fresh;
-        state_.ProgramDataFolder = NormaliseFolder(PathText(fresh.path()));
-        file_ = ScoreRecordPath(state_.ProgramDataFolder);
+        state_.setup.ProgramDataFolder = NormaliseFolder(PathText(fresh.path()));
+        file_ = ScoreRecordPath(state_.setup.ProgramDataFolder);
         testing::WriteRecordFile(fresh, Numbered(2));
         clock_.Set({2026, 12, 9}, {8, 30, 0});
         c.breakIt();

@@ -6,7 +6,8 @@
 #include "common/paths.h"
 #include "records/aggregation.h"
 #include "records/record_test_support.h"
-#include "state/shared_state.h"
+#include "drill/run_frame.h"
+#include "support/state_parts.h"
 
 namespace kagaku {
 namespace {
@@ -18,32 +19,38 @@ using testing::RunOn;
 class FinishedRun : public ::testing::Test {
 protected:
     FinishedRun() : clock_({2024, 6, 10}, {14, 5, 9}) {
-        state_.ProgramDataFolder = NormaliseFolder(PathText(dir_.path()));
-        state_.SchoolCode = Variant(std::string("12345"));
+        state_.setup.ProgramDataFolder = NormaliseFolder(PathText(dir_.path()));
+        state_.setup.SchoolCode = Variant(std::string("12345"));
         for (std::size_t level = 1; level <= 35; ++level) {
-            state_.Settings.TargetTime[level] = 60;
-            state_.Settings.PointMultiplier[level] = 1.0;
-            state_.Settings.ClearCount[level] = 2;
-            state_.Settings.ClearPoints[level] = 10;
+            state_.setup.Settings.TargetTime[level] = 60;
+            state_.setup.Settings.PointMultiplier[level] = 1.0;
+            state_.setup.Settings.ClearCount[level] = 2;
+            state_.setup.Settings.ClearPoints[level] = 10;
         }
     }
 
     void Standing(const std::vector<ScoreRecord>& records) {
         testing::WriteRecordFile(dir_, records);
-        AggregateScoreRecords(state_, clock_, waiter_);
+        AggregateScoreRecords(ScoreRecordPath(state_.setup.ProgramDataFolder), state_.setup.Settings, clock_,
+                              state_.standing, waiter_);
     }
 
     std::uint64_t Finish(int pupil, int level, std::int32_t seconds) {
-        state_.PupilNumber = static_cast<std::int16_t>(pupil);
-        state_.CurrentLevel = static_cast<std::int16_t>(level);
-        state_.ResultTime = seconds;
-        return RecordFinishedRun(level, state_, clock_, waiter_);
+        state_.signIn.PupilNumber = static_cast<std::int16_t>(pupil);
+        state_.run.CurrentLevel = static_cast<std::int16_t>(level);
+        state_.run.ResultTime = seconds;
+        const FinishedRunOutcome outcome = RecordFinishedRun(
+            {level, state_.signIn.PupilNumber, state_.run.CurrentLevel, state_.run.ResultTime},
+            state_.setup.ProgramDataFolder, state_.setup.Settings, state_.setup.SchoolCode,
+            state_.standing, clock_, waiter_);
+        NoteRunOutcome(state_.run, outcome);
+        return outcome.RecordNumber;
     }
 
     const CivilDate today_{2024, 6, 10};
     testing::TempDir dir_;
     testing::FakeClock clock_;
-    SharedState state_;
+    StateParts state_;
     FakeWaiter waiter_;
 };
 
@@ -52,12 +59,12 @@ protected:
 TEST_F(FinishedRun, FirstRunSetsBothBestFlagsAndAppends) {
     Standing({});
     EXPECT_EQ(Finish(7, 4, 45), 1u);
-    EXPECT_EQ(state_.NewPersonalBest, 1);
-    EXPECT_EQ(state_.NewAllTimeBest, 1);
-    EXPECT_EQ(state_.GoalClearedBefore, 0);
-    EXPECT_EQ(state_.Aggregates.BestTime.at(4, 7), 45);
-    EXPECT_EQ(state_.Aggregates.LevelBestTime[4], 45);
-    ScoreRecord r = ReadScoreRecord(ScoreRecordPath(state_.ProgramDataFolder), 1);
+    EXPECT_EQ(state_.run.NewPersonalBest, 1);
+    EXPECT_EQ(state_.run.NewAllTimeBest, 1);
+    EXPECT_EQ(state_.run.GoalClearedBefore, 0);
+    EXPECT_EQ(state_.standing.BestTime.at(4, 7), 45);
+    EXPECT_EQ(state_.standing.LevelBestTime[4], 45);
+    ScoreRecord r = ReadScoreRecord(ScoreRecordPath(state_.setup.ProgramDataFolder), 1);
     EXPECT_EQ(r.PupilNumber, 7);
     EXPECT_EQ(r.Level, 4);
     EXPECT_EQ(r.Seconds, 45);
@@ -113,22 +120,22 @@ TEST_F(FinishedRun, FlagsAgainstTheStandingBeforeTheRun) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        state_.NewPersonalBest = 0;
-        state_.NewAllTimeBest = 0;
-        state_.GoalClearedBefore = 1;
+        state_.run.NewPersonalBest = 0;
+        state_.run.NewAllTimeBest = 0;
+        state_.run.GoalClearedBefore = 1;
         Standing(c.before);
         Finish(c.pupil, 4, c.seconds);
-        EXPECT_EQ(state_.NewPersonalBest, c.personal);
-        EXPECT_EQ(state_.NewAllTimeBest, c.allTime);
-        EXPECT_EQ(state_.GoalClearedBefore, c.goal);
+        EXPECT_EQ(state_.run.NewPersonalBest, c.personal);
+        EXPECT_EQ(state_.run.NewAllTimeBest, c.allTime);
+        EXPECT_EQ(state_.run.GoalClearedBefore, c.goal);
     }
 
-    state_.NewPersonalBest = 1;
-    state_.NewAllTimeBest = 1;
+    state_.run.NewPersonalBest = 1;
+    state_.run.NewAllTimeBest = 1;
     Standing({RunOn(today_, 7, 4, 10)});
     Finish(7, 4, 50);
-    EXPECT_EQ(state_.NewPersonalBest, 1);
-    EXPECT_EQ(state_.NewAllTimeBest, 1);
+    EXPECT_EQ(state_.run.NewPersonalBest, 1);
+    EXPECT_EQ(state_.run.NewAllTimeBest, 1);
 }
 
 // The best time moved ahead by the run must not survive into the next rebuild of another file
@@ -136,9 +143,9 @@ TEST_F(FinishedRun, FlagsAgainstTheStandingBeforeTheRun) {
 TEST_F(FinishedRun, MovedBestTimeIsResetByTheNextRebuild) {
     Standing({});
     Finish(7, 4, 45);
-    fs::remove(ScoreRecordPath(state_.ProgramDataFolder));
+    fs::remove(ScoreRecordPath(state_.setup.ProgramDataFolder));
     Standing({});
-    EXPECT_EQ(state_.Aggregates.BestTime.at(4, 7), kNoTime);
+    EXPECT_EQ(state_.standing.BestTime.at(4, 7), kNoTime);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "results/result_evaluation.h"
+#include "support/state_parts.h"
 
 namespace kagaku {
 namespace {
@@ -165,28 +166,29 @@ TEST(ResultOffer, OverPractisedClearedLevelSendsThePupilOnUntilTheGoalIsCleared)
     }
 }
 
-TEST(ResultInputs, ReadsThisPupilAndLevelFromTheSharedState) {
+TEST(ResultInputs, ReadsThisPupilAndLevelFromTheProgramState) {
     // Mixing up level and pupil, or summing the wrong levels, shows another pupil's standing.
-    auto state = std::make_unique<SharedState>();
-    state->CurrentLevel = 6;
-    state->PupilNumber = 42;
-    state->ResultTime = 25;
-    state->GoalLevel = Variant(6);
-    state->GoalCleared = Variant(1);
-    state->PupilName = "  花子 ";
-    state->LevelNames[6] = "化学反応";
-    state->Settings.TargetTime[6] = 30;
-    state->Settings.ClearCount[6] = 3;
-    state->Settings.ClearCount[20] = 9999;
-    state->Settings.BanCount[6] = Variant(5);
-    auto& a = state->Aggregates;
+    auto state = std::make_unique<StateParts>();
+    state->run.CurrentLevel = 6;
+    state->signIn.PupilNumber = 42;
+    state->run.ResultTime = 25;
+    state->setup.GoalLevel = Variant(6);
+    state->board.GoalCleared = Variant(1);
+    state->signIn.PupilName = "  花子 ";
+    state->setup.LevelNames[6] = "化学反応";
+    state->setup.Settings.TargetTime[6] = 30;
+    state->setup.Settings.ClearCount[6] = 3;
+    state->setup.Settings.ClearCount[20] = 9999;
+    state->setup.Settings.BanCount[6] = Variant(5);
+    auto& a = state->standing;
     a.TodayRunCount.at(6, 42) = 2;
     a.TodayRunCount.at(2, 42) = 3;
     a.TodayRunCount.at(35, 42) = 1;
     a.TodayRunCount.at(6, 41) = 7;
     a.PassWindowPoints.at(6, 42) = 44;
     a.BanWindowRunCount.at(6, 42) = 4;
-    const RunResultInputs in = ResultInputsFrom(*state);
+    const RunResultInputs in = ResultInputsFrom(state->setup, state->signIn, state->run, state->standing,
+                                                  state->board.GoalCleared);
     EXPECT_TRUE(in.isGoalLevel);
     EXPECT_TRUE(in.goalCleared);
     EXPECT_TRUE(in.goalPictureSuppressed);

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "common/text_ops.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -134,21 +134,21 @@ TEST(RebuildNameList, ReadsRosterAndTotalsOfEveryLevel) {
     TempDir dir;
     dir.WriteCp932("新名簿.txt",
                    "12,2003,0,0,山田太郎,0,,\n13,2004,0,0,佐藤,0,,\n14,1996,0,0,鈴木,1,,\n");
-    auto state = std::make_unique<SharedState>();
-    state->DataRoot = dir.path().string() + "/";
-    state->SchoolYearStartMonth = Variant(4);
-    state->Aggregates.TodayRunCount.at(2, 12) = 1;
-    state->Aggregates.TodayRunCount.at(35, 12) = 2;
-    state->Aggregates.RunCount.at(4, 12) = 41;
+    auto state = std::make_unique<StateParts>();
+    state->setup.DataRoot = dir.path().string() + "/";
+    state->setup.SchoolYearStartMonth = Variant(4);
+    state->standing.TodayRunCount.at(2, 12) = 1;
+    state->standing.TodayRunCount.at(35, 12) = 2;
+    state->standing.RunCount.at(4, 12) = 41;
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     NameListProgress progress;
     int aggregated = 0;
     const NameList list =
-        RebuildNameList(*state, clock, 0, "全学年", progress, [&] { ++aggregated; });
+        RebuildNameList(state->setup, state->standing, state->roster, clock, 0, "全学年", progress, [&] { ++aggregated; });
     EXPECT_EQ(aggregated, 1);
     EXPECT_EQ(progress.Marker, 10);
-    EXPECT_EQ(state->Roster.SchoolYear, 2010);
-    EXPECT_EQ(state->Roster.RosterCount, 2);
+    EXPECT_EQ(state->roster.SchoolYear, 2010);
+    EXPECT_EQ(state->roster.RosterCount, 2);
     ASSERT_EQ(list.Visible.size(), 3u);
     EXPECT_EQ(list.Visible[1], "幼3 佐藤　　　　　　     /     　");
     EXPECT_EQ(list.Visible[2], "小1 山田太郎　　  3回/   41回");

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 
 namespace kagaku {
@@ -13,10 +13,10 @@ namespace {
 using testing::FakeClock;
 using testing::TempDir;
 
-std::unique_ptr<SharedState> StateWithPupil() {
-    auto state = std::make_unique<SharedState>();
-    state->Roster.RosterName[12] = "山田太郎" + std::string(16, ' ');
-    state->Roster.RosterGradeLabel[12] = "小１";
+std::unique_ptr<StateParts> StateWithPupil() {
+    auto state = std::make_unique<StateParts>();
+    state->roster.RosterName[12] = "山田太郎" + std::string(16, ' ');
+    state->roster.RosterGradeLabel[12] = "小１";
     return state;
 }
 
@@ -44,9 +44,9 @@ TEST(ConfirmSignIn, RefusesWithoutAChosenPupil) {
     }
     auto state = StateWithPupil();
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
-    EXPECT_EQ(ConfirmSignIn(*state, std::nullopt, clock), SignInResult::NoNameChosen);
-    EXPECT_EQ(ConfirmSignIn(*state, std::int16_t{5001}, clock), SignInResult::NoNameChosen);
-    EXPECT_EQ(state->PupilNumber, 0);
+    EXPECT_EQ(ConfirmSignIn(state->signIn, state->roster, std::nullopt, clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(ConfirmSignIn(state->signIn, state->roster, std::int16_t{5001}, clock), SignInResult::NoNameChosen);
+    EXPECT_EQ(state->signIn.PupilNumber, 0);
 }
 
 // Catches a trimmed PupilName (the menu and drill expect the 20-character field) and an
@@ -55,11 +55,41 @@ TEST(ConfirmSignIn, WritesThePupilFields) {
     auto state = StateWithPupil();
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     clock.AdvanceSeconds(0.6);
-    EXPECT_EQ(ConfirmSignIn(*state, std::int16_t{12}, clock), SignInResult::SignedIn);
-    EXPECT_EQ(state->PupilNumber, 12);
-    EXPECT_EQ(state->PupilName, "山田太郎" + std::string(16, ' '));
-    EXPECT_EQ(state->PupilGradeLabel, "小１");
-    EXPECT_EQ(state->SignInSeconds, 36001);
+    EXPECT_EQ(ConfirmSignIn(state->signIn, state->roster, std::int16_t{12}, clock), SignInResult::SignedIn);
+    EXPECT_EQ(state->signIn.PupilNumber, 12);
+    EXPECT_EQ(state->signIn.PupilName, "山田太郎" + std::string(16, ' '));
+    EXPECT_EQ(state->signIn.PupilGradeLabel, "小１");
+    EXPECT_EQ(state->signIn.SignInSeconds, 36001);
+}
+
+// Signing in after another pupil: every field of the sign-in is written, none keeps the last
+// pupil's value, and only the wrong password entries and their lock carry over.
+TEST(SignInPupil, WritesEveryFieldOfTheSignIn) {
+    SignedIn before;
+    before.PupilNumber = 3;
+    before.PupilName = "先生";
+    before.PupilGradeLabel = "中３";
+    before.SignInSeconds = 100;
+    before.TeacherPassword = {true, 4, 777};
+    before.ChangeBackupTaken = true;
+    FakeClock clock({2011, 3, 15}, {10, 0, 0});
+    SignedIn after = before;
+    SignInPupil(after, 12, "山田太郎", "小１", clock);
+    const struct {
+        const char* field;  // the field that would keep the last pupil's value
+        bool written;
+    } cases[] = {
+        {"PupilNumber", after.PupilNumber == 12},
+        {"PupilName", after.PupilName == "山田太郎"},
+        {"PupilGradeLabel", after.PupilGradeLabel == "小１"},
+        {"SignInSeconds", after.SignInSeconds == 36000},
+        {"TeacherPassword.Given", !after.TeacherPassword.Given},
+        {"ChangeBackupTaken", !after.ChangeBackupTaken},
+        {"TeacherPassword.WrongInARow carries over", after.TeacherPassword.WrongInARow == 4},
+        {"TeacherPassword.LockedUntilMs carries over", after.TeacherPassword.LockedUntilMs == 777},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(c.written) << c.field;
 }
 
 // Catches a second sign-in started by a key while the first is under way.
@@ -92,14 +122,14 @@ TEST(NameListRetry, SixthFaultEndsWithTheMessage) {
 // aggregation is not repeated.
 TEST(RebuildNameListWithRetry, MissingRosterPausesFiveTimesThenGivesUp) {
     TempDir dir;
-    auto state = std::make_unique<SharedState>();
-    state->DataRoot = dir.path().string() + "/";
+    auto state = std::make_unique<StateParts>();
+    state->setup.DataRoot = dir.path().string() + "/";
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     int aggregated = 0;
     std::vector<int> pauses;
     try {
         RebuildNameListWithRetry(
-            *state, clock, 1, "全学年", [&] { ++aggregated; }, [&](int s) { pauses.push_back(s); });
+            state->setup, state->standing, state->roster, clock, 1, "全学年", [&] { ++aggregated; }, [&](int s) { pauses.push_back(s); });
         FAIL();
     } catch (const NameListGaveUp& e) {
         const std::string what = e.what();
@@ -114,11 +144,11 @@ TEST(RebuildNameListWithRetry, MissingRosterPausesFiveTimesThenGivesUp) {
 // A roster that appears during the pauses is read on the next try.
 TEST(RebuildNameListWithRetry, RecoversWhenTheFileComesBack) {
     TempDir dir;
-    auto state = std::make_unique<SharedState>();
-    state->DataRoot = dir.path().string() + "/";
+    auto state = std::make_unique<StateParts>();
+    state->setup.DataRoot = dir.path().string() + "/";
     FakeClock clock({2011, 3, 15}, {10, 0, 0});
     int pauses = 0;
-    const NameList list = RebuildNameListWithRetry(*state, clock, 1, "全学年", {}, [&](int) {
+    const NameList list = RebuildNameListWithRetry(state->setup, state->standing, state->roster, clock, 1, "全学年", {}, [&](int) {
         if (++pauses == 2) {
             dir.WriteCp932("新名簿.txt", "1,2003,0,0,一,0,,\n");
         }

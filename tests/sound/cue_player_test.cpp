@@ -29,20 +29,21 @@ public:
 };
 
 struct Fixture {
-    SharedState state;
+    SoundTable sounds;
+    std::string soundFolder;
     RecordingDevice device;
     testing::FakeRandom random;
     RecordingStopper stopper;
-    CuePlayer player{state, device, random, stopper};
+    CuePlayer player{sounds, soundFolder, device, random, stopper};
     Fixture() {
-        state.SoundFolder = "/sounds/";
-        state.Sounds.KeyNames = SoundKeyNames();
-        state.Sounds.Files[2] = {"a", "b", "c"};
-        state.Sounds.Counts[2] = 3;
-        state.Sounds.Files[3] = {"wrong"};
-        state.Sounds.Counts[3] = 1;
-        state.Sounds.Files[8] = {"best"};
-        state.Sounds.Counts[8] = 1;
+        soundFolder = "/sounds/";
+        sounds.KeyNames = SoundKeyNames();
+        sounds.Files[2] = {"a", "b", "c"};
+        sounds.Counts[2] = 3;
+        sounds.Files[3] = {"wrong"};
+        sounds.Counts[3] = 1;
+        sounds.Files[8] = {"best"};
+        sounds.Counts[8] = 1;
     }
 };
 
@@ -76,10 +77,10 @@ TEST(CuePlayerTest, CommandNamesTheFileAndResultIsKept) {
     Fixture f;
     f.random.Push(0.5);
     f.player.PlayCorrectSound();
-    EXPECT_EQ(f.state.SoundCommand, "play /sounds/b.wav wait");
-    EXPECT_EQ(f.state.SoundResult, "0");
+    EXPECT_EQ(f.player.SoundCommand(), "play /sounds/b.wav wait");
+    EXPECT_EQ(f.player.SoundResult(), "0");
     f.player.PlayAllTimeBestSound();
-    EXPECT_EQ(f.state.SoundCommand, "play /sounds/最高1.wav wait");
+    EXPECT_EQ(f.player.SoundCommand(), "play /sounds/最高1.wav wait");
     f.player.PlayGoalSound();
     EXPECT_EQ(f.device.played.back(), "合格.wav");
 }
@@ -92,10 +93,10 @@ TEST(CuePlayerTest, FourthConsecutiveAnswerFailureStopsAndSuccessResets) {
     f.player.PlayCorrectSound();
     f.player.PlayNoNameSound();
     EXPECT_TRUE(f.stopper.stops.empty());
-    EXPECT_EQ(f.state.SoundErrorCount, 3);
+    EXPECT_EQ(f.player.SoundErrorCount(), 3);
     f.device.failCode = 0;
     f.player.PlayWrongSound();
-    EXPECT_EQ(f.state.SoundErrorCount, 0);
+    EXPECT_EQ(f.player.SoundErrorCount(), 0);
     f.device.failCode = 263;
     for (int i = 0; i < 3; ++i)
         f.player.PlayWrongSound();
@@ -116,17 +117,17 @@ TEST(CuePlayerTest, OtherCuesAreSilentOnFailure) {
         f.player.PlayGoalSound();
     }
     EXPECT_TRUE(f.stopper.stops.empty());
-    EXPECT_EQ(f.state.SoundErrorCount, 0);
+    EXPECT_EQ(f.player.SoundErrorCount(), 0);
 }
 
 // A key with no files counts as a failure for the answer cues.
 TEST(CuePlayerTest, AnswerKeyWithoutFilesCountsAsFailure) {
     Fixture f;
-    f.state.Sounds.Files[4].clear();
-    f.state.Sounds.Counts[4] = 0;
+    f.sounds.Files[4].clear();
+    f.sounds.Counts[4] = 0;
     f.player.PlayNoNameSound();
-    EXPECT_EQ(f.state.SoundErrorCount, 1);
-    EXPECT_NE(f.state.SoundResult, "0");
+    EXPECT_EQ(f.player.SoundErrorCount(), 1);
+    EXPECT_NE(f.player.SoundResult(), "0");
     EXPECT_TRUE(f.device.played.empty());
 }
 

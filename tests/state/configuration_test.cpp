@@ -8,6 +8,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "support/test_support.h"
+#include "state/program_setup.h"
 
 namespace kagaku {
 namespace {
@@ -75,7 +76,7 @@ protected:
 
     // Loads and expects a DataFileError naming fileName.
     void ExpectErrorNaming(const std::string& fileName) {
-        SharedState state;
+        ProgramSetup state;
         try {
             LoadConfiguration(ProgramFolder(), state);
             FAIL() << "loaded without an error";
@@ -90,7 +91,7 @@ protected:
 };
 
 TEST_F(ConfigurationTree, LoadsFoldersSchoolSettingsAndSounds) {
-    SharedState state;
+    ProgramSetup state;
     LoadConfiguration(ProgramFolder(), state);
     const std::string sep(Separator());
     EXPECT_EQ(state.AppFolder, NormaliseFolder(PathText(ProgramFolder())));
@@ -132,7 +133,7 @@ TEST_P(ConfigurationRoot, GivesTheSameFolders) {
         root.replace(at, 1, baseWritten);
     }
     WritePathFile(root);
-    SharedState state;
+    ProgramSetup state;
     LoadConfiguration(ProgramFolder(), state);
     EXPECT_EQ(state.DataRoot, NormaliseFolder(PathText(dir / "data")));
     EXPECT_EQ(state.ProgramDataFolder, NormaliseFolder(PathText(dir / "data/kagaku")));
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Roots, ConfigurationRoot,
                          [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(ConfigurationTree, ProgramFolderWithTrailingSeparatorGivesTheSameName) {
-    SharedState state;
+    ProgramSetup state;
     LoadConfiguration(PathFromText(PathText(ProgramFolder()) + "/"), state);
     EXPECT_EQ(state.AppFolderName, "kagaku");
     EXPECT_EQ(state.ProgramDataFolder, NormaliseFolder(PathText(dir / "data/kagaku")));
@@ -164,7 +165,7 @@ TEST_F(ConfigurationTree, ProgramFolderWithTrailingSeparatorGivesTheSameName) {
 TEST_F(ConfigurationTree, RelativeProgramFolderGivesTheFolderName) {
     const fs::path previous = fs::current_path();
     fs::current_path(ProgramFolder());
-    SharedState state;
+    ProgramSetup state;
     try {
         LoadConfiguration(".", state);
     } catch (...) {
@@ -237,7 +238,7 @@ TEST_F(ConfigurationTree, UndecodableSoundTableIsNamed) {
 
 // The bundled demo tree must start: the program folder is kagaku beside パスデータ.txt.
 TEST(DemoTree, LoadsWithItsSchoolCodeAndTwelveLevels) {
-    SharedState state;
+    ProgramSetup state;
     ASSERT_NO_THROW(LoadConfiguration(PathFromText(KAGAKU_DEMO_DIR "/kagaku"), state));
     EXPECT_EQ(state.SchoolCode.ToText(), "12345");
     EXPECT_FALSE(state.SchoolName.empty());

@@ -6,7 +6,7 @@ namespace kagaku {
 namespace {
 
 TEST(LevelCatalogue, OffersTwelveLevelsAndDefinesAThirteenthTimedOne) {
-    SharedState state;
+    ProgramSetup state;
     BuildLevelCatalogue(state);
     EXPECT_EQ(state.LevelCount, 12);
     EXPECT_EQ(state.GoalLevel.ToInteger(), 6);
@@ -26,7 +26,7 @@ TEST(LevelCatalogue, OffersTwelveLevelsAndDefinesAThirteenthTimedOne) {
 // The odd levels of the catalogue are its practice levels (untimed, never recorded), the even
 // ones its timed drills.
 TEST(LevelCatalogue, OddOfferedLevelsArePracticeLevels) {
-    SharedState state;
+    ProgramSetup state;
     BuildLevelCatalogue(state);
     for (int level = 1; level <= state.LevelCount; ++level) {
         EXPECT_EQ(IsPracticeLevel(state.LevelNames[static_cast<std::size_t>(level)]),
@@ -42,7 +42,7 @@ TEST(LevelCatalogue, OddOfferedLevelsArePracticeLevels) {
 // An empty name on an offered level gets ﾚﾍﾞﾙ and its number (no blank); past level 12 nothing
 // is filled in.
 TEST(LevelCatalogue, EmptyNamesOfOfferedLevelsAreFilledIn) {
-    SharedState state;
+    ProgramSetup state;
     state.LevelNames[1] = "元素練習";
     state.LevelNames[12] = "x";
     FillEmptyLevelNames(state);
@@ -55,7 +55,7 @@ TEST(LevelCatalogue, EmptyNamesOfOfferedLevelsAreFilledIn) {
 }
 
 TEST(LevelCatalogue, ProgramName) {
-    SharedState state;
+    ProgramSetup state;
     SetProgramName(state);
     EXPECT_EQ(state.ProgramName, "化学式");
 }

@@ -17,7 +17,7 @@
 #include "records/score_record_file.h"
 #include "state/configuration.h"
 #include "state/level_catalogue.h"
-#include "state/shared_state.h"
+#include "support/state_parts.h"
 #include "support/test_support.h"
 #include "tools/demo_history.h"
 
@@ -36,14 +36,14 @@ public:
 struct Tree {
     testing::TempDir dir;
     fs::path programFolder;
-    SharedState state;
+    StateParts state;
     Tree() {
         fs::copy(fs::u8path(KAGAKU_DEMO_DIR), dir.path() / "tree", fs::copy_options::recursive);
         programFolder = dir.path() / "tree" / "kagaku";
-        LoadConfiguration(programFolder, state);
-        BuildLevelCatalogue(state);
+        LoadConfiguration(programFolder, state.setup);
+        BuildLevelCatalogue(state.setup);
     }
-    fs::path RecordFile() const { return ScoreRecordPath(state.ProgramDataFolder); }
+    fs::path RecordFile() const { return ScoreRecordPath(state.setup.ProgramDataFolder); }
     std::vector<ScoreRecord> Write(const CivilDate& day, int endSecond = 86400) const {
         WriteDemoHistory(programFolder, DemoHistoryOptions{day, endSecond});
         const RecordWindow w = ReadRecordWindow(RecordFile(), 0);
@@ -82,7 +82,7 @@ TEST_P(DemoHistoryDays, PlausibleRunsEndingOnTheDay) {
     Tree t;
     const CivilDate day = GetParam();
     const std::vector<ScoreRecord> runs = t.Write(day);
-    const LevelSettings& s = t.state.Settings;
+    const LevelSettings& s = t.state.setup.Settings;
     ASSERT_GT(runs.size(), 500u);
     const double last = ToOleDate(day);
     std::set<int> levels;
@@ -99,7 +99,7 @@ TEST_P(DemoHistoryDays, PlausibleRunsEndingOnTheDay) {
             ASSERT_LE(runs[i - 1].RunDate + runs[i - 1].RunTimeOfDay, r.RunDate + r.RunTimeOfDay);
         }
         const auto k = static_cast<std::size_t>(r.Level);
-        ASSERT_FALSE(IsPracticeLevel(t.state.LevelNames[k]));  // practice runs record nothing
+        ASSERT_FALSE(IsPracticeLevel(t.state.setup.LevelNames[k]));  // practice runs record nothing
         if (r.Seconds == kTimedOutSeconds) {
             ++timedOut;
         } else {
@@ -152,7 +152,7 @@ TEST_P(DemoHistoryEndMoments, NoRunEndsAfterTheEndMoment) {
             ++today;
             ASSERT_LE(std::lround(r.RunTimeOfDay * 86400.0), c.endSecond);
             // The run started on the last day too, not before midnight.
-            ASSERT_GE(RunStart(r, t.state.Settings), last);
+            ASSERT_GE(RunStart(r, t.state.setup.Settings), last);
         } else {
             ++before;
         }
@@ -185,15 +185,15 @@ TEST(DemoHistory, EveryRunWasStartableAndSomePupilsImprove) {
     const fs::path replay = t.dir / "replay.dat";
     WriteFileAtomically(replay, "");
     NoWait waiter;
-    SharedState& st = t.state;
+    StateParts& st = t.state;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const ScoreRecord& r = runs[i];
         testing::FakeClock clock;
-        clock.SetNow(RunStart(r, st.Settings));
-        AggregateScoreRecords(replay, st.Settings, clock, st.Aggregates, waiter);
-        st.PupilNumber = r.PupilNumber;
-        st.PupilName = "x";
-        const LevelLocks locks = ComputeLevelLocks(st);
+        clock.SetNow(RunStart(r, st.setup.Settings));
+        AggregateScoreRecords(replay, st.setup.Settings, clock, st.standing, waiter);
+        st.signIn.PupilNumber = r.PupilNumber;
+        st.signIn.PupilName = "x";
+        const LevelLocks locks = ComputeLevelLocks(st.Board());
         const auto k = static_cast<std::size_t>(r.Level);
         ASSERT_TRUE(locks.StartEnabled[k] && !locks.TooMuchPractice[k])
             << "run " << i << " pupil " << r.PupilNumber << " level " << r.Level;

@@ -180,7 +180,7 @@ struct Outcomes {
 // A form built as the program builds it, on the harness's setup, shown and ready; its signals
 // counted into outcomes.
 QWidget* OpenSettingsEditor(MenuHarness& h, ui::MessageBoxes& boxes, Outcomes& outcomes) {
-    auto* form = new ui::FrmTimeData(h.program->state(), boxes);
+    auto* form = new ui::FrmTimeData(h.program->setup(), boxes);
     QObject::connect(form, &ui::FrmTimeData::closed, form, [&outcomes] { ++outcomes.closed; });
     QObject::connect(form, &ui::FrmTimeData::settingsSaved, form,
                      [&outcomes](const LevelSettings& settings) {
@@ -197,7 +197,7 @@ QWidget* OpenSettingsEditor(MenuHarness& h, ui::MessageBoxes& boxes, Outcomes& o
 
 QWidget* OpenRecordManager(MenuHarness& h, ui::MessageBoxes& boxes, Outcomes& outcomes,
                            bool backupTaken) {
-    auto* form = new ui::FrmData(h.program->state(), backupTaken, h.clock, boxes);
+    auto* form = new ui::FrmData(h.program->setup(), backupTaken, h.clock, boxes);
     QObject::connect(form, &ui::FrmData::closed, form, [&outcomes] { ++outcomes.closed; });
     QObject::connect(form, &ui::FrmData::changeBackupTaken, form,
                      [&outcomes] { ++outcomes.backupsTaken; });
@@ -272,7 +272,7 @@ private Q_SLOTS:
         const std::string settings = Cp932ToUtf8(
             testing::ReadBytes(h.DataFolder() / fs::u8path("タイム回数データ.txt")), "");
         QVERIFY2(text::Contains(settings, "\r\n77,"), settings.c_str());
-        QCOMPARE(h.program->state().Settings.TargetTime[2], 77);
+        QCOMPARE(h.program->editedLevelSettings().TargetTime[2], 77);
         Click(Child<QPushButton>(h, "Command4"));
 
         // The record manager: record 2 corrected to 45 s, then record 3 deleted.
@@ -472,7 +472,7 @@ private Q_SLOTS:
         const std::string settings = Cp932ToUtf8(testing::ReadBytes(file), "");
         QVERIFY2(text::Contains(settings, "\r\n77,"), settings.c_str());
         QVERIFY2(text::Contains(settings, "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ"), settings.c_str());
-        QCOMPARE(h.program->state().Settings.TargetTime[2], 77);
+        QCOMPARE(h.program->editedLevelSettings().TargetTime[2], 77);
     }
 
     // Another PC (kagaku-admin delete, a real process) deletes record 2 after the list was

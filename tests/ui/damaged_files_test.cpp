@@ -166,7 +166,7 @@ private Q_SLOTS:
         QVERIFY2(list != nullptr, qPrintable(h.Messages()));
         Damage(h, QStringLiteral("kagaku/化学式.csv"), bytes);
         const int row = testing::RowOf(
-            list, QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5])));
+            list, QString::fromStdString(text::Trim(h.program->roster().RosterName[5])));
         QVERIFY(row > 0);
         while (list->currentRow() < row)
             QTest::keyClick(list, Qt::Key_Down);

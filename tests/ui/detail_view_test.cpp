@@ -180,7 +180,8 @@ private Q_SLOTS:
         // among the queue's output.
         const QString runTag =
             QStringLiteral("kagakutest%1").arg(QCoreApplication::applicationPid());
-        h.program->state().ProgramName = runTag.toStdString();
+        // The print job names the program; the test renames it in place of a start-up.
+        const_cast<ProgramSetup&>(h.program->setup()).ProgramName = runTag.toStdString();
         if (cupsOut.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
             view->SetPrinterFactory([&](int pupil) {
                 auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -231,7 +232,7 @@ private Q_SLOTS:
         const auto name = [&](int n) {
             return QString::fromStdString(
                 (out.path() /
-                 fs::u8path(ReportFileName(n, h.program->state().Roster.RosterName[std::size_t(n)],
+                 fs::u8path(ReportFileName(n, h.program->roster().RosterName[std::size_t(n)],
                                            h.clock.Now())))
                     .string());
         };

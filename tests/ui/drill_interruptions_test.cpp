@@ -33,7 +33,7 @@ constexpr int kPupil = 12;
 template <typename Harness>
 ui::MainFrm* StartShortDrill(Harness& h) {
     h.program->StartDrillFor(kPupil, "山田 花子", 2);
-    h.state().Settings.MinimumTime[2] = 1;
+    h.editedLevelSettings().MinimumTime[2] = 1;
     h.program->StartDrill(2);
     ui::MainFrm* drill = h.Drill();
     if (drill != nullptr)
@@ -98,7 +98,7 @@ private Q_SLOTS:
             h.clock.AdvanceSeconds(10);  // well past the five-second time-out
             QTimer::singleShot(200, qApp, [&] {
                 clockWhileOpen = drill ? drill->findChild<QLabel*>("Label8")->text() : "gone";
-                endingWhileOpen = h.state().RunEnding == 1;
+                endingWhileOpen = h.run().RunEnding == 1;
             });
         };
         h.clock.AdvanceSeconds(1.5);
@@ -130,7 +130,7 @@ private Q_SLOTS:
         bool endedDuringSound = true;
         h.sound.whilePlaying = [&] { h.clock.AdvanceSeconds(10); };
         h.sound.afterPlaying = [&] {
-            endedDuringSound = h.state().RunEnding == 1;
+            endedDuringSound = h.run().RunEnding == 1;
             h.sound.afterPlaying = nullptr;
         };
         testing::TypeAnswer(drill, drill->Drill()->CorrectAnswer());
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QTRY_VERIFY(h.Result() != nullptr);
         QCOMPARE(h.Records().Count(), before + 1);
         QCOMPARE(h.LastSeconds(), 3);
-        QCOMPARE(int{h.state().TimedOut}, 0);
+        QCOMPARE(int{h.run().TimedOut}, 0);
     }
 
     // The result screen's buttons come half a second after the evaluation but never while a
@@ -178,10 +178,10 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         QVERIFY(h.Drill() != nullptr);
         h.Drill()->close();
-        SharedState& s = h.state();
-        s.ResultTime = 20;
-        s.TimedOut = 0;
-        s.NewAllTimeBest = 1;  // the best-of-all sound plays
+        CurrentRun& run = h.run();
+        run.ResultTime = 20;
+        run.TimedOut = 0;
+        run.NewAllTimeBest = 1;  // the best-of-all sound plays
         h.sound.playMilliseconds = 800;
         bool shownDuringSound = true;
         h.sound.afterPlaying = [&] {
@@ -241,7 +241,7 @@ private Q_SLOTS:
         QFETCH(QString, named);
         Harness<testing::FakeMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
-        (target ? h.state().Settings.TargetTime : h.state().Settings.MinimumTime)[4] = 0;
+        (target ? h.editedLevelSettings().TargetTime : h.editedLevelSettings().MinimumTime)[4] = 0;
         const std::size_t before = h.Records().Count();
         h.program->StartDrill(4);
         QVERIFY(h.BackAtMenu());

@@ -86,7 +86,7 @@ private Q_SLOTS:
             QTest::keyClick(drill, Qt::Key_Return);
             QVERIFY(++answers <= 2 * drill->Drill()->ProblemCount());
         }
-        QCOMPARE(answers, 2 * h.state().ProblemCount);
+        QCOMPARE(answers, 2 * h.run().ProblemCount);
         QTRY_VERIFY(h.Result() != nullptr);
         const RecordWindow records = h.Records();
         QCOMPARE(records.Count(), before + 1);
@@ -109,8 +109,8 @@ private Q_SLOTS:
         // "もう一度" starts the same level afresh.
         QTest::mouseClick(ButtonOf(result, "Command5"), Qt::LeftButton);
         QTRY_VERIFY(h.Drill() != nullptr);
-        QCOMPARE(int{h.state().CurrentLevel}, 2);
-        QCOMPARE(int{h.state().RunEnding}, 0);
+        QCOMPARE(int{h.run().CurrentLevel}, 2);
+        QCOMPARE(int{h.run().RunEnding}, 0);
     }
 
     // The answer is typeset while typed (a subscript and a charge on level 8), Backspace takes a
@@ -160,6 +160,27 @@ private Q_SLOTS:
         QCOMPARE(FormulaOf(drill, "Picture1"), std::string("H"));
     }
 
+    // The developer entry signs in as the name screen does: a sign-in before it leaves no
+    // field behind (the grade label, the sign-in time, the password given, the backup taken).
+    void startDrillForWritesTheWholeSignIn() {
+        Harness h;
+        SignedIn& before = h.signIn();
+        before.PupilGradeLabel = "中３";
+        before.SignInSeconds = 5;
+        before.TeacherPassword.Given = true;
+        before.ChangeBackupTaken = true;
+        h.program->StartDrillFor(kPupil, "山田 花子", 2);
+        QVERIFY(h.Drill() != nullptr);
+        const SignedIn& after = h.signIn();
+        QCOMPARE(int{after.PupilNumber}, kPupil);
+        QCOMPARE(after.PupilName, std::string("山田 花子"));
+        QCOMPARE(after.PupilGradeLabel,
+                 h.roster().RosterGradeLabel[static_cast<std::size_t>(kPupil)]);
+        QCOMPARE(after.SignInSeconds, std::int32_t{23 * 3600 + 59 * 60});
+        QVERIFY(!after.TeacherPassword.Given);
+        QVERIFY(!after.ChangeBackupTaken);
+    }
+
     // At five times the minimum time the run ends once, records 99999 and says "時間切れ", even
     // when the clock ticks again and EndRun is entered again while the run is ending.
     void timeOutRecordsNoTimeOnce() {
@@ -167,7 +188,7 @@ private Q_SLOTS:
         h.program->StartDrillFor(kPupil, "山田 花子", 2);
         ui::MainFrm* drill = h.Drill();
         QVERIFY(drill != nullptr);
-        QCOMPARE(h.state().TimeLimit, 5 * h.state().Settings.MinimumTime[2]);
+        QCOMPARE(h.run().TimeLimit, 5 * h.editedLevelSettings().MinimumTime[2]);
         const std::size_t before = h.Records().Count();
         bool timeUpShown = false;
         bool recordingShown = true;
@@ -177,7 +198,7 @@ private Q_SLOTS:
             drill->OnClockTick();
             drill->EndRun();
         });
-        h.clock.AdvanceSeconds(h.state().TimeLimit);
+        h.clock.AdvanceSeconds(h.run().TimeLimit);
         drill->OnClockTick();
         QVERIFY(timeUpShown);
         QVERIFY(!recordingShown);
@@ -204,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(h.messages.shown()[0].text, QStringLiteral("ギブアップできるのはあと4回です"));
         QTRY_VERIFY(h.BackAtMenu());
         QCOMPARE(h.Records().Count(), before);
-        const fs::path log = GiveUpLogPath(h.state().ProgramDataFolder, kPupil);
+        const fs::path log = GiveUpLogPath(h.setup().ProgramDataFolder, kPupil);
         QCOMPARE(CountGiveUpsToday(log, h.clock.TodayDate()), 1);
 
         for (int i = 0; i < 4; ++i)

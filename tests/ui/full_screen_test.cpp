@@ -59,7 +59,7 @@ private Q_SLOTS:
         QTest::keyClick(menu, Qt::Key_2);
         QTRY_VERIFY(h.ScreenIs("MainFrm"));
         auto* drill = qobject_cast<ui::MainFrm*>(h.program->currentScreen());
-        h.clock.AdvanceSeconds(h.program->state().TimeLimit);
+        h.clock.AdvanceSeconds(h.program->run().TimeLimit);
         drill->OnClockTick();
         QTRY_VERIFY(h.ScreenIs("FrmSyuuryou"));
         auto* toMenu = h.program->currentScreen()->findChild<QPushButton*>("Command4");

@@ -25,15 +25,15 @@ QPushButton* StartButton(QWidget* menu, int level) {
 }
 // Every real level with a pass rule of 3 runs and 1 point within 14 days, so the chain of
 // locks does not depend on the demo tree's free levels.
-void ChainedSettings(SharedState& state) {
+void ChainedSettings(LevelSettings& settings) {
     for (std::size_t k = 1; k <= 12; ++k) {
-        state.Settings.TargetTime[k] = 60;
-        state.Settings.MinimumTime[k] = 90;
-        state.Settings.ClearPoints[k] = 1;
-        state.Settings.ClearCount[k] = 3;
-        state.Settings.BanCount[k] = 0;
-        state.Settings.BanPoints[k] = 0;
-        state.Settings.PassWindowDays[k] = Variant(14);
+        settings.TargetTime[k] = 60;
+        settings.MinimumTime[k] = 90;
+        settings.ClearPoints[k] = 1;
+        settings.ClearCount[k] = 3;
+        settings.BanCount[k] = 0;
+        settings.BanPoints[k] = 0;
+        settings.PassWindowDays[k] = Variant(14);
     }
 }
 
@@ -98,10 +98,10 @@ private Q_SLOTS:
         h.WriteRuns(list);
         h.Start();
         QTRY_VERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
-        SharedState& state = h.program->state();
-        ChainedSettings(state);
-        state.Settings.BanCount[2] = 4;
-        state.Settings.BanWindowDays[2] = Variant(7);
+        LevelSettings& settings = h.program->editedLevelSettings();
+        ChainedSettings(settings);
+        settings.BanCount[2] = 4;
+        settings.BanWindowDays[2] = Variant(7);
         ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
         QCOMPARE(StartButton(menu, 1)->isEnabled(), true);
@@ -115,7 +115,7 @@ private Q_SLOTS:
                      menu->findChild<QLabel*>("Label14_2")->text().section('/', 1));
         // A key for the barred level does nothing; the next real level starts.
         QTest::keyClick(menu, Qt::Key_2);
-        QCOMPARE(int{state.CurrentLevel}, banned ? 0 : 2);
+        QCOMPARE(int{h.program->run().CurrentLevel}, banned ? 0 : 2);
     }
 
     // The teacher has every level open; a pupil without runs only level 1, 2 and the practice
@@ -145,14 +145,14 @@ private Q_SLOTS:
         MenuHarness h;
         h.Start();
         QTRY_VERIFY(h.ScreenIs("namesel"));
-        SharedState& state = h.program->state();
-        ChainedSettings(state);
+        const CurrentRun& run = h.program->run();
+        ChainedSettings(h.program->editedLevelSettings());
         ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
         QTest::keyClick(menu, Qt::Key_6);
-        QCOMPARE(state.CurrentLevel, std::int16_t{0});
+        QCOMPARE(run.CurrentLevel, std::int16_t{0});
         QTest::keyClick(menu, Qt::Key_2);
-        QCOMPARE(state.CurrentLevel, std::int16_t{2});
+        QCOMPARE(run.CurrentLevel, std::int16_t{2});
     }
 
     // The run lists read the record file when they are filled: a run another machine finished
@@ -213,7 +213,7 @@ private Q_SLOTS:
         names->setCurrentRow(40);
         testing::SaveScreenshot(h.program->currentScreen(), "namesel_school");
         const QString pupil =
-            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
+            QString::fromStdString(text::Trim(h.program->roster().RosterName[5]));
         ui::seisekitime1* menu = SignIn(h, pupil);
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
         QVERIFY(menu->findChild<QListWidget*>("List5_2")->count() > 250);

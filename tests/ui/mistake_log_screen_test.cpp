@@ -24,7 +24,7 @@ constexpr int kPupil = 12;
 using Harness = testing::DrillHarness<testing::FakeMessageBoxes, testing::FakeSoundDevice>;
 
 fs::path LogOf(Harness& h) {
-    return MistakeLogPath(h.state().ProgramDataFolder, kPupil);
+    return MistakeLogPath(h.setup().ProgramDataFolder, kPupil);
 }
 
 std::string Question(const ui::MainFrm* drill) {
@@ -54,8 +54,8 @@ private Q_SLOTS:
             testing::ReadBytes(LogOf(h)),
             Utf8ToCp932("#2010-04-28#,#23:59:00#,8,4,\"" + question + "\",\"SO4-2\",\"SO4-\"\r\n",
                         ""));
-        QCOMPARE(h.state().RunMistakes.missed.size(), std::size_t{1});
-        QCOMPARE(h.state().RunMistakes.missed[0].problem.answer, std::string("SO4-2"));
+        QCOMPARE(h.runMistakes().missed.size(), std::size_t{1});
+        QCOMPARE(h.runMistakes().missed[0].problem.answer, std::string("SO4-2"));
         QVERIFY(h.messages.shown().empty());
         QTest::keyClick(drill, Qt::Key_Space);  // "次へ"
         QVERIFY(!drill->Drill()->ShowingCorrection());
@@ -76,7 +76,7 @@ private Q_SLOTS:
         QCOMPARE(" " + log.entries[0].question, drill->Practice()->QuestionCaption());
         QTest::mouseClick(drill->findChild<QPushButton*>("Command6"), Qt::LeftButton);
         QCOMPARE(ReadMistakeLog(LogOf(h)).entries.size(), std::size_t{1});
-        QVERIFY(h.state().RunMistakes.missed.empty());
+        QVERIFY(h.runMistakes().missed.empty());
     }
 
     // A folder where the log should be: the wrong answer still shows its correction, no box
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(drill->Drill()->ShowingCorrection());
         QVERIFY(h.messages.shown().empty());
-        QVERIFY(!h.state().RunMistakes.logProblem.empty());
+        QVERIFY(!h.runMistakes().logProblem.empty());
         QTest::keyClick(drill, Qt::Key_Space);
         QVERIFY(!drill->Drill()->ShowingCorrection());
         QTest::keyClicks(drill, "H");

@@ -121,7 +121,7 @@ void Choose(QComboBox* box, int data) {
 // The teacher's panel: 先生 signs in, gives the password for the data panel and opens the view.
 ui::MistakeRankingPanel* OpenRanking(MenuHarness& h, PasswordAnswerer& answer,
                                      ui::seisekitime1* menu) {
-    if (!h.program->state().TeacherPassword.Given)
+    if (!h.program->signIn().TeacherPassword.Given)
         answer.Queue("rika2024");
     QTest::mouseClick(menu->findChild<QPushButton*>("Command8"), Qt::LeftButton);
     auto* open = menu->findChild<QPushButton*>("MistakeRankingOpen");
@@ -316,7 +316,7 @@ private Q_SLOTS:
         });
 
         // As if the password had not been given in this sign-in yet.
-        h.program->state().TeacherPassword.Given = false;
+        h.program->signIn().TeacherPassword.Given = false;
         const int before = answer.opened;
         Click(panel, "MistakePrint");  // nothing queued: キャンセル
         QVERIFY(answer.Answered(before + 1));
@@ -352,7 +352,7 @@ private Q_SLOTS:
         QVERIFY2(h.messages.shown().size() == 1, qPrintable(h.Messages()));
 
         // A pupil's name cannot lead the file out of the folder.
-        h.program->state().Roster.RosterName[5] = "江口/../蓮";
+        h.program->roster().RosterName[5] = "江口/../蓮";
         panel->deleteLater();
         QVERIFY(QTest::qWaitFor([&] { return menu->findChild<ui::MistakeRankingPanel*>() == nullptr; }, 2000));
         panel = OpenRanking(h, answer, menu);
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QTest::keyClick(drill, Qt::Key_Return);
         QVERIFY(drill->Drill()->ShowingCorrection());
         QTest::keyClick(drill, Qt::Key_Space);
-        h.clock.AdvanceSeconds(h.state().TimeLimit);
+        h.clock.AdvanceSeconds(h.run().TimeLimit);
         drill->OnClockTick();
         QTRY_VERIFY(h.Result() != nullptr);
         ui::FrmSyuuryou* result = h.Result();
@@ -402,7 +402,7 @@ private Q_SLOTS:
             for (QWidget* w : QApplication::topLevelWidgets())
                 drills += qobject_cast<ui::MainFrm*>(w) != nullptr && w->isVisible() ? 1 : 0;
             QCOMPARE(drills, 1);
-            QCOMPARE(int{h.state().CurrentLevel}, 3);
+            QCOMPARE(int{h.run().CurrentLevel}, 3);
             QCOMPARE(practice->Practice()->Problems().Count(), 1);
             QVERIFY(Caption(practice, "Label3").contains(QStringLiteral("水")));
             QVERIFY(!result->isVisible());
@@ -412,12 +412,12 @@ private Q_SLOTS:
             Click(practice, e.button);
             QTRY_VERIFY2(h.Result() == result && result->isVisible(), e.fault);
             QCOMPARE(h.Records().Count(), records);
-            QCOMPARE(int{h.state().CurrentLevel}, 4);
+            QCOMPARE(int{h.run().CurrentLevel}, 4);
             QVERIFY(offer->isVisible());
         }
         Click(result, "Command5");
         QTRY_VERIFY(h.Drill() != nullptr && !h.Drill()->IsPractice());
-        QCOMPARE(int{h.state().CurrentLevel}, 4);
+        QCOMPARE(int{h.run().CurrentLevel}, 4);
     }
 
     // The level menu's practice column offers the pupil's own most-missed problems of the last

@@ -62,10 +62,10 @@ private Q_SLOTS:
         QVERIFY(caption != QStringLiteral("名前を選びなさい"));
         QTest::keyClick(list, Qt::Key_Return);
         QTRY_VERIFY2(h.ScreenIs("seisekitime1"), qPrintable(h.Messages()));
-        const SharedState& state = h.program->state();
-        QVERIFY(state.PupilNumber > 0);
-        QVERIFY(caption.contains(QString::fromStdString(text::Trim(state.PupilName))));
-        QCOMPARE(state.LevelCount, std::int16_t{12});
+        const SignedIn& signIn = h.program->signIn();
+        QVERIFY(signIn.PupilNumber > 0);
+        QVERIFY(caption.contains(QString::fromStdString(text::Trim(signIn.PupilName))));
+        QCOMPARE(h.program->setup().LevelCount, std::int16_t{12});
     }
 
     // The exit starts the family's menu program beside the program folder with "001" and ends.
@@ -127,7 +127,7 @@ private Q_SLOTS:
         ui::namesel::pauseMillisecondsPerSecond = 1000;
         QVERIFY2(h.ScreenIs("namesel"), qPrintable(h.Messages()));
         QCOMPARE(h.sound.played().size(), soundsBefore + 1);
-        QCOMPARE(int{h.program->state().PupilNumber}, 0);
+        QCOMPARE(int{h.program->signIn().PupilNumber}, 0);
         QVERIFY(list->count() > 20);
         QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }

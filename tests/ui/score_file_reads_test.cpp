@@ -54,7 +54,7 @@ private Q_SLOTS:
         const std::uint64_t nameScreen = ReadsSince(before);
 
         const QString name =
-            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
+            QString::fromStdString(text::Trim(h.program->roster().RosterName[5]));
         list->setCurrentRow(testing::RowOf(list, name));
         before = SharedFile::ReadCallCount();
         QTest::keyClick(list, Qt::Key_1);

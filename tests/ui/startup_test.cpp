@@ -93,16 +93,16 @@ private Q_SLOTS:
         auto* label5 = splash->findChild<QLabel*>("Label5");
         QVERIFY(label5 != nullptr);
         QCOMPARE(label5->text(), QStringLiteral("平成22年 4月 28日（水）"));
-        QCOMPARE(h.program.state().SeasonColour, 0xC0FFC0u);
+        QCOMPARE(h.program.setup().SeasonColour, 0xC0FFC0u);
         testing::SaveScreenshot(splash, "splash");
 
         QTRY_VERIFY2(ScreenIs(h.program, "namesel"), qPrintable(Messages(h.messages)));
         QWidget* screen = h.program.currentScreen();
         QTRY_VERIFY(screen->isVisible());
-        QVERIFY2(QString::fromStdString(h.program.state().DataRoot)
+        QVERIFY2(QString::fromStdString(h.program.setup().DataRoot)
                      .endsWith(QStringLiteral("学校データ/")),
-                 h.program.state().DataRoot.c_str());
-        QCOMPARE(QString::fromStdString(h.program.state().SchoolName),
+                 h.program.setup().DataRoot.c_str());
+        QCOMPARE(QString::fromStdString(h.program.setup().SchoolName),
                  QStringLiteral("さくら進学塾"));
         QVERIFY(h.messages.shown().empty());
         screen->close();

@@ -50,7 +50,7 @@ private Q_SLOTS:
 
         // The name is reached with the arrow keys and chosen with "1".
         const QString name =
-            QString::fromStdString(text::Trim(h.program->state().Roster.RosterName[5]));
+            QString::fromStdString(text::Trim(h.program->roster().RosterName[5]));
         const int row = testing::RowOf(list, name);
         QVERIFY2(row > 0, qPrintable(name));
         while (list->currentRow() < row)
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_1);
         ui::seisekitime1* menu = ReadyMenu(h);
         QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
-        QCOMPARE(int{h.program->state().PupilNumber}, 5);
+        QCOMPARE(int{h.program->signIn().PupilNumber}, 5);
         QCOMPARE(Text(menu, "Label14_2"), QStringLiteral("-----"));
         QVERIFY2(Text(menu, "Label15_2").startsWith(QStringLiteral("1回")),
                  qPrintable(Text(menu, "Label15_2")));
@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::keyClick(menu, Qt::Key_2);
         QTRY_VERIFY(qobject_cast<ui::MainFrm*>(h.program->currentScreen()) != nullptr);
         auto* drill = qobject_cast<ui::MainFrm*>(h.program->currentScreen());
-        QCOMPARE(int{h.program->state().CurrentLevel}, 2);
+        QCOMPARE(int{h.program->run().CurrentLevel}, 2);
         h.clock.AdvanceSeconds(37.2);
 
         int answers = 0;
@@ -81,7 +81,7 @@ private Q_SLOTS:
             QTest::keyClick(drill, Qt::Key_Return);
             QVERIFY(++answers <= 2 * drill->Drill()->ProblemCount());
         }
-        QCOMPARE(answers, 2 * h.program->state().ProblemCount);
+        QCOMPARE(answers, 2 * h.program->run().ProblemCount);
 
         // The result: the time, then the buttons after the timer.
         QTRY_VERIFY(qobject_cast<ui::FrmSyuuryou*>(h.program->currentScreen()) != nullptr);
@@ -90,7 +90,7 @@ private Q_SLOTS:
         auto* toMenu = result->findChild<QPushButton*>("Command4");
         QTRY_VERIFY(toMenu->isVisible());
         const RecordWindow records =
-            ReadRecordWindow(ScoreRecordPath(h.program->state().ProgramDataFolder), 0);
+            ReadRecordWindow(ScoreRecordPath(h.program->setup().ProgramDataFolder), 0);
         QCOMPARE(records.Count(), std::size_t{3});
         QCOMPARE(records.Record(2).Seconds, 37);
         QCOMPARE(int{records.Record(2).PupilNumber}, 5);

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 #include "tools/admin/command_line.h"
 
 namespace kagaku::admin {
@@ -50,7 +50,7 @@ CommandAction DeclareMistakes(CLI::App& command);
 
 // Names by pupil number from the roster 新名簿.txt, trimmed; a missing roster gives no names,
 // a damaged one throws DataFileError.
-std::map<int, std::string> RosterNames(const SharedState& state);
+std::map<int, std::string> RosterNames(const ProgramSetup& setup);
 
 // Standard output flushed: success, or a data problem when it could not be written.
 int FinishOutput();

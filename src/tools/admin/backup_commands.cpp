@@ -16,8 +16,8 @@
 namespace kagaku::admin {
 
 CommandAction DeclareBackups(CLI::App&) {
-    return [](const SharedState& state) {
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+    return [](const ProgramSetup& setup) {
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         const std::vector<BackupInfo> backups = ListBackups(file);
         std::string out;
         if (backups.empty()) {
@@ -44,8 +44,8 @@ CommandAction DeclareRestore(CLI::App& command) {
         ->type_name("名前")
         ->required();
     command.add_flag("--yes", v->yes, "確かめずに戻します（スクリプト用）");
-    return [v](const SharedState& state) {
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+    return [v](const ProgramSetup& setup) {
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         const BackupInfo backup = InspectBackup(file, v->backup);
         if (backup.Check != BackupCheck::Good) {
             throw DataFileError(PathText(BackupFolderOf(file) / PathFromText(v->backup)),

@@ -282,16 +282,16 @@ int RunAdminTool(int argc, const char* const* argv, const fs::path& defaultAppFo
     }
 
     try {
-        SharedState state;
+        ProgramSetup setup;
         if (run->needsDataTree) {
-            LoadConfiguration(appFolder, state);
+            LoadConfiguration(appFolder, setup);
         } else {
             std::error_code ec;
             const fs::path absolute = fs::absolute(appFolder, ec);
-            state.AppFolder =
+            setup.AppFolder =
                 NormaliseFolder(PathText((ec ? appFolder : absolute).lexically_normal()));
         }
-        return run->action(state);
+        return run->action(setup);
     } catch (const UsageError& e) {
         return Fail(e.what(), kExitUsage);
     } catch (const DataFileError& e) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 namespace kagaku::admin {
 
@@ -22,7 +22,7 @@ inline constexpr int kExitUsage = 2;        // a mistake in the command line
 
 // What a subcommand does once the command line is parsed and the configuration is loaded from
 // --app-folder. Returns the exit status; output goes to standard output.
-using CommandAction = std::function<int(const SharedState&)>;
+using CommandAction = std::function<int(const ProgramSetup&)>;
 
 struct CommandSpec {
     std::string name;
@@ -31,7 +31,7 @@ struct CommandSpec {
     // returns the action, which reads the values the parse fills in.
     std::function<CommandAction(CLI::App& command)> declare;
     // false for a command that sets up a data tree or points a PC at one: it runs before any
-    // configuration could be loaded, and its state holds only AppFolder (from --app-folder).
+    // configuration could be loaded, and its setup holds only AppFolder (from --app-folder).
     bool needsDataTree = true;
 };
 

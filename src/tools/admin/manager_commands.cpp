@@ -46,19 +46,19 @@ void BackUpBeforeFirstChangeOfDay(const std::filesystem::path& file, RecordFileW
 }  // namespace
 
 CommandAction DeclareList(CLI::App&) {
-    return [](const SharedState& state) {
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+    return [](const ProgramSetup& setup) {
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         ConsoleWaiter waiter;
         FinishInterruptedDeletion(file, waiter);
         SystemClock clock;
-        const RosterLookup roster = ReadRosterLookup(state, clock.TodayDate());
+        const RosterLookup roster = ReadRosterLookup(setup, clock.TodayDate());
         RecordWindow window;
         try {
             window = ReadRecordWindow(file, 0);
         } catch (const FileOperationError& e) {
             throw DataFileError(PathText(file), e.description());
         }
-        const RecordListing listing = BuildRecordListing(window, roster, OwnSchoolOf(state));
+        const RecordListing listing = BuildRecordListing(window, roster, OwnSchoolOf(setup));
         std::string out;
         for (const std::string& line : listing.Lines) {
             out += line;
@@ -84,9 +84,9 @@ CommandAction DeclareRewrite(CLI::App& command) {
             throw CLI::ValidationError("--pupil / --seconds", "どちらかを指定してください");
         }
     });
-    return [v](const SharedState& state) {
+    return [v](const ProgramSetup& setup) {
         const auto n = static_cast<std::uint64_t>(v->record);
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         const ScoreRecordBytes before = CurrentBytes(file, n);
         ScoreRecord record = DecodeScoreRecord(before.data());
         if (v->pupilOption->count() > 0) {
@@ -108,9 +108,9 @@ CommandAction DeclareRewrite(CLI::App& command) {
 CommandAction DeclareDelete(CLI::App& command) {
     auto record = std::make_shared<std::int64_t>(0);
     AddRecordOption(command, *record, "消去する記録の番号（list の左端）")->required();
-    return [record](const SharedState& state) {
+    return [record](const ProgramSetup& setup) {
         const auto n = static_cast<std::uint64_t>(*record);
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         const ScoreRecordBytes before = CurrentBytes(file, n);
         ConsoleWaiter waiter;
         BackUpBeforeFirstChangeOfDay(file, waiter);

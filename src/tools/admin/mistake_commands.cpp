@@ -48,13 +48,13 @@ std::string GradeChoicesText() {
 
 // The roster's grades for the grade filter; no roster leaves every grade unknown, which only
 // 全学年 passes.
-RosterTables GradeTables(const SharedState& state, const CivilDate& today) {
+RosterTables GradeTables(const ProgramSetup& setup, const CivilDate& today) {
     RosterTables tables;
-    tables.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-    const std::filesystem::path file = RosterFilePath(state.DataRoot);
+    tables.SchoolYear = SchoolYearOf(today, setup.SchoolYearStartMonth);
+    const std::filesystem::path file = RosterFilePath(setup.DataRoot);
     std::error_code ec;
     if (std::filesystem::exists(file, ec))
-        RunRosterPass(file, state.RosterHideOption, tables);
+        RunRosterPass(file, setup.RosterHideOption, tables);
     return tables;
 }
 
@@ -126,7 +126,7 @@ CommandAction DeclareMistakes(CLI::App& command) {
                      "problems: [{rank, category, question, answer, pupils, times, "
                      "common_wrong_answer, common_wrong_count}]}], problems）");
     AddEncodingOption(command, v->encoding);
-    return [v](const SharedState& state) {
+    return [v](const ProgramSetup& setup) {
         SystemClock clock;
         const CivilDate today = clock.TodayDate();
         MistakeQuery query;
@@ -138,9 +138,9 @@ CommandAction DeclareMistakes(CLI::App& command) {
         query.gradeFilter = v->grade;
         const RosterTables roster = query.pupil || query.gradeFilter == kAllGrades
                                         ? RosterTables{}
-                                        : GradeTables(state, today);
+                                        : GradeTables(setup, today);
         const MistakeRanking ranking =
-            BuildMistakeRanking(state.ProgramDataFolder, roster, query, today);
+            BuildMistakeRanking(setup.ProgramDataFolder, roster, query, today);
         const std::string out =
             EncodedOutput(v->json ? JsonOf(ranking, query, today) : CsvOf(ranking), v->encoding);
         std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));

@@ -33,7 +33,7 @@ std::string ReadPasswordLine(const char* prompt, bool terminal) {
     return line;
 }
 
-int RunSetTeacherPassword(const SharedState& state) {
+int RunSetTeacherPassword(const ProgramSetup& setup) {
     const bool terminal = StandardInputIsTerminal();
     const std::string first = ReadPasswordLine("新しい先生のパスワード: ", terminal);
     if (first.empty())
@@ -41,14 +41,14 @@ int RunSetTeacherPassword(const SharedState& state) {
     const std::string second = ReadPasswordLine("もう一度: ", terminal);
     if (first != second)
         throw UsageError("2回の入力が違います。パスワードは変わっていません");
-    const std::filesystem::path file = TeacherPasswordPath(state.ProgramDataFolder);
+    const std::filesystem::path file = TeacherPasswordPath(setup.ProgramDataFolder);
     SetTeacherPassword(file, first);
     std::cout << "先生のパスワードを設定しました: " << PathText(file) << "\n";
     return FinishOutput();
 }
 
-int RunClearTeacherPassword(const SharedState& state) {
-    const std::filesystem::path file = TeacherPasswordPath(state.ProgramDataFolder);
+int RunClearTeacherPassword(const ProgramSetup& setup) {
+    const std::filesystem::path file = TeacherPasswordPath(setup.ProgramDataFolder);
     if (ClearTeacherPassword(file))
         std::cout << "先生のパスワードを削除しました: " << PathText(file) << "\n";
     else

@@ -76,9 +76,9 @@ struct CheckReport {
     std::uint64_t uncountedBefore = 0;  // records 1 to this lie before the aggregation's window
 };
 
-CheckReport MakeCheckReport(const SharedState& state) {
+CheckReport MakeCheckReport(const ProgramSetup& setup) {
     CheckReport report;
-    report.file = ScoreRecordPath(state.ProgramDataFolder);
+    report.file = ScoreRecordPath(setup.ProgramDataFolder);
     report.window = ReadAllRecords(report.file);
     for (std::size_t i = 0; i < report.window.Count(); ++i) {
         ScoreRecord record = report.window.Record(i);
@@ -127,8 +127,8 @@ CommandAction DeclareCheck(CLI::App& command) {
     command.add_flag("--json", *json,
                      "結果を JSON で表示します（file, whole_records, trailing_bytes, "
                      "uncounted_before, problems: [{record, problem}]）");
-    return [json](const SharedState& state) {
-        const CheckReport report = MakeCheckReport(state);
+    return [json](const ProgramSetup& setup) {
+        const CheckReport report = MakeCheckReport(setup);
         if (*json) {
             PrintCheckJson(report);
         } else {
@@ -146,9 +146,9 @@ CommandAction DeclareCheck(CLI::App& command) {
 CommandAction DeclareExport(CLI::App& command) {
     auto encoding = std::make_shared<std::string>("utf-8");
     AddEncodingOption(command, *encoding);
-    return [encoding](const SharedState& state) {
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
-        const std::map<int, std::string> names = RosterNames(state);
+    return [encoding](const ProgramSetup& setup) {
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
+        const std::map<int, std::string> names = RosterNames(setup);
         const RecordWindow window = ReadAllRecords(file);
 
         std::string out = "記録番号,日付,時刻,番号,名前,レベル,秒,ポイント,学校コード\r\n";
@@ -166,7 +166,7 @@ CommandAction DeclareExport(CLI::App& command) {
             auto name = names.find(r.PupilNumber);
             std::string points;
             if (countable) {
-                points = Number(CountedRunPoints(r.Seconds, r.Level, state.Settings));
+                points = Number(CountedRunPoints(r.Seconds, r.Level, setup.Settings));
             }
             out += Number(static_cast<long long>(i + 1)) + "," + date + "," + time + "," +
                    Number(r.PupilNumber) + "," +
@@ -188,13 +188,13 @@ CommandAction DeclareAddRun(CLI::App& command) {
     AddPupilOption(command, v->pupil, "生徒の番号")->required();
     AddLevelOption(command, v->level, "レベル")->required();
     AddSecondsOption(command, v->seconds, "かかった秒（99999 は時間切れ）")->required();
-    return [v](const SharedState& state) {
+    return [v](const ProgramSetup& setup) {
         SystemClock clock;
         ConsoleWaiter waiter;
         const ScoreRecord record =
             MakeRunRecord(clock, static_cast<int>(v->pupil), static_cast<int>(v->level),
-                          static_cast<std::int32_t>(v->seconds), state.SchoolCode);
-        const auto file = ScoreRecordPath(state.ProgramDataFolder);
+                          static_cast<std::int32_t>(v->seconds), setup.SchoolCode);
+        const auto file = ScoreRecordPath(setup.ProgramDataFolder);
         const std::uint64_t n = AppendScoreRecord(file, record, waiter, [&] {
             TakeDailyBackup(file, record.RunDate + record.RunTimeOfDay);
         });
@@ -218,13 +218,13 @@ CommandAction DeclareStanding(CLI::App& command) {
                                        : "\"yyyy-mm-dd hh:mm:ss\" の形で指定してください: " + value;
             },
             ""));
-    return [v](const SharedState& state) {
+    return [v](const ProgramSetup& setup) {
         const auto pupil = static_cast<int>(v->pupil);
         SystemClock systemClock;
         FixedClock clock(v->now.empty() ? systemClock.Now() : *ParseNow(v->now));
         ConsoleWaiter waiter;
         ScoreAggregates aggregates;
-        AggregateScoreRecords(ScoreRecordPath(state.ProgramDataFolder), state.Settings, clock,
+        AggregateScoreRecords(ScoreRecordPath(setup.ProgramDataFolder), setup.Settings, clock,
                               aggregates, waiter);
         const ScoreAggregates& a = aggregates;
 

@@ -1,6 +1,6 @@
 // new-school and set-data-root: a new school's data tree, laid out once on the shared folder,
 // and the data root of each PC (admin/new_school.h, state/data_root_setting.h). Neither needs
-// a data tree to start from: the state they are given holds only the program folder.
+// a data tree to start from: the setup they are given holds only the program folder.
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -40,10 +40,10 @@ CommandAction DeclareNewSchool(CLI::App& command) {
     command.add_option("--name", v->name, "学校名")->type_name("名前")->required();
     command.add_option("--code", v->code, "学校コード（5桁の数字、なくてもよい）")
         ->type_name("コード");
-    return [v](const SharedState& state) {
+    return [v](const ProgramSetup& setup) {
         const fs::path root = AbsoluteFolder(v->folder);
         // The data folder is named like the program folder, as the program looks for it.
-        CreateSchoolTree(root, LastComponent(state.AppFolder), {v->name, v->code});
+        CreateSchoolTree(root, LastComponent(setup.AppFolder), {v->name, v->code});
         std::cout << "新しい学校のデータフォルダを作りました: " << PathText(root) << "\n"
                   << "各PCで kagaku-admin set-data-root " << PathText(root)
                   << " を実行してください。\n";
@@ -56,7 +56,7 @@ CommandAction DeclareSetDataRoot(CLI::App& command) {
     command.add_option("folder", *folder, "学校のデータフォルダ（共通データ.txt のあるフォルダ）")
         ->type_name("フォルダ")
         ->required();
-    return [folder](const SharedState& given) {
+    return [folder](const ProgramSetup& given) {
         const fs::path root = AbsoluteFolder(*folder);
         const fs::path common = root / PathFromText(kCommonFileName);
         std::error_code ec;
@@ -68,9 +68,9 @@ CommandAction DeclareSetDataRoot(CLI::App& command) {
         const fs::path pathFile = PathFileFor(programFolder);
         SetDataRoot(pathFile, PathText(root));
         // The program must start on it: the same loader reads it back now.
-        SharedState state;
-        LoadConfiguration(programFolder, state);
-        std::cout << "データフォルダを設定しました: " << state.DataRoot << "（"
+        ProgramSetup setup;
+        LoadConfiguration(programFolder, setup);
+        std::cout << "データフォルダを設定しました: " << setup.DataRoot << "（"
                   << PathText(pathFile) << "）\n";
         return FinishOutput();
     };

@@ -74,10 +74,9 @@ MainFrm::MainFrm(Program& program, ProblemSet problems)
     : program_(program), problems_(std::move(problems)) {
     setObjectName("MainFrm");
     DeleteOnCloseWhenIdle(this);
-    const SharedState& state = program_.state();
-    setWindowTitle(Q(state.SchoolName));
+    setWindowTitle(Q(program_.setup().SchoolName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(state.SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(program_.setup().SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -228,30 +227,28 @@ MainFrm::~MainFrm() {
 }
 
 std::filesystem::path MainFrm::GiveUpLog() const {
-    const SharedState& state = program_.state();
-    return GiveUpLogPath(state.ProgramDataFolder, state.PupilNumber);
+    return GiveUpLogPath(program_.setup().ProgramDataFolder, program_.signIn().PupilNumber);
 }
 
 void MainFrm::Activate() {
-    SharedState& state = program_.state();
-    const int level = state.CurrentLevel;
+    const int level = program_.run().CurrentLevel;
     const auto slot = static_cast<std::size_t>(level);
 
     const GiveUpButtonState giveUp = GiveUpButtonFor(GiveUpLog(), program_.clock().TodayDate());
     command10_->setText(Q(giveUp.caption));
     command10_->setEnabled(giveUp.enabled);
 
-    const bool timed = state.LevelTimed[slot] == 1;
-    runClock_ = std::make_unique<RunClock>(timed, state.Settings.TargetTime[slot],
-                                           state.Settings.MinimumTime[slot], kBarUnits);
-    state.TimeLimit = runClock_->TimeLimit();
-    state.TimeBarScale = runClock_->Bar().scale;
+    const bool timed = program_.setup().LevelTimed[slot] == 1;
+    runClock_ = std::make_unique<RunClock>(timed, program_.setup().Settings.TargetTime[slot],
+                                           program_.setup().Settings.MinimumTime[slot], kBarUnits);
+    program_.run().TimeLimit = runClock_->TimeLimit();
+    program_.run().TimeBarScale = runClock_->Bar().scale;
     label8_->setText(Q(runClock_->InitialCaption()));
     timeBar_->SetBar(runClock_->Bar(), timed);
 
     label6_->setText(QString::number(level));
-    sLabel2_->setText(Q(state.ProgramName));
-    label5_->setText(Q(text::Trim(state.PupilName)));
+    sLabel2_->setText(Q(program_.setup().ProgramName));
+    label5_->setText(Q(text::Trim(program_.signIn().PupilName)));
 
     const bool chargeButtons = ShowsChargeButtons(level);
     for (int i = 0; i < kChargeButtons; ++i) {
@@ -259,7 +256,7 @@ void MainFrm::Activate() {
         chargeHints_[static_cast<std::size_t>(i)]->setVisible(chargeButtons);
     }
 
-    if (IsPracticeLevel(state.LevelNames[slot])) {
+    if (IsPracticeLevel(program_.setup().LevelNames[slot])) {
         practice_ = std::make_unique<PracticeSession>(problems_);
         label8_->setText(QStringLiteral("---"));
         command8_->show();
@@ -267,7 +264,7 @@ void MainFrm::Activate() {
         return;
     }
     drill_ = std::make_unique<TimedDrill>(problems_, program_.random());
-    state.ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
+    program_.run().ProblemCount = static_cast<std::int16_t>(drill_->ProblemCount());
     drill_->Start();
     ShowQuestion();
     runClock_->Start(program_.clock().MonotonicMs());
@@ -297,7 +294,7 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
     // Practice is driven by its buttons; the keys work them as usual.
     if (drill_ == nullptr)
         return false;
-    if (program_.state().RunEnding == 1 || leaving_)
+    if (program_.run().RunEnding == 1 || leaving_)
         return true;
     const int key = event->key();
     if (drill_->ShowingCorrection()) {
@@ -323,13 +320,12 @@ bool MainFrm::HandleKey(QKeyEvent* event) {
 }
 
 void MainFrm::ChargeButtonClicked(int index) {
-    if (drill_ == nullptr || program_.state().RunEnding == 1)
+    if (drill_ == nullptr || program_.run().RunEnding == 1)
         return;
     HandleOutcome(drill_->OnChargeButton(index));
 }
 
 void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
-    SharedState& state = program_.state();
     switch (outcome) {
         case TimedDrill::Outcome::Ignored:
             return;
@@ -337,11 +333,11 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
             picture1_->SetFormula(drill_->ComposedAnswer());
             return;
         case TimedDrill::Outcome::Correct: {
-            state.CompletedCount = drill_->CompletedCount();
+            program_.run().CompletedCount = drill_->CompletedCount();
             program_.cues().PlayCorrectSound();
             // The sound let events run: a give-up or a fault may have ended the run meanwhile,
             // and the time limit may have been reached.
-            if (leaving_ || state.RunEnding == 1)
+            if (leaving_ || program_.run().RunEnding == 1)
                 return;
             if (drill_->AllDone() || endDue_) {
                 EndRun();
@@ -351,7 +347,7 @@ void MainFrm::HandleOutcome(TimedDrill::Outcome outcome) {
             return;
         }
         case TimedDrill::Outcome::Wrong: {
-            if (const auto note = NoteWrongAnswer(state, *drill_, program_.clock()))
+            if (const auto note = NoteWrongAnswer(program_.runMistakes(), program_.mistakeLogPlace(), *drill_, program_.clock()))
                 qWarning("%s", note->c_str());  // once per run; the drill goes on
             picture2_->SetFormula(drill_->CorrectAnswer());
             correction_->show();
@@ -378,14 +374,13 @@ void MainFrm::ContinueAfterCorrection() {
 }
 
 void MainFrm::OnClockTick() {
-    SharedState& state = program_.state();
-    if (runClock_ == nullptr || leaving_ || state.RunEnding == 1)
+    if (runClock_ == nullptr || leaving_ || program_.run().RunEnding == 1)
         return;
     const RunClock::Tick tick = runClock_->OnTick(program_.clock().MonotonicMs());
-    state.ElapsedSeconds = tick.elapsedSeconds;
+    program_.run().ElapsedSeconds = tick.elapsedSeconds;
     label8_->setText(Q(tick.caption));
     if (tick.timedOut)
-        state.TimedOut = 1;
+        program_.run().TimedOut = 1;
     timeBar_->SetElapsedWidth(tick.elapsedWidth);
     if (tick.limitReached)
         endDue_ = true;
@@ -399,29 +394,28 @@ void MainFrm::OnClockTick() {
 }
 
 void MainFrm::EndRunIfDue() {
-    if (endDue_ && !leaving_ && program_.state().RunEnding != 1 && !InNestedLoop())
+    if (endDue_ && !leaving_ && program_.run().RunEnding != 1 && !InNestedLoop())
         EndRun();
 }
 
 void MainFrm::EndRun() {
-    SharedState& state = program_.state();
-    if (leaving_ || state.RunEnding == 1)
+    if (leaving_ || program_.run().RunEnding == 1)
         return;  // the run is already ending
-    state.RunEnding = 1;
+    program_.run().RunEnding = 1;
     endDue_ = false;
     // The clock stops before anything lets events run, so a late tick can neither change the
     // time nor time out a run that was completed.
     clockTimer_.stop();
 
-    const int level = state.CurrentLevel;
+    const int level = program_.run().CurrentLevel;
     // The time of a completed run is read now, not at the last tick.
-    if (runClock_ != nullptr && state.TimedOut != 1) {
-        state.ElapsedSeconds = runClock_->ElapsedSeconds(program_.clock().MonotonicMs());
+    if (runClock_ != nullptr && program_.run().TimedOut != 1) {
+        program_.run().ElapsedSeconds = runClock_->ElapsedSeconds(program_.clock().MonotonicMs());
     }
 
     cover_->setGeometry(rect());
-    lblsss1_->setVisible(state.TimedOut != 1);
-    lblsss2_->setVisible(state.TimedOut == 1);
+    lblsss1_->setVisible(program_.run().TimedOut != 1);
+    lblsss2_->setVisible(program_.run().TimedOut == 1);
     cover_->show();
     cover_->raise();
     cover_->repaint();
@@ -429,7 +423,7 @@ void MainFrm::EndRun() {
     if (leaving_)
         return;
 
-    const RunEnd end = DecideRunEnd(state, level, state.TimedOut == 1, state.ElapsedSeconds);
+    const RunEnd end = DecideRunEnd(program_.setup(), level, program_.run().TimedOut == 1, program_.run().ElapsedSeconds);
     if (end.action == RunEnd::Action::LeaveForMenu) {
         program_.ShowBaseScreen();
         LeaveToMenu();
@@ -438,10 +432,10 @@ void MainFrm::EndRun() {
     if (end.action == RunEnd::Action::KeepCover)
         return;
 
-    state.ResultTime = end.resultTime;
+    program_.run().ResultTime = end.resultTime;
     try {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
-        RecordFinishedRun(level, state, program_.clock(), waiter);
+        program_.RecordFinishedRun(level, waiter);
     } catch (const DataFileError& error) {
         leaving_ = true;
         program_.EndWithFileError(error, this);
@@ -465,7 +459,8 @@ void MainFrm::PracticeNext() {
 
 void MainFrm::PracticeShowAnswer() {
     practice_->ShowAnswer();
-    if (const auto note = NoteRevealedAnswer(program_.state(), *practice_, program_.clock()))
+    if (const auto note = NoteRevealedAnswer(program_.runMistakes(), program_.mistakeLogPlace(), *practice_,
+                                             program_.clock()))
         qWarning("%s", note->c_str());  // once per run; the practice goes on
     ShowPractice();
 }
@@ -504,13 +499,13 @@ void MainFrm::ShowPractice() {
 }
 
 void MainFrm::GiveUpClicked() {
-    if (leaving_ || program_.state().RunEnding == 1)
+    if (leaving_ || program_.run().RunEnding == 1)
         return;
     const GiveUpOutcome outcome = GiveUp(GiveUpLog(), program_.clock().TodayDate());
     // The clock keeps counting while a box is open, but the run cannot end beneath it: a run
     // given up meanwhile records nothing, and one that goes on ends once the box is answered.
     for (const std::string& message : outcome.messages) {
-        program_.messages().Inform(this, Q(program_.state().ProgramName), Q(message));
+        program_.messages().Inform(this, Q(program_.setup().ProgramName), Q(message));
         if (leaving_)
             return;  // the program is ending
     }

@@ -21,7 +21,6 @@
 #include "records/score_record_file.h"
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
-#include "state/shared_state.h"
 #include "ui/shell/look.h"
 #include "ui/shell/program.h"
 #include "ui/menu/report_painter.h"
@@ -44,9 +43,9 @@ void SetUpPage(QPrinter& printer, const QString& jobName) {
     printer.setColorMode(QPrinter::Color);
 }
 
-QString JobName(const SharedState& state, int pupil) {
-    return Q(state.ProgramName + " " + text::NumberText(static_cast<long long>(pupil)) + " " +
-             text::Trim(state.Roster.RosterName[static_cast<std::size_t>(pupil)]));
+QString JobName(const std::string& programName, const RosterTables& roster, int pupil) {
+    return Q(programName + " " + text::NumberText(static_cast<long long>(pupil)) + " " +
+             text::Trim(roster.RosterName[static_cast<std::size_t>(pupil)]));
 }
 
 }  // namespace
@@ -113,7 +112,7 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
     pupils_->hide();
 
     // The teacher prints; everyone else only looks.
-    const bool teacher = text::Contains(program_.state().PupilName, "先生");
+    const bool teacher = text::Contains(program_.signIn().PupilName, "先生");
     print_->setVisible(teacher);
     pdf_->setVisible(teacher);
 
@@ -159,13 +158,12 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
 }
 
 bool DetailView::FillPupilList() {
-    SharedState& state = program_.state();
     pupils_->clear();
     std::vector<std::string> lines;
     try {
         const int schoolYear =
-            SchoolYearOf(OleDateOf(program_.clock().Now()), state.SchoolYearStartMonth);
-        lines = ReadDetailPupilList(RosterFilePath(state.DataRoot), schoolYear, state.Roster);
+            SchoolYearOf(OleDateOf(program_.clock().Now()), program_.setup().SchoolYearStartMonth);
+        lines = ReadDetailPupilList(RosterFilePath(program_.setup().DataRoot), schoolYear, program_.roster());
     } catch (const DataFileError& e) {
         program_.EndWithFileError(e, window());
         return false;
@@ -184,14 +182,14 @@ bool DetailView::FillPupilList() {
     const int most = screenWidth > 0 ? screenWidth / 4 : wanted;
     pupils_->setFixedWidth(std::max(Scaled(150), std::min(wanted, most)));
     levels_->clear();
-    for (int i = 1; i <= state.LevelCount; ++i)
+    for (int i = 1; i <= program_.setup().LevelCount; ++i)
         levels_->addItem(QString::number(i));
-    selectedPupil_ = state.PupilNumber;
+    selectedPupil_ = program_.signIn().PupilNumber;
     return true;
 }
 
 void DetailView::Open() {
-    selectedPupil_ = program_.state().PupilNumber;
+    selectedPupil_ = program_.signIn().PupilNumber;
     pupils_->hide();
     others_->show();
     pupils_->clearSelection();
@@ -227,7 +225,6 @@ std::vector<int> DetailView::ChosenLevels() const {
 std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarget target,
                                                                      bool& failed) {
     failed = false;
-    SharedState& state = program_.state();
     // The screen the panel lies on: a wait for a busy file lets events run, and the screen may
     // be closed meanwhile.
     const QPointer<QWidget> screen(window());
@@ -235,7 +232,7 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
     {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         try {
-            ReadRecordWindowPatiently(ScoreRecordPath(state.ProgramDataFolder), kPeriodListScan,
+            ReadRecordWindowPatiently(ScoreRecordPath(program_.setup().ProgramDataFolder), kPeriodListScan,
                                       recordWindow, waiter);
         } catch (const DataFileError& e) {
             failed = true;
@@ -250,8 +247,8 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
     }
     const std::vector<RunRecord> records = RunRecordsOf(recordWindow);
     const BoardChoice board = board_ ? board_() : BoardChoice{};
-    DetailRankings rankings(state, board.GradeFilter, board.PointsRankingKind);
-    const DetailReportInputs inputs{state, board.GradeFilter, target, program_.clock().Now()};
+    DetailRankings rankings(program_.boardData(), board.GradeFilter, board.PointsRankingKind);
+    const DetailReportInputs inputs{program_.boardData(), board.GradeFilter, target, program_.clock().Now()};
     // The labels are placed for the drawing area as it will be shown: before the panel's first
     // showing its layout has not sized the area yet.
     if (target == ReportTarget::Screen && !canvas_->isVisible() && layout() != nullptr)
@@ -296,7 +293,7 @@ void DetailView::Draw(int index) {
 }
 
 void DetailView::Inform(const QString& text) {
-    program_.messages().Inform(this, Q(program_.state().ProgramName), text);
+    program_.messages().Inform(this, Q(program_.setup().ProgramName), text);
 }
 
 void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& reports) {
@@ -317,7 +314,7 @@ void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& report
             printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(),
                                                  QPrinter::HighResolution);
         }
-        SetUpPage(*printer, JobName(program_.state(), pupil));
+        SetUpPage(*printer, JobName(program_.setup().ProgramName, program_.roster(), pupil));
         if (!PrintReport(*printer, doc)) {
             Inform(QStringLiteral("印刷できませんでした（プリンター: %1）。")
                        .arg(printer->printerName()));
@@ -360,17 +357,16 @@ void DetailView::SaveAsPdfGranted() {
     busy_ = false;
     if (failed)
         return;
-    const SharedState& state = program_.state();
     const double now = program_.clock().Now();
     for (const auto& [pupil, doc] : reports) {
         if (doc.Pages.empty())
             continue;
         const QString file = QDir(folder).filePath(Q(
-            ReportFileName(pupil, state.Roster.RosterName[static_cast<std::size_t>(pupil)], now)));
+            ReportFileName(pupil, program_.roster().RosterName[static_cast<std::size_t>(pupil)], now)));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        SetUpPage(printer, JobName(state, pupil));
+        SetUpPage(printer, JobName(program_.setup().ProgramName, program_.roster(), pupil));
         if (!PrintReport(printer, doc)) {
             Inform(QStringLiteral("PDFファイルを書けませんでした。\n\nファイル: %1").arg(file));
             return;

@@ -111,16 +111,15 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     setObjectName("seisekitime1");
     DeleteOnCloseWhenIdle(this);
     setFocusPolicy(Qt::StrongFocus);
-    SharedState& state = program_.state();
-    setWindowTitle(Q(state.ProgramName));
-    const QColor season = ColourFromBgr(state.SeasonColour);
+    setWindowTitle(Q(program_.setup().ProgramName));
+    const QColor season = ColourFromBgr(program_.setup().SeasonColour);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, season);
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    title_ = PlainLabel(Q(state.ProgramName), this);
+    title_ = PlainLabel(Q(program_.setup().ProgramName), this);
     title_->setObjectName("Label11");
     title_->setFont(UiFont(28, true));
     gradeName_ = PlainLabel(QString(), this);
@@ -184,7 +183,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     grades_->setFont(UiFont(17));
     for (const auto& g : BoardGradeChoices())
         grades_->addItem(Q(g));
-    grades_->setCurrentText(Q(state.GradeFilterText.ToText()));
+    grades_->setCurrentText(Q(program_.board().GradeFilterText.ToText()));
     grades_->installEventFilter(this);
     connect(grades_, &QComboBox::activated, this, [this](int) {
         DisplaySwitch(displayOptions_[0]->isChecked() ? 0 : 1);
@@ -196,7 +195,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     periods_->setFont(UiFont(17));
     for (const auto& p : PeriodChoices())
         periods_->addItem(Q(p));
-    state.ListPeriod = Variant(kInitialListPeriod);
+    program_.board().ListPeriod = Variant(kInitialListPeriod);
     periods_->setCurrentIndex(kInitialListPeriod - 1);
     periods_->installEventFilter(this);
     periods_->hide();
@@ -204,7 +203,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
         if (!listOptions_[2]->isChecked())
             return;
         if (auto period = ListPeriodForChoice(index)) {
-            program_.state().ListPeriod = Variant(*period);
+            program_.board().ListPeriod = Variant(*period);
             ListSwitch(3);
         }
         setFocus();
@@ -222,7 +221,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setMinimumHeight(Scaled(22));
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
-        ScrollPosAfterChange(program_.state(), value);
+        ScrollPosAfterChange(program_.board(), program_.setup().LevelCount, value);
         PlaceColumns();
     });
 
@@ -242,7 +241,7 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     header->addLayout(counts);
     // The teacher's data panel.
     dataPanel_ = new DataPanel(program_.TeacherPasswordGate(),
-                               ScoreRecordPath(program_.state().ProgramDataFolder), this);
+                               ScoreRecordPath(program_.setup().ProgramDataFolder), this);
     header->addWidget(dataPanel_->button());
     connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
     header->addWidget(back_);
@@ -292,14 +291,13 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
 }
 
 void seisekitime1::BuildColumns() {
-    const SharedState& state = program_.state();
-    const MenuLayout layout = MenuLayoutFor(state.LevelCount);
+    const MenuLayout layout = MenuLayoutFor(program_.setup().LevelCount);
     scroll_->setVisible(layout.ScrollBarVisible);
     scroll_->setMaximum(layout.ScrollBarVisible ? layout.ScrollMaximum : 1);
     scroll_->setPageStep(1);
-    columns_.assign(static_cast<std::size_t>(state.LevelCount) + 1, Column{});
-    for (int i = 1; i <= state.LevelCount; ++i) {
-        const LevelColumnTexts texts = LevelColumn(state, i);
+    columns_.assign(static_cast<std::size_t>(program_.setup().LevelCount) + 1, Column{});
+    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
+        const LevelColumnTexts texts = LevelColumn(program_.boardData(), i);
         Column& c = At(i);
         c.practice = texts.Practice;
         c.box = new QWidget(columnArea_);
@@ -384,14 +382,13 @@ void seisekitime1::BuildColumns() {
 // Each column's left edge follows the first shown column; columns left of it are parked
 // beyond the right edge, and a column that would be cut off at the right edge is not shown.
 void seisekitime1::PlaceColumns() {
-    const SharedState& state = program_.state();
-    const MenuLayout layout = MenuLayoutFor(state.LevelCount);
+    const MenuLayout layout = MenuLayoutFor(program_.setup().LevelCount);
     const double perTwip = width() / kScreenTwips;
     const int columnWidth = static_cast<int>(layout.ColumnWidthTwips * perTwip);
     const int marginTwips = static_cast<int>(0.02 * kScreenTwips);
-    const int pos = std::max(1, static_cast<int>(state.MenuScrollPos.ToInteger()));
+    const int pos = std::max(1, static_cast<int>(program_.board().MenuScrollPos.ToInteger()));
     const int areaLeft = columnArea_->mapTo(this, QPoint(0, 0)).x();
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
         Column& c = At(i);
         const auto left = ColumnLeft(i, pos, marginTwips, layout.ColumnWidthTwips);
         if (!left) {
@@ -430,10 +427,9 @@ void seisekitime1::PlaceDetail() {
 }
 
 void seisekitime1::OfferOwnMistakes() {
-    const SharedState& s = program_.state();
     const auto offers =
-        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, s.PupilNumber, s.LevelNames,
-                         s.LevelTimed, s.LevelCount, program_.clock().TodayDate());
+        OwnMistakeOffers(program_.setup().ProgramDataFolder, program_.setup().AppFolder, program_.signIn().PupilNumber, program_.setup().LevelNames,
+                         program_.setup().LevelTimed, program_.setup().LevelCount, program_.clock().TodayDate());
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         if (c.mistakes != nullptr) {
@@ -463,16 +459,15 @@ bool seisekitime1::MistakeRankingShown() const {
 }
 
 void seisekitime1::OpenMistakeRanking() {
-    const SharedState& s = program_.state();
-    MistakeRankingPanel::Inputs inputs{s.ProgramName,    s.ProgramDataFolder, s.Roster,
-                                      s.LevelNames,     s.LevelCount,        U(grades_->currentText()),
+    MistakeRankingPanel::Inputs inputs{program_.setup().ProgramName,    program_.setup().ProgramDataFolder, program_.roster(),
+                                      program_.setup().LevelNames,     program_.setup().LevelCount,        U(grades_->currentText()),
                                       program_.clock().TodayDate()};
     if (mistakeRanking_ != nullptr)
         mistakeRanking_->deleteLater();
     mistakeRanking_ =
         new MistakeRankingPanel(std::move(inputs), program_.TeacherPasswordGate(), this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
-        program_.messages().Inform(this, Q(program_.state().ProgramName), text, {});
+        program_.messages().Inform(this, Q(program_.setup().ProgramName), text, {});
     });
     PlaceDetail();
     mistakeRanking_->setGeometry(detail_->geometry());
@@ -519,7 +514,6 @@ void seisekitime1::ShowListCover(bool shown) {
 }
 
 void seisekitime1::Refresh() {
-    SharedState& state = program_.state();
     keysReady_ = false;
     ShowFullCover(true);
     PumpEvents();
@@ -527,37 +521,37 @@ void seisekitime1::Refresh() {
     listOptions_[1]->setText(Q(kRefreshSecondListCaption));
     ScreenRecordFileWaiter waiter(program_.messages(), this);
     try {
-        AggregateScoreRecords(state, program_.clock(), waiter);
+        program_.RebuildStanding(waiter);
     } catch (const DataFileError& e) {
         program_.EndWithFileError(e, this);
         return;
     }
-    const MenuHeader header = MenuHeaderTexts(state, program_.clock());
+    const MenuHeader header = MenuHeaderTexts(program_.boardData(), program_.clock());
     todayTotal_->setText(Q(header.TodayTotal));
     minutes_->setText(Q(header.MinutesSinceSignIn));
-    fullProgress_->setRange(0, std::max<int>(1, state.LevelCount));
+    fullProgress_->setRange(0, std::max<int>(1, program_.setup().LevelCount));
     activationInProgress_ = true;
     listOptions_[0]->setChecked(true);
     displayOptions_[0]->setChecked(true);
     DisplaySwitch(0);
     back_->setEnabled(true);
     activationInProgress_ = false;
-    ApplyPracticeTargets(state);
+    program_.ApplyPracticeTargets();
     ShowListCover(false);
     dataPanel_->button()->setVisible(header.ShowDataButton);
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
     title_->setFont(UiFont(header.TitlePointSize * 4 / 3, true));  // points to pixels
-    const int pos = ActivationScrollPos(state);
+    const int pos = ActivationScrollPos(program_.board(), program_.setup().LevelCount);
     {
         const QSignalBlocker blocker(scroll_);
         scroll_->setValue(pos);
     }
     PlaceColumns();
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
         fullProgress_->setValue(i);
-        const LevelColumnTexts texts = LevelColumn(state, i);
+        const LevelColumnTexts texts = LevelColumn(program_.boardData(), i);
         Column& c = At(i);
         c.today->setText(Q(texts.Today));
         c.all->setText(Q(texts.AllTime));
@@ -628,7 +622,6 @@ void seisekitime1::ListSwitch(int option) {
 }
 
 void seisekitime1::Fill(BoardList list) {
-    SharedState& state = program_.state();
     if (list == BoardList::CumulativeRanking)
         pointsRankingKind_ = 1;
     if (list == BoardList::TodayRanking)
@@ -647,7 +640,7 @@ void seisekitime1::Fill(BoardList list) {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
         RecordWindow window;
         try {
-            ReadRecordWindowPatiently(ScoreRecordPath(state.ProgramDataFolder), *scan, window,
+            ReadRecordWindowPatiently(ScoreRecordPath(program_.setup().ProgramDataFolder), *scan, window,
                                       waiter);
         } catch (const DataFileError& e) {
             if (!IsClosed(self))
@@ -659,13 +652,14 @@ void seisekitime1::Fill(BoardList list) {
         records = RunRecordsOf(window);
     }
     // The grade is taken once the records are in: a wait for a busy file lets the box change.
-    const BoardInputs inputs{state, U(grades_->currentText()),
+    const BoardInputs inputs{program_.boardData(), U(grades_->currentText()),
                              [this](std::size_t done, std::size_t maximum) {
                                  listProgress_->setMaximum(static_cast<int>(maximum));
                                  listProgress_->setValue(static_cast<int>(done));
                              }};
-    const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now());
-    for (int i = 1; i <= state.LevelCount; ++i) {
+    const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now(),
+                                     program_.board().ListPeriod);
+    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
         Column& c = At(i);
         c.todayHead->setText(Q(kTodayHeading));
         c.allHead->setText(Q(kAllTimeHeading));
@@ -695,7 +689,7 @@ void seisekitime1::Fill(BoardList list) {
 }
 
 void seisekitime1::ApplyLocks() {
-    const LevelLocks locks = ApplyLevelLocks(program_.state());
+    const LevelLocks locks = ApplyLevelLocks(program_.boardData(), program_.board());
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         c.start->setEnabled(locks.StartEnabled[i]);
@@ -717,7 +711,7 @@ void seisekitime1::StartLevel(int level) {
     starting_ = true;
     keysReady_ = false;
     ShowFullCover(true);
-    program_.state().CurrentLevel = static_cast<std::int16_t>(level);
+    program_.run().CurrentLevel = static_cast<std::int16_t>(level);
     QPointer<seisekitime1> self(this);
     PumpEvents();
     if (IsClosed(self))
@@ -734,7 +728,7 @@ void seisekitime1::Back() {
 void seisekitime1::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1) {
-        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), program_.state().LevelCount,
+        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), program_.setup().LevelCount,
                                                 keysReady_, back_->isEnabled());
         if (action.What == MenuKeyAction::Kind::StartLevel) {
             StartLevel(action.Level);
@@ -770,7 +764,7 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
                     MistakeRankingShown())
                     return true;
                 starting_ = true;
-                program_.state().CurrentLevel = static_cast<std::int16_t>(level);
+                program_.run().CurrentLevel = static_cast<std::int16_t>(level);
                 keysReady_ = false;
                 program_.StartDrill(level);
                 return true;

@@ -49,7 +49,7 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     setWindowTitle(QStringLiteral("終了"));
     DeleteOnCloseWhenIdle(this);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ScreenColour(program_.state().SeasonColour));
+    palette.setColor(QPalette::Window, ScreenColour(program_.setup().SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -124,8 +124,7 @@ FrmSyuuryou::FrmSyuuryou(Program& program) : program_(program) {
     panelLayout->addSpacing(Scaled(12));
     panelLayout->addLayout(buttonRow);
     // The practice of the run's mistakes comes with the way on, under the two buttons.
-    const SharedState& state = program_.state();
-    if (auto practice = PracticeOfRun(state.RunMistakes, state.LevelNames, state.LevelCount)) {
+    if (auto practice = PracticeOfRun(program_.runMistakes(), program_.setup().LevelNames, program_.setup().LevelCount)) {
         practiceOffer_ = new MistakePracticeOffer(std::move(*practice), 26, panel);
         practiceOffer_->hide();
         panelLayout->addWidget(practiceOffer_, 0, Qt::AlignHCenter);
@@ -167,15 +166,15 @@ void FrmSyuuryou::EvaluateRun() {
     if (evaluated_)
         return;
     evaluated_ = true;
-    SharedState& state = program_.state();
     try {
         ScreenRecordFileWaiter waiter(program_.messages(), this);
-        AggregateScoreRecords(state, program_.clock(), waiter);
+        program_.RebuildStanding(waiter);
     } catch (const DataFileError& error) {
         program_.EndWithFileError(error, this);
         return;
     }
-    inputs_ = ResultInputsFrom(state);
+    inputs_ = ResultInputsFrom(program_.setup(), program_.signIn(), program_.run(),
+                               program_.standing(), program_.board().GoalCleared);
     result_ = kagaku::EvaluateRun(inputs_);
 
     label2_->setVisible(result_.levelCleared);
@@ -221,8 +220,8 @@ void FrmSyuuryou::EvaluateRun() {
             return;  // the program is ending
     }
     playingSounds_ = false;
-    state.NewPersonalBest = 0;
-    state.NewAllTimeBest = 0;
+    program_.run().NewPersonalBest = 0;
+    program_.run().NewAllTimeBest = 0;
     if (wayOnDue_)
         OfferWayOn();
     PumpEvents();
@@ -269,7 +268,7 @@ void FrmSyuuryou::AgainClicked() {
     program.ShowBaseScreen();
     close();
     PumpEvents();
-    program.StartDrill(program.state().CurrentLevel);
+    program.StartDrill(program.run().CurrentLevel);
 }
 
 }  // namespace kagaku::ui

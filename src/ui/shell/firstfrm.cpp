@@ -18,11 +18,10 @@ Firstfrm::Firstfrm(Program& program)
     setWindowTitle(Q(kProgramName));
 
     const CivilDate today = program_.clock().TodayDate();
-    SharedState& state = program_.state();
-    state.SeasonColour = SeasonColourForMonth(today.month);
+    program_.SetSeasonColour(SeasonColourForMonth(today.month));
 
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(state.SeasonColour));
+    palette.setColor(QPalette::Window, ColourFromBgr(program_.setup().SeasonColour));
     setPalette(palette);
     setAutoFillBackground(true);
 

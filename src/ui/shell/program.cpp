@@ -3,7 +3,13 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "board/level_menu.h"
+#include "drill/run_frame.h"
+#include "records/aggregation.h"
+#include "records/finished_run.h"
+#include "records/score_record_file.h"
 #include "state/configuration.h"
+#include "state/level_catalogue.h"
 #include "ui/drill/basefrm.h"
 #include "ui/shell/firstfrm.h"
 #include "ui/signin/frmver.h"
@@ -13,8 +19,29 @@ namespace kagaku::ui {
 
 Program::Program(std::filesystem::path programFolder, Services services)
     : programFolder_(std::move(programFolder)), services_(services), messages_(*services.messages) {
-    cues_ = std::make_unique<CuePlayer>(state_, *services_.sound, *services_.random,
-                                        static_cast<ProgramStopper&>(*this));
+    cues_ = std::make_unique<CuePlayer>(setup_.Sounds, setup_.SoundFolder, *services_.sound,
+                                        *services_.random, static_cast<ProgramStopper&>(*this));
+}
+
+void Program::BuildLevelCatalogue() {
+    kagaku::BuildLevelCatalogue(setup_);
+}
+
+void Program::ApplyPracticeTargets() {
+    kagaku::ApplyPracticeTargets(setup_);
+}
+
+void Program::RebuildStanding(RecordFileWaiter& waiter) {
+    AggregateScoreRecords(ScoreRecordPath(setup_.ProgramDataFolder), setup_.Settings, clock(),
+                          aggregates_, waiter);
+}
+
+void Program::RecordFinishedRun(int level, RecordFileWaiter& waiter) {
+    const FinishedRun finished{level, signIn_.PupilNumber, run_.CurrentLevel, run_.ResultTime};
+    const FinishedRunOutcome outcome =
+        kagaku::RecordFinishedRun(finished, setup_.ProgramDataFolder, setup_.Settings,
+                                  setup_.SchoolCode, aggregates_, clock(), waiter);
+    NoteRunOutcome(run_, outcome);
 }
 
 Program::~Program() {
@@ -44,7 +71,7 @@ int Program::Run() {
 
 void Program::StartUp() {
     try {
-        LoadConfiguration(programFolder_, state_);
+        LoadConfiguration(programFolder_, setup_);
     } catch (const DataFileError& error) {
         EndWithFileError(error, current_);
         return;
@@ -54,7 +81,7 @@ void Program::StartUp() {
 
 void Program::ShowBaseScreen() {
     if (!base_)
-        base_ = new BASEFRM(Q(state_.ProgramName));
+        base_ = new BASEFRM(Q(setup_.ProgramName));
     ShowFullScreen(base_);
     PumpEvents();
 }
@@ -65,7 +92,7 @@ void Program::CloseBaseScreen() {
 }
 
 void Program::ShowVersionDialog(QWidget* parent) {
-    frmver dialog(Q(state_.ProgramName), parent);
+    frmver dialog(Q(setup_.ProgramName), parent);
     dialog.adjustSize();
     if (parent != nullptr) {
         dialog.move(parent->geometry().center() - dialog.rect().center());

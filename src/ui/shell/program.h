@@ -1,7 +1,14 @@
 #pragma once
-// The running program: owns the shared state record and the services, and moves the pupil from
-// screen to screen. Screens are created when shown and destroyed when closed; everything that
-// must outlive a screen lives in the shared state record or in the data files.
+// The running program: owns the parts of the program's state and the services, and moves the
+// pupil from screen to screen. Screens are created when shown and destroyed when closed;
+// everything that must outlive a screen lives in one of the parts below or in the data files:
+//   setup()        what start-up loaded (folders, common and level settings, catalogue, sounds)
+//   signIn()       the pupil signed in, since when, and the teacher's password
+//   run()          the level being played, its clock and its result
+//   board()        what the level menu's score board shows (period, grades, scroll, ranking)
+//   standing()     the counts, points and best times rebuilt from the score file
+//   roster()       the roster the name screen read
+//   runMistakes()  the wrong answers of the run, for the result screen's practice
 //
 // The screens (one class each, named as the program names them) and the logic they bind to:
 //   Firstfrm      splash: today's era date and the season colour, then the start-up
@@ -55,12 +62,21 @@
 #include <filesystem>
 #include <memory>
 
+#include "board/board_data.h"
 #include "common/clock.h"
 #include "common/errors.h"
+#include "mistakes/mistake_notes.h"
 #include "mistakes/mistake_practice.h"
 #include "platform/program_launcher.h"
 #include "sound/cue_player.h"
-#include "state/shared_state.h"
+#include "mistakes/run_mistakes.h"
+#include "records/aggregates.h"
+#include "records/record_file_waiter.h"
+#include "roster/roster_tables.h"
+#include "state/board_choices.h"
+#include "state/current_run.h"
+#include "state/program_setup.h"
+#include "state/signed_in.h"
 #include "ui/shell/services.h"
 #include "ui/teacher/teacher_password_dialog.h"
 
@@ -84,7 +100,33 @@ public:
     Program(std::filesystem::path programFolder, Services services);
     ~Program() override;
 
-    SharedState& state() { return state_; }
+    // Read-only after start-up; the few later changes go through the members below.
+    const ProgramSetup& setup() const { return setup_; }
+    SignedIn& signIn() { return signIn_; }
+    CurrentRun& run() { return run_; }
+    BoardChoices& board() { return board_; }
+    ScoreAggregates& standing() { return aggregates_; }
+    RosterTables& roster() { return roster_; }
+    MistakesOfRun& runMistakes() { return runMistakes_; }
+    // What the level menu's board reads: setup, sign-in, standing and roster.
+    BoardData boardData() const { return {setup_, signIn_, aggregates_, roster_}; }
+
+    // The changes to the setup after start-up, each made by its one place: the splash sets the
+    // season colour, the sign-in builds the level catalogue, the level menu gives practice
+    // levels their fixed times, and the settings editor keeps what it saved.
+    void SetSeasonColour(std::uint32_t colour) { setup_.SeasonColour = colour; }
+    void BuildLevelCatalogue();
+    void ApplyPracticeTargets();
+    LevelSettings& editedLevelSettings() { return setup_.Settings; }
+    // Rebuilds the standing from the program's score file and settings.
+    void RebuildStanding(RecordFileWaiter& waiter);
+    // Records the run just finished on level (ResultTime set) and sets the run's result flags.
+    // Throws DataFileError when the append fails and the waiter gives up.
+    void RecordFinishedRun(int level, RecordFileWaiter& waiter);
+    // Where the run's mistakes are logged: the data folder, the pupil and the level played.
+    MistakeLogPlace mistakeLogPlace() const {
+        return {setup_.ProgramDataFolder, signIn_.PupilNumber, run_.CurrentLevel};
+    }
     const Clock& clock() const { return *services_.clock; }
     RandomSource& random() { return *services_.random; }
     // Message boxes, each counted as a nested event loop while it is open.
@@ -172,7 +214,13 @@ private:
     std::filesystem::path programFolder_;
     Services services_;
     CountingMessageBoxes messages_;
-    SharedState state_;
+    ProgramSetup setup_;
+    SignedIn signIn_;
+    CurrentRun run_;
+    BoardChoices board_;
+    ScoreAggregates aggregates_;
+    RosterTables roster_;
+    MistakesOfRun runMistakes_;
     std::unique_ptr<CuePlayer> cues_;
     QPointer<QWidget> current_;
     QPointer<QWidget> base_;

@@ -6,7 +6,7 @@
 #include "drill/problem_set.h"
 #include "drill/run_frame.h"
 #include "mistakes/mistake_notes.h"
-#include "records/aggregation.h"
+#include "roster/sign_in.h"
 #include "state/level_catalogue.h"
 #include "ui/result/frmsyuuryou.h"
 #include "ui/shell/look.h"
@@ -17,12 +17,11 @@
 namespace kagaku::ui {
 
 void Program::StartDrill(int level) {
-    SharedState& s = state();
-    s.CurrentLevel = static_cast<std::int16_t>(level);
-    s.RunEnding = 0;
-    s.CompletedCount = 0;
-    s.TimedOut = 0;
-    BeginRunMistakes(s, level);
+    run_.CurrentLevel = static_cast<std::int16_t>(level);
+    run_.RunEnding = 0;
+    run_.CompletedCount = 0;
+    run_.TimedOut = 0;
+    BeginRunMistakes(runMistakes_, level);
     PumpEvents();
 
     QPointer<QWidget> previous = currentScreen();
@@ -36,13 +35,13 @@ void Program::StartDrill(int level) {
             previous->close();
         ShowLevelMenu();
     };
-    if (const auto problem = LevelStartProblem(s, level)) {
+    if (const auto problem = LevelStartProblem(setup_, level)) {
         refuse(QStringLiteral("化学式 - レベルの設定"), Q(*problem));
         return;
     }
     ProblemSet problems;
     try {
-        problems = LoadProblemSetForLevel(s.AppFolder, level);
+        problems = LoadProblemSetForLevel(setup_.AppFolder, level);
     } catch (const DataFileError& error) {
         // A level without problems (or with more than the drill holds).
         refuse(QStringLiteral("化学式 - 問題のファイル"),
@@ -74,15 +73,17 @@ void Program::ShowResultScreen() {
 }
 
 void Program::StartDrillFor(int pupilNumber, const std::string& pupilName, int level) {
-    SharedState& s = state();
-    s.PupilNumber = static_cast<std::int16_t>(pupilNumber);
-    s.PupilName = pupilName;
-    s.TeacherPassword.Given = false;
-    if (s.LevelCount == 0)
-        BuildLevelCatalogue(s);
+    // The same sign-in as the name screen's, so that no field keeps the last pupil's value.
+    const auto number = static_cast<std::int16_t>(pupilNumber);
+    const bool inRoster = pupilNumber >= 0 && pupilNumber <= kMaxPupil;
+    const std::string gradeLabel =
+        inRoster ? roster_.RosterGradeLabel[static_cast<std::size_t>(pupilNumber)] : std::string();
+    SignInPupil(signIn_, number, pupilName, gradeLabel, clock());
+    if (setup_.LevelCount == 0)
+        BuildLevelCatalogue();
     try {
         ScreenRecordFileWaiter waiter(messages(), currentScreen());
-        AggregateScoreRecords(s, clock(), waiter);
+        RebuildStanding(waiter);
     } catch (const DataFileError& error) {
         EndWithFileError(error, currentScreen());
         return;

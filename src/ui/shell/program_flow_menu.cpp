@@ -36,7 +36,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
         return;
     }
     try {
-        StartFamilyMenuProgram(*services_.launcher, state_.AppFolder);
+        StartFamilyMenuProgram(*services_.launcher, setup_.AppFolder);
     } catch (const ProgramStartError& e) {
         EndWithMessage(parent, Q(e.what()) + QStringLiteral("\n\nこのプログラムを終了します。"), 2);
         return;
@@ -45,7 +45,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
 }
 
 void Program::EndWithMessage(QWidget* parent, const QString& text, int status) {
-    messages().Inform(parent, Q(state_.ProgramName), text);
+    messages().Inform(parent, Q(setup_.ProgramName), text);
     EndProgram(status);
 }
 

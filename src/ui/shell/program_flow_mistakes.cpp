@@ -12,19 +12,18 @@ namespace kagaku::ui {
 void Program::StartMistakePractice(const MistakePractice& practice, PracticeReturn back) {
     if (practice.problems.Count() == 0 || practice.level < 1)
         return;
-    SharedState& s = state();
     QPointer<QWidget> from = currentScreen();
     // The result screen's もう一度 runs the level of the run it shows, not the practice level.
-    const std::int16_t levelBefore = s.CurrentLevel;
-    s.CurrentLevel = static_cast<std::int16_t>(practice.level);
-    s.RunEnding = 0;
+    const std::int16_t levelBefore = run_.CurrentLevel;
+    run_.CurrentLevel = static_cast<std::int16_t>(practice.level);
+    run_.RunEnding = 0;
 
     QPointer<MainFrm> drill = new MainFrm(*this, practice.problems);
     drill->EndPracticeBySignal();
     const bool toResult = back == PracticeReturn::ResultScreen && from != nullptr;
     connect(drill, &MainFrm::practiceEnded, this, [this, from, toResult, levelBefore] {
         if (toResult && from != nullptr) {
-            state().CurrentLevel = levelBefore;
+            run_.CurrentLevel = levelBefore;
             ShowScreen(from);
             return;
         }

@@ -17,9 +17,9 @@ namespace kagaku::ui {
 PasswordGate Program::TeacherPasswordGate() {
     return [this](QWidget* from, std::function<void(bool opened)> done) {
         AskTeacherPassword(
-            TeacherPasswordCheck{state_.TeacherPassword,
-                                 admin::TeacherPasswordPath(state_.ProgramDataFolder),
-                                 Q(state_.ProgramName), clock(), messages()},
+            TeacherPasswordCheck{signIn_.TeacherPassword,
+                                 admin::TeacherPasswordPath(setup_.ProgramDataFolder),
+                                 Q(setup_.ProgramName), clock(), messages()},
             from, std::move(done));
     };
 }
@@ -31,23 +31,24 @@ void Program::ConnectDataPanel(DataPanel& panel, QWidget* menu) {
 }
 
 void Program::ShowRecordManager() {
-    auto* form = new FrmData(state_, state_.ChangeBackupTaken, clock(), messages());
-    connect(form, &FrmData::changeBackupTaken, this, [this] { state_.ChangeBackupTaken = true; });
+    auto* form = new FrmData(setup_, signIn_.ChangeBackupTaken, clock(), messages());
+    connect(form, &FrmData::changeBackupTaken, this, [this] { signIn_.ChangeBackupTaken = true; });
     connect(form, &FrmData::closed, this, &Program::ShowLevelMenu);
     ShowScreen(form);
 }
 
 void Program::ShowLevelSettingsEditor() {
-    auto* form = new FrmTimeData(state_, messages());
+    auto* form = new FrmTimeData(setup_, messages());
+    // The settings saved are in force at once, for the rest of the program run.
     connect(form, &FrmTimeData::settingsSaved, this,
-            [this](const LevelSettings& settings) { state_.Settings = settings; });
+            [this](const LevelSettings& settings) { editedLevelSettings() = settings; });
     connect(form, &FrmTimeData::closed, this, &Program::ShowLevelMenu);
     ShowScreen(form);
 }
 
 void Program::OpenBackupRestore(QWidget* menu) {
     BackupRestoreDialog* dialog =
-        OpenBackupRestoreDialog(menu, ScoreRecordPath(state_.ProgramDataFolder), clock());
+        OpenBackupRestoreDialog(menu, ScoreRecordPath(setup_.ProgramDataFolder), clock());
     connect(dialog, &BackupRestoreDialog::closedAfterRestore, this, &Program::ShowLevelMenu);
 }
 

@@ -40,10 +40,9 @@ QString CoverText() {
 namesel::namesel(Program& program) : program_(program) {
     setObjectName("namesel");
     DeleteOnCloseWhenIdle(this);
-    const SharedState& state = program_.state();
-    setWindowTitle(Q(state.ProgramName));
+    setWindowTitle(Q(program_.setup().ProgramName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(state.SeasonColour));
+    palette.setColor(QPalette::Window, ColourFromBgr(program_.setup().SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -56,7 +55,7 @@ namesel::namesel(Program& program) : program_(program) {
     panel_->setPalette(panelPalette);
     panel_->setAutoFillBackground(true);
 
-    title_ = PlainLabel(Q(state.ProgramName), panel_);
+    title_ = PlainLabel(Q(program_.setup().ProgramName), panel_);
     title_->setObjectName("Label4");
     title_->setFont(UiFont(64, true));  // 48 points
     title_->setAlignment(Qt::AlignCenter);
@@ -235,7 +234,7 @@ void namesel::FormActivate() {
             grades_->addItem(Q(g));
         grades_->setCurrentText(shown);
     }
-    program_.state().GradeFilterText = Variant(kAllGrades);
+    program_.board().GradeFilterText = Variant(kAllGrades);
     PumpEvents();
     if (IsClosed(self) || ended_)
         return;
@@ -245,7 +244,6 @@ void namesel::FormActivate() {
 }
 
 void namesel::ShowRoster() {
-    SharedState& state = program_.state();
     // The lists are emptied first: while the records and the roster are read (and during the
     // pauses after a fault) no name stands chosen, so a key or click meanwhile cannot sign in.
     const int generation = ++rebuildGeneration_;
@@ -261,7 +259,7 @@ void namesel::ShowRoster() {
     ScreenRecordFileWaiter waiter(program_.messages(), this);
     auto aggregate = [&] {
         try {
-            AggregateScoreRecords(state, program_.clock(), waiter);
+            program_.RebuildStanding(waiter);
         } catch (const DataFileError& e) {
             aggregateFault = e;
         }
@@ -270,7 +268,8 @@ void namesel::ShowRoster() {
     auto pause = [](int seconds) { WaitKeepingScreenAlive(seconds * pauseMillisecondsPerSecond); };
     NameList built;
     try {
-        built = RebuildNameListWithRetry(state, program_.clock(), listMode_,
+        built = RebuildNameListWithRetry(program_.setup(), program_.standing(), program_.roster(),
+                                         program_.clock(), listMode_,
                                          U(grades_->currentText()), aggregate, pause);
     } catch (const NameListGaveUp& e) {
         if (IsClosed(self))
@@ -331,15 +330,14 @@ void namesel::OnListDoubleClick(int row) {
 }
 
 void namesel::OnOk() {
-    SharedState& state = program_.state();
-    if (ConfirmSignIn(state, chosenPupil_, program_.clock()) == SignInResult::NoNameChosen) {
+    if (ConfirmSignIn(program_.signIn(), program_.roster(), chosenPupil_, program_.clock()) == SignInResult::NoNameChosen) {
         program_.cues().PlayNoNameSound();
         return;
     }
     ok_->hide();
     ShowCover(true);
     PumpEvents();
-    BuildLevelCatalogue(state);
+    program_.BuildLevelCatalogue();
     program_.ShowLevelMenu();
 }
 
@@ -355,7 +353,7 @@ void namesel::OnModeChosen(int index) {
 }
 
 void namesel::OnGradeChosen() {
-    program_.state().GradeFilterText = Variant(U(grades_->currentText()));
+    program_.board().GradeFilterText = Variant(U(grades_->currentText()));
     ShowRoster();
     list_->setFocus();
 }

@@ -69,7 +69,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
 
 }  // namespace
 
-FrmData::FrmData(const SharedState& setup, bool changeBackupTaken, const Clock& clock,
+FrmData::FrmData(const ProgramSetup& setup, bool changeBackupTaken, const Clock& clock,
                  MessageBoxes& messages)
     : setup_(setup), clock_(clock), messages_(messages), backupTaken_(changeBackupTaken) {
     setObjectName("FrmData");

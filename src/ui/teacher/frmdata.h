@@ -17,7 +17,7 @@
 #include "admin/record_manager.h"
 #include "records/record_file_waiter.h"
 #include "records/score_record_file.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 class QComboBox;
 class QFrame;
@@ -42,7 +42,7 @@ class FrmData final : public QWidget {
     Q_OBJECT
 
 public:
-    FrmData(const SharedState& setup, bool changeBackupTaken, const Clock& clock,
+    FrmData(const ProgramSetup& setup, bool changeBackupTaken, const Clock& clock,
             MessageBoxes& messages);
     ~FrmData() override;
 
@@ -79,7 +79,7 @@ private:
                       const std::function<RecordChange(RecordFileWaiter&)>& change);
     std::filesystem::path RecordFile() const;
 
-    const SharedState& setup_;
+    const ProgramSetup& setup_;
     const Clock& clock_;
     MessageBoxes& messages_;
     bool backupTaken_;  // ChangeBackupTaken as the form knows it

@@ -75,7 +75,7 @@ QString NotSavedText(const DataFileError& e) {
 
 }  // namespace
 
-FrmTimeData::FrmTimeData(const SharedState& setup, MessageBoxes& messages)
+FrmTimeData::FrmTimeData(const ProgramSetup& setup, MessageBoxes& messages)
     : setup_(setup), messages_(messages), settings_(setup.Settings) {
     setObjectName("FrmTimeData");
     setAttribute(Qt::WA_DeleteOnClose);

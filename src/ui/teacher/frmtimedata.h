@@ -15,7 +15,7 @@
 #include "admin/settings_editor.h"
 #include "admin/time_distribution.h"
 #include "records/level_settings.h"
-#include "state/shared_state.h"
+#include "state/program_setup.h"
 
 class QFrame;
 class QLabel;
@@ -33,7 +33,7 @@ class FrmTimeData final : public QWidget {
     Q_OBJECT
 
 public:
-    FrmTimeData(const SharedState& setup, MessageBoxes& messages);
+    FrmTimeData(const ProgramSetup& setup, MessageBoxes& messages);
 
     // TextToGrid転送 and GridToText転送.
     void TextToGrid();
@@ -75,7 +75,7 @@ private:
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     std::filesystem::path SettingsFile() const;
 
-    const SharedState& setup_;
+    const ProgramSetup& setup_;
     MessageBoxes& messages_;
     LevelSettings settings_;  // in force, as the last save left them
     admin::SettingsGrid grid_;

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "admin/teacher_password.h"
+#include "state/signed_in.h"
 
 class QLineEdit;
 
@@ -41,7 +41,7 @@ private:
 // sign-in), the password file, the title of its messages, the clock and the message boxes.
 // The attempts are the program's own; the reference must outlive every open dialog.
 struct TeacherPasswordCheck {
-    admin::TeacherPasswordAttempts& attempts;
+    TeacherPasswordAttempts& attempts;
     std::filesystem::path passwordFile;
     QString title;
     const Clock& clock;

@@ -43,7 +43,13 @@ struct DrillHarness {
             w->close();
         program.reset();
     }
-    SharedState& state() { return program->state(); }
+    const ProgramSetup& setup() { return program->setup(); }
+    LevelSettings& editedLevelSettings() { return program->editedLevelSettings(); }
+    SignedIn& signIn() { return program->signIn(); }
+    CurrentRun& run() { return program->run(); }
+    BoardChoices& board() { return program->board(); }
+    RosterTables& roster() { return program->roster(); }
+    MistakesOfRun& runMistakes() { return program->runMistakes(); }
     ui::MainFrm* Drill() { return qobject_cast<ui::MainFrm*>(program->currentScreen()); }
     ui::FrmSyuuryou* Result() { return qobject_cast<ui::FrmSyuuryou*>(program->currentScreen()); }
     bool BackAtMenu() {
@@ -51,19 +57,19 @@ struct DrillHarness {
         return s != nullptr && Drill() == nullptr && Result() == nullptr;
     }
     RecordWindow Records() {
-        return ReadRecordWindow(ScoreRecordPath(state().ProgramDataFolder), 0);
+        return ReadRecordWindow(ScoreRecordPath(setup().ProgramDataFolder), 0);
     }
     std::int32_t LastSeconds() {
         const RecordWindow w = Records();
         return w.Record(w.Count() - 1).Seconds;
     }
     std::filesystem::path GiveUpLog(int pupil) {
-        return GiveUpLogPath(state().ProgramDataFolder, pupil);
+        return GiveUpLogPath(setup().ProgramDataFolder, pupil);
     }
     // Makes the first question drawn the problem whose answer is `answer` (in a fresh drill).
     void FirstQuestionWillBe(int level, const std::string& answer) {
         const ProblemSet set = LoadProblemSetForLevel(
-            state().AppFolder.empty() ? (tree / "kagaku/").string() : state().AppFolder, level);
+            setup().AppFolder.empty() ? (tree / "kagaku/").string() : setup().AppFolder, level);
         for (int i = 0; i < set.Count(); ++i) {
             if (set.problems[static_cast<std::size_t>(i)].answer == answer) {
                 random.Push((i + 0.5) / set.Count());
