@@ -22,7 +22,9 @@
 #include "common/text_ops.h"
 #include "menu_support.h"
 #include "records/child_process.h"
+#include "platform/shared_file.h"
 #include "records/backups.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/menu/seisekitime1.h"
 #include "ui/teacher/data_panel.h"
 #include "ui/teacher/frmdata.h"
@@ -731,6 +733,43 @@ private Q_SLOTS:
                                         .arg(count)));
             }
         }
+    }
+
+    // While another PC holds the score file a deletion waits, tried again from a timer with the
+    // form drawn. Clicks meanwhile do nothing: no second deletion or box, no way back that
+    // would drop the deletion, no panel on another line. The deletion goes through once, when
+    // the file is free, and the list shows the line after it.
+    void managerWaitsForABusyFileWhileClicksDoNothing() {
+        MenuHarness h;
+        h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}});
+        h.Start();
+        QVERIFY(h.ReadyNameList() != nullptr);
+        testing::FakeMessageBoxes boxes;
+        Outcomes outcomes;
+        std::unique_ptr<QWidget> form(OpenRecordManager(h, boxes, outcomes, true));
+        auto* list = form->findChild<QListView*>("List1");
+        DoubleClickLine(list, 0);
+        auto holder =
+            std::make_unique<SharedFile>(h.RecordFile(), SharedFile::Mode::ReadWriteCreate);
+        QVERIFY(holder->TryLockRange(kRecordLockOffset, kRecordLockLength));
+        Click(form->findChild<QPushButton*>("Command3"));  // 本当に消去しますか: OK
+        QVERIFY(form->findChild<ui::RecordFileTask*>() != nullptr);
+        for (const char* name : {"Command3", "Command2", "Command4"})
+            form->findChild<QPushButton*>(name)->click();
+        DoubleClickLine(list, 2);
+        QTest::qWait(200);
+        QCOMPARE(SecondsInFile(h), (std::vector<std::int32_t>{50, 61, 72}));
+        QCOMPARE(boxes.shown().size(), std::size_t{1});
+        QCOMPARE(outcomes.closed, 0);
+        QVERIFY(!form->findChild<QWidget*>("Picture3")->isVisible());
+
+        holder.reset();  // the other PC is done
+        QTRY_COMPARE(SecondsInFile(h), (std::vector<std::int32_t>{61, 72}));
+        QTRY_VERIFY(form->findChild<ui::RecordFileTask*>() == nullptr);
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(boxes.shown().size(), std::size_t{1});
+        QCOMPARE(outcomes.closed, 0);
     }
 
     // A school's year of records: the manager opens on 100000 records and scrolls to the end.

@@ -47,8 +47,8 @@ void Program::ShowLevelSettingsEditor() {
 }
 
 void Program::OpenBackupRestore(QWidget* menu) {
-    BackupRestoreDialog* dialog =
-        OpenBackupRestoreDialog(menu, ScoreRecordPath(setup_.ProgramDataFolder), clock());
+    BackupRestoreDialog* dialog = OpenBackupRestoreDialog(
+        menu, ScoreRecordPath(setup_.ProgramDataFolder), clock(), messages());
     connect(dialog, &BackupRestoreDialog::closedAfterRestore, this, &Program::ShowLevelMenu);
 }
 

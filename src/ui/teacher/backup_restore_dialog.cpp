@@ -6,34 +6,24 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTimer>
 #include <QVBoxLayout>
+#include <cstdint>
+#include <memory>
+#include <string>
 
 #include "common/clock.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "records/record_file_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/look.h"
 
 namespace kagaku::ui {
 
 namespace {
 
-// A busy score file is tried again this often, and given up after this many tries.
-constexpr int kRetryMs = 1000;
-constexpr int kBusyTriesBeforeGivingUp = 60;
-
-// Tries once: while another PC holds the score file it does not wait but says so.
-class NoWaitWaiter final : public RecordFileWaiter {
-public:
-    bool Wait(std::chrono::milliseconds) override {
-        busy = true;
-        return false;
-    }
-    void ShowNotice(const std::string&) override {}
-    bool AskRetry(const std::string&) override { return false; }
-    bool busy = false;
-};
+// While another PC holds the score file the restore is tried again for this long, then given up.
+constexpr std::int64_t kGiveUpAfterMs = 60'000;
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
@@ -75,8 +65,8 @@ BackupRestoreInputs ReadBackupRestoreInputs(const std::filesystem::path& recordF
 }
 
 BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock,
-                                         QWidget* parent)
-    : QDialog(parent), inputs_(std::move(inputs)), clock_(clock) {
+                                         MessageBoxes& messages, QWidget* parent)
+    : QDialog(parent), inputs_(std::move(inputs)), clock_(clock), messages_(messages) {
     setObjectName("BackupRestore");
     setWindowTitle(QStringLiteral("バックアップから戻す"));
     setWindowModality(Qt::WindowModal);
@@ -90,14 +80,9 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock
     layout->setContentsMargins(Scaled(24), Scaled(20), Scaled(24), Scaled(20));
     layout->addWidget(pages_);
 
-    retry_ = new QTimer(this);
-    retry_->setObjectName("RestoreRetry");
-    retry_->setSingleShot(true);
-    retry_->setInterval(kRetryMs);
-    connect(retry_, &QTimer::timeout, this, &BackupRestoreDialog::TryRestore);
     // Closing while a busy file is waited for gives the restore up (it has not begun).
-    connect(this, &QDialog::finished, retry_, &QTimer::stop);
     connect(this, &QDialog::finished, this, [this] {
+        delete task_.data();
         if (restored_)
             Q_EMIT closedAfterRestore();
     });
@@ -256,47 +241,55 @@ void BackupRestoreDialog::Confirmed() {
         return;
     }
     restoring_ = true;
-    busyTries_ = 0;
-    confirmedName_ = b->FileName;
+    confirmed_ = *b;
     confirm_->setEnabled(false);
     cancel_->setEnabled(false);
-    TryRestore();
+    // While another PC holds the score file the task tries again from a timer, the dialog
+    // drawn and answering; closing it gives the restore up.
+    const std::int64_t started = clock_.MonotonicMs();
+    auto outcome = std::make_shared<RestoreOutcome>();
+    task_ = RecordFileTask::Start(
+        this, messages_,
+        [this, started, outcome](RecordFileWaiter& waiter) {
+            if (clock_.MonotonicMs() - started >= kGiveUpAfterMs) {
+                throw DataFileError(PathText(inputs_.RecordFile),
+                                    "ほかのパソコンが使用中のため、" +
+                                        std::to_string(kGiveUpAfterMs / 1000) +
+                                        "秒待ちましたが使えませんでした");
+            }
+            *outcome = RestoreBackup(inputs_.RecordFile, confirmed_.FileName, clock_.Now(), waiter);
+        },
+        [this, outcome] { Restored(*outcome); }, [this](const DataFileError& e) { NotRestored(e); });
+    if (task_ != nullptr) {
+        question_->setText(Q(RestoreQuestion(confirmed_, inputs_.Now)) +
+                           QStringLiteral("\n\nほかのパソコンが成績を記録しています。"
+                                          "終わるのを待っています…"));
+    }
 }
 
-void BackupRestoreDialog::TryRestore() {
-    NoWaitWaiter waiter;
-    RestoreOutcome outcome;
-    try {
-        outcome = RestoreBackup(inputs_.RecordFile, confirmedName_, clock_.Now(), waiter);
-    } catch (const DataFileError& e) {
-        if (waiter.busy && ++busyTries_ < kBusyTriesBeforeGivingUp) {
-            question_->setText(Q(RestoreQuestion(*Chosen(), inputs_.Now)) +
-                               QStringLiteral("\n\nほかのパソコンが成績を記録しています。"
-                                              "終わるのを待っています…"));
-            retry_->start();
-            return;
-        }
-        restoring_ = false;
-        finished_ = true;
-        const QString message = QStringLiteral(
-                                    "戻せませんでした。成績ファイルはそのままです。\n\n"
-                                    "ファイル: %1\n問題: %2")
-                                    .arg(Q(e.file()), Q(e.problem()));
-        Report(QStringLiteral("戻せませんでした"), message);
-        Q_EMIT failed(message);
-        return;
-    }
+void BackupRestoreDialog::NotRestored(const DataFileError& e) {
+    restoring_ = false;
+    finished_ = true;
+    const QString message = QStringLiteral(
+                                "戻せませんでした。成績ファイルはそのままです。\n\n"
+                                "ファイル: %1\n問題: %2")
+                                .arg(Q(e.file()), Q(e.problem()));
+    Report(QStringLiteral("戻せませんでした"), message);
+    Q_EMIT failed(message);
+}
+
+void BackupRestoreDialog::Restored(const RestoreOutcome& outcome) {
     restoring_ = false;
     finished_ = true;
     restored_ = true;
     Report(QStringLiteral("戻しました"),
            QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
                           "として残しました。それに戻せば、いまの操作を取り消せます。")
-               .arg(Q(confirmedName_))
+               .arg(Q(confirmed_.FileName))
                .arg(outcome.RecordsBefore)
                .arg(outcome.RecordsAfter)
                .arg(Q(outcome.SavedAs)));
-    Q_EMIT restored(Q(confirmedName_), Q(outcome.SavedAs));
+    Q_EMIT restored(Q(confirmed_.FileName), Q(outcome.SavedAs));
 }
 
 void BackupRestoreDialog::Report(const QString& title, const QString& text) {
@@ -307,8 +300,9 @@ void BackupRestoreDialog::Report(const QString& title, const QString& text) {
 
 BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
                                              const std::filesystem::path& recordFile,
-                                             const Clock& clock) {
-    auto* dialog = new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, parent);
+                                             const Clock& clock, MessageBoxes& messages) {
+    auto* dialog =
+        new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, messages, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
     return dialog;

@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "common/clock.h"
 #include "common/errors.h"
@@ -19,7 +19,7 @@
 #include "platform/shared_file.h"
 #include "records/backups.h"
 #include "ui/shell/look.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
@@ -55,6 +55,10 @@ QLabel* PanelLabel(QWidget* parent, const char* name) {
     return l;
 }
 
+QString FileProblemText(const DataFileError& e) {
+    return QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()));
+}
+
 QString ReadFailureText(const FileOperationError& e) {
     return QStringLiteral("成績のファイルを読めませんでした（%1）。").arg(Q(e.description()));
 }
@@ -73,7 +77,7 @@ FrmData::FrmData(const ProgramSetup& setup, bool changeBackupTaken, const Clock&
                  MessageBoxes& messages)
     : setup_(setup), clock_(clock), messages_(messages), backupTaken_(changeBackupTaken) {
     setObjectName("FrmData");
-    DeleteOnCloseWhenIdle(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Q(setup_.ProgramName));
 
     auto* layout = new QHBoxLayout(this);
@@ -200,7 +204,7 @@ void FrmData::resizeEvent(QResizeEvent* event) {
     cover_->setGeometry(rect());
 }
 
-void FrmData::BuildList() {
+void FrmData::BuildList(std::function<void()> then) {
     // The list is filled whatever could not be read; the messages follow one another.
     QStringList problems;
     try {
@@ -215,21 +219,38 @@ void FrmData::BuildList() {
     for (const std::string& item : roster_.PupilItems)
         pupil_->addItem(Q(item));
 
+    // A deletion that was cut short is finished before the file is listed, under the writers'
+    // lock; while another PC holds it the task tries again from a timer, the form drawn, and
+    // nothing of the list can be chosen meanwhile (listPending_). 戻る still leaves.
+    listPending_ = true;
+    RecordFileTask::Start(
+        this, messages_,
+        [file = RecordFile()](RecordFileWaiter& waiter) { FinishInterruptedDeletion(file, waiter); },
+        [this, problems, then] { ShowList(true, problems, then); },
+        [this, problems, then](const DataFileError& e) {
+            ShowList(false, problems + QStringList{FileProblemText(e)}, then);
+        });
+}
+
+// The listing of the whole file (or of nothing, when the file could not be made whole), then
+// the messages, then then.
+void FrmData::ShowList(bool readFile, QStringList problems, std::function<void()> then) {
+    listPending_ = false;
     RecordWindow window;
-    try {
-        ScreenRecordFileWaiter waiter(messages_, this);
-        FinishInterruptedDeletion(RecordFile(), waiter);
-        window = ReadRecordWindow(RecordFile(), 0);
-    } catch (const DataFileError& e) {
-        problems << QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()));
-    } catch (const FileOperationError& e) {
-        problems << ReadFailureText(e);
+    if (readFile) {
+        try {
+            window = ReadRecordWindow(RecordFile(), 0);
+        } catch (const DataFileError& e) {
+            problems << FileProblemText(e);
+        } catch (const FileOperationError& e) {
+            problems << ReadFailureText(e);
+        }
     }
     model_->SetLines(nullptr);
     listing_ = admin::BuildRecordListing(window, roster_, admin::OwnSchoolOf(setup_));
     model_->SetLines(&listing_.Lines);
     list_->show();
-    InformInTurn(problems, {});
+    InformInTurn(problems, std::move(then));
 }
 
 // Shows the messages one after another, each once the one before has been closed, then runs
@@ -252,7 +273,7 @@ void FrmData::HidePanel() {
 }
 
 void FrmData::OpenPanel(const QModelIndex& index) {
-    if (busy_ || !index.isValid())
+    if (busy_ || listPending_ || !index.isValid())
         return;
     const auto line = static_cast<std::size_t>(index.row());
     std::optional<ScoreRecord> listed;
@@ -306,7 +327,7 @@ void FrmData::RecordChangedElsewhere() {
 }
 
 void FrmData::Rewrite() {
-    if (busy_)
+    if (busy_ || listPending_)
         return;
     const auto corrected = admin::CorrectedRecord(DecodeScoreRecord(readBytes_.data()),
                                                   U(pupil_->currentText()), U(seconds_->text()));
@@ -315,83 +336,82 @@ void FrmData::Rewrite() {
         return;
     }
     const ScoreRecord record = std::get<ScoreRecord>(corrected);
-    const bool done = ChangeRecord(
-        QStringLiteral("記録を書き換えられませんでした。"), false, [&](RecordFileWaiter& waiter) {
-            return admin::RewriteListedRecord(RecordFile(), listing_, selectedLine_, record,
-                                              waiter);
-        });
-    if (!done)
-        return;
-    BuildList();
-    SelectLine(admin::LineOfRecord(listing_, selectedRecord_));
+    ChangeRecord(
+        QStringLiteral("記録を書き換えられませんでした。"), false,
+        [this, record, line = selectedLine_](RecordFileWaiter& waiter) {
+            return admin::RewriteListedRecord(RecordFile(), listing_, line, record, waiter);
+        },
+        [this] { BuildList([this] { SelectLine(admin::LineOfRecord(listing_, selectedRecord_)); }); });
 }
 
-bool FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
-                           const std::function<RecordChange(RecordFileWaiter&)>& change) {
+// The change runs as a task: while another PC holds the file it is tried again from a timer,
+// and until it is over every button of the form does nothing (busy_), 戻る too, so that the
+// change the teacher asked for is not dropped by leaving.
+void FrmData::ChangeRecord(const QString& failure, bool rebuildAfterFault,
+                           std::function<RecordChange(RecordFileWaiter&)> change,
+                           std::function<void()> changed) {
     busy_ = true;
-    QPointer<FrmData> self(this);
-    RecordChange result = RecordChange::RecordDiffers;
-    try {
-        ScreenRecordFileWaiter waiter(messages_, this);
-        // The first change of a sign-in keeps the file as it was; without that copy nothing
-        // is changed.
-        if (!backupTaken_) {
-            TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, clock_.Now(), waiter);
-            backupTaken_ = true;
-            Q_EMIT changeBackupTaken();
-        }
-        result = change(waiter);
-    } catch (const DataFileError& e) {
-        if (IsClosed(self))
-            return false;
-        busy_ = false;
-        // A deletion that failed part way says what became of it.
-        const auto* fault = dynamic_cast<const admin::DeletionFault*>(&e);
-        InformInTurn({(fault ? Q(fault->headline()) : failure) +
-                      QStringLiteral("\n\nファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()))},
-                     [this, rebuildAfterFault] {
-                         if (rebuildAfterFault) {
-                             HidePanel();
-                             BuildList();
-                         }
-                     });
-        return false;
-    }
-    if (IsClosed(self))
-        return false;
-    busy_ = false;
-    if (result != RecordChange::Done) {
-        RecordChangedElsewhere();
-        return false;
-    }
-    return true;
+    auto result = std::make_shared<RecordChange>(RecordChange::RecordDiffers);
+    RecordFileTask::Start(
+        this, messages_,
+        [this, change = std::move(change), result](RecordFileWaiter& waiter) {
+            // The first change of a sign-in keeps the file as it was; without that copy
+            // nothing is changed. A try that stopped after the copy does not copy again.
+            if (!backupTaken_) {
+                TakeTimedBackup(RecordFile(), BackupKind::BeforeChange, clock_.Now(), waiter);
+                backupTaken_ = true;
+                Q_EMIT changeBackupTaken();
+            }
+            *result = change(waiter);
+        },
+        [this, result, changed = std::move(changed)] {
+            busy_ = false;
+            if (*result != RecordChange::Done) {
+                RecordChangedElsewhere();
+                return;
+            }
+            changed();
+        },
+        [this, failure, rebuildAfterFault](const DataFileError& e) {
+            busy_ = false;
+            // A deletion that failed part way says what became of it.
+            const auto* fault = dynamic_cast<const admin::DeletionFault*>(&e);
+            InformInTurn({(fault ? Q(fault->headline()) : failure) + QStringLiteral("\n\n") +
+                          FileProblemText(e)},
+                         [this, rebuildAfterFault] {
+                             if (rebuildAfterFault) {
+                                 HidePanel();
+                                 BuildList();
+                             }
+                         });
+        });
 }
 
 // The confirmation is window-modal: while it is open the form takes no click, and one that
 // arrives all the same does nothing (busy_).
 void FrmData::Delete() {
-    if (busy_)
+    if (busy_ || listPending_)
         return;
     busy_ = true;
     messages_.Confirm(this, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
-                                [this](MessageBoxes::Answer answer) {
-                                    busy_ = false;
-                                    if (answer == MessageBoxes::Answer::Ok)
-                                        DeleteConfirmed();
-                                });
+                      [this](MessageBoxes::Answer answer) {
+                          busy_ = false;
+                          if (answer == MessageBoxes::Answer::Ok)
+                              DeleteConfirmed();
+                      });
 }
 
 void FrmData::DeleteConfirmed() {
-    const bool done = ChangeRecord(
-        QStringLiteral("記録を消去できませんでした。"), true, [&](RecordFileWaiter& waiter) {
-            return admin::DeleteListedRecord(RecordFile(), listing_, selectedLine_, waiter);
+    ChangeRecord(
+        QStringLiteral("記録を消去できませんでした。"), true,
+        [this, line = selectedLine_](RecordFileWaiter& waiter) {
+            return admin::DeleteListedRecord(RecordFile(), listing_, line, waiter);
+        },
+        [this] {
+            rewrite_->setEnabled(false);
+            delete_->setEnabled(false);
+            BuildList([this] { SelectLine(admin::LineAfterDeletion(listing_, selectedRecord_)); });
         });
-    if (!done)
-        return;
-    rewrite_->setEnabled(false);
-    delete_->setEnabled(false);
-    BuildList();
-    SelectLine(admin::LineAfterDeletion(listing_, selectedRecord_));
 }
 
 void FrmData::Back() {

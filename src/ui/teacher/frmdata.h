@@ -46,8 +46,9 @@ public:
             MessageBoxes& messages);
     ~FrmData() override;
 
-    // Command1_Click: reads the roster and the whole record file and shows the list.
-    void BuildList();
+    // Command1_Click: reads the roster and the whole record file and shows the list; then runs
+    // once it shows and its messages have been closed.
+    void BuildList(std::function<void()> then = {});
 
 Q_SIGNALS:
     // 戻る: the form is done, the level menu comes back.
@@ -72,11 +73,14 @@ private:
     void SelectLine(std::optional<std::size_t> line);
     void RecordChangedElsewhere();
     void InformInTurn(QStringList texts, std::function<void()> then);
-    // Runs a rewrite or a deletion of the selected record under the writers' lock. False when
-    // it did not take place: the screen closed meanwhile, a file problem (reported, with the
-    // failure's first line), or the record changed on another PC (the list is read again).
-    bool ChangeRecord(const QString& failure, bool rebuildAfterFault,
-                      const std::function<RecordChange(RecordFileWaiter&)>& change);
+    void ShowList(bool readFile, QStringList problems, std::function<void()> then);
+    // Runs a rewrite or a deletion of the selected record under the writers' lock; changed
+    // runs once it has taken place. Nothing more happens after a file problem (reported, with
+    // the failure's first line; the list read again when rebuildAfterFault) or when the record
+    // changed on another PC (the list is read again).
+    void ChangeRecord(const QString& failure, bool rebuildAfterFault,
+                      std::function<RecordChange(RecordFileWaiter&)> change,
+                      std::function<void()> changed);
     std::filesystem::path RecordFile() const;
 
     const ProgramSetup& setup_;
@@ -101,7 +105,8 @@ private:
     QPushButton* rewrite_ = nullptr;    // Command2
     QPushButton* delete_ = nullptr;     // Command3
     QFrame* cover_ = nullptr;           // Picture1
-    bool busy_ = false;                 // a rewrite, deletion or the way back is under way
+    bool busy_ = false;         // a box, a rewrite, a deletion or the way back is under way
+    bool listPending_ = false;  // the list waits for the record file
 };
 
 }  // namespace kagaku::ui
