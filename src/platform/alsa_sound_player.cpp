@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -84,7 +85,8 @@ double WavDurationSeconds(const std::filesystem::path& wavFile) {
     return static_cast<double>(wav.samples.size()) / frameBytes / wav.rate;
 }
 
-AlsaPlayOutcome PlayWavWithAlsa(const std::filesystem::path& wavFile) {
+AlsaPlayOutcome PlayWavWithAlsa(const std::filesystem::path& wavFile,
+                                const std::atomic<bool>* stop) {
     WavData wav;
     bool missing = false;
     if (!ReadWav(wavFile, wav, missing)) {
@@ -118,8 +120,15 @@ AlsaPlayOutcome PlayWavWithAlsa(const std::filesystem::path& wavFile) {
     const std::size_t frames = wav.samples.size() / frameBytes;
     std::size_t done = 0;
     while (done < frames) {
-        snd_pcm_sframes_t n =
-            snd_pcm_writei(pcm, wav.samples.data() + done * frameBytes, frames - done);
+        if (stop != nullptr && stop->load(std::memory_order_acquire)) {
+            snd_pcm_drop(pcm);
+            snd_pcm_close(pcm);
+            return {};
+        }
+        // A twentieth of a second at a time, so that a stop is heard soon.
+        const std::size_t chunk =
+            std::min(frames - done, std::max<std::size_t>(1, static_cast<std::size_t>(wav.rate) / 20));
+        snd_pcm_sframes_t n = snd_pcm_writei(pcm, wav.samples.data() + done * frameBytes, chunk);
         if (n < 0)
             n = snd_pcm_recover(pcm, static_cast<int>(n), 1);
         if (n < 0) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -211,16 +212,20 @@ private Q_SLOTS:
         base->close();
     }
 
-    // The fourth failed answer sound in a row shows 音声エラー and ends the program.
+    // The fourth failed answer sound in a row shows 音声エラー and ends the program once it is
+    // answered; the screen does not go on after that cue.
     void fourthAnswerSoundFailureEndsProgram() {
         Harness h(DemoProgramFolder());
         h.program.Start();
         QTRY_VERIFY2(ScreenIs(h.program, "namesel"), qPrintable(Messages(h.messages)));
         h.sound.FailWith(263, "サウンドデバイスを開けません");
+        int ended = 0;
         for (int i = 0; i < 3; ++i)
-            h.program.cues().PlayWrongSound();
+            h.program.cues().PlayWrongSound([&ended] { ++ended; });
         QVERIFY(h.messages.shown().empty());
-        h.program.cues().PlayCorrectSound();
+        QCOMPARE(ended, 3);
+        h.program.cues().PlayCorrectSound([&ended] { ++ended; });
+        QCOMPARE(ended, 3);
         QCOMPARE(h.messages.shown().size(), std::size_t{1});
         QCOMPARE(h.messages.shown()[0].title, QStringLiteral("音声エラー"));
         QCOMPARE(
@@ -231,27 +236,88 @@ private Q_SLOTS:
                 h.sound.played().back().filename().string() == "seikai3.wav");
     }
 
+    // With real boxes the program ends only once the message is answered, from the running
+    // loop: the screen stays beneath it meanwhile, and an end asked for while it is open (a
+    // sound failing, a second damaged file) neither shows a second box nor changes the status.
+    void endingMessageWaitsForItsAnswerAndTheFirstEndWins() {
+        testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{9, 30, 0}};
+        testing::FakeRandom random;
+        testing::BlockingMessageBoxes messages;
+        testing::FakeSoundDevice sound;
+        ui::Program program(DemoProgramFolder(), {&clock, &random, &messages, &sound, nullptr});
+        program.Start();
+        QTRY_VERIFY(ScreenIs(program, "namesel"));
+        QPointer<QWidget> screen = program.currentScreen();
+        messages.openMilliseconds = 200;
+        program.EndWithFileError(DataFileError("成績累積データ.dat", "壊れています"), screen);
+        QCOMPARE(messages.shown().size(), std::size_t{1});
+        QVERIFY(screen && screen->isVisible());
+        QCOMPARE(program.exitStatus(), 0);
+        sound.FailWith(263);
+        for (int i = 0; i < 4; ++i)
+            program.cues().PlayWrongSound([] {});
+        program.EndWithFileError(DataFileError("新名簿.txt", "ありません"), screen);
+        QCOMPARE(messages.shown().size(), std::size_t{1});
+        QVERIFY(messages.shown()[0].text.contains(QStringLiteral("成績累積データ.dat")));
+        QTRY_COMPARE(program.exitStatus(), 1);
+        QTRY_VERIFY(!screen || !screen->isVisible());
+        QTest::qWait(50);
+        QCOMPARE(program.exitStatus(), 1);
+    }
+
+    // A screen that goes while the ending message is open over it takes the box along; the
+    // message opens again on its own and the program still ends.
+    void endingMessageOutlivesTheScreenBeneath() {
+        testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{9, 30, 0}};
+        testing::FakeRandom random;
+        testing::BlockingMessageBoxes messages;
+        testing::FakeSoundDevice sound;
+        ui::Program program(DemoProgramFolder(), {&clock, &random, &messages, &sound, nullptr});
+        auto* screen = new QWidget;
+        screen->show();
+        messages.openMilliseconds = 150;
+        program.EndWithMessage(screen, QStringLiteral("終了します。"), 2);
+        delete screen;
+        QTRY_COMPARE(messages.shown().size(), std::size_t{2});
+        QCOMPARE(messages.shown()[1].text, QStringLiteral("終了します。"));
+        QTRY_COMPARE(program.exitStatus(), 2);
+    }
+
     // Without a sound device the real player fails at once instead of waiting for an end that
-    // never comes; with one, it returns when the sound has ended.
+    // never comes; with one, it reports when the sound has ended. Play itself returns at once
+    // and each end is reported once, from the event loop.
     void realSoundOutputNeverHangs() {
         const fs::path wav = fs::u8path(KAGAKU_DEMO_DIR) / "学校データ/音フォルダ/最高1.wav";
         const double seconds = WavDurationSeconds(wav);
         QVERIFY(seconds > 0.5 && seconds < 5.0);
         ui::SoundOutput output;
+        std::vector<PlayResult> results;
+        auto collect = [&results](PlayResult r) { results.push_back(std::move(r)); };
         QElapsedTimer timer;
         timer.start();
-        const PlayResult result = output.PlayToEnd(wav);
+        output.Play(wav, collect);
+        QVERIFY(results.empty());
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), std::size_t{1},
+                                  static_cast<int>(seconds * 1000) + 2500);
         QVERIFY(timer.elapsed() < static_cast<qint64>(seconds * 1000) + 2500);
         if (!fs::exists("/dev/snd")) {
-            QVERIFY(result.code != 0);
-            QVERIFY(!result.errorText.empty());
+            QVERIFY(results[0].code != 0);
+            QVERIFY(!results[0].errorText.empty());
             QVERIFY(timer.elapsed() < 1000);
         }
-        const PlayResult missing = output.PlayToEnd(wav.parent_path() / "ない.wav");
-        QVERIFY(missing.code != 0);
+        output.Play(wav.parent_path() / "ない.wav", collect);
+        QCOMPARE(results.size(), std::size_t{1});
+        QTRY_COMPARE(results.size(), std::size_t{2});
+        QVERIFY(results[1].code != 0);
+    }
 
-        // A cue that plays to its end reports success: on ALSA's null device, which takes the
-        // sound whether or not the machine has a sound card.
+    // On ALSA's null device, which takes the sound whether or not the machine has a sound
+    // card: a sound that plays to its end reports success once; a sound asked for while
+    // another plays cuts the older one short, whose end is still reported, once; a device that
+    // goes while a sound plays reports nothing.
+    void realSoundOutputReportsEachEndOnce() {
+        const fs::path wav = fs::u8path(KAGAKU_DEMO_DIR) / "学校データ/音フォルダ/最高1.wav";
+        const double seconds = WavDurationSeconds(wav);
         QTemporaryDir alsa;
         QVERIFY(alsa.isValid());
         const QString config = alsa.filePath("asound.conf");
@@ -262,13 +328,42 @@ private Q_SLOTS:
         }
         const QByteArray oldConfig = qgetenv("ALSA_CONFIG_PATH");
         qputenv("ALSA_CONFIG_PATH", QFile::encodeName(config));
-        const PlayResult played = output.PlayToEnd(wav);
+        const int limit = static_cast<int>(seconds * 1000) + 2500;
+        std::vector<std::string> ends;
+        {
+            ui::SoundOutput output;
+            QElapsedTimer timer;
+            timer.start();
+            output.Play(wav, [&ends](PlayResult r) { ends.push_back("alone " + r.errorText); });
+            QVERIFY(ends.empty());
+            QTRY_COMPARE_WITH_TIMEOUT(ends.size(), std::size_t{1}, limit);
+            QCOMPARE(ends[0], std::string("alone "));
+            QVERIFY(timer.elapsed() < limit);
+
+            // The null device takes a sound as fast as it is written, so the older one may
+            // have ended by itself or been cut short: either way it is reported first, once.
+            ends.clear();
+            output.Play(wav, [&ends](PlayResult r) {
+                ends.push_back("older " + std::to_string(r.code));
+            });
+            output.Play(wav, [&ends](PlayResult r) {
+                ends.push_back("newer " + std::to_string(r.code));
+            });
+            QVERIFY(ends.empty());
+            QTRY_COMPARE_WITH_TIMEOUT(ends.size(), std::size_t{2}, 2 * limit);
+            QCOMPARE(ends, (std::vector<std::string>{"older 0", "newer 0"}));
+            QTest::qWait(50);
+            QCOMPARE(ends.size(), std::size_t{2});
+
+            ends.clear();
+            output.Play(wav, [&ends](PlayResult) { ends.push_back("after the device"); });
+        }
+        QTest::qWait(100);
         if (oldConfig.isNull())
             qunsetenv("ALSA_CONFIG_PATH");
         else
             qputenv("ALSA_CONFIG_PATH", oldConfig);
-        QCOMPARE(played.code, 0);
-        QCOMPARE(QString::fromStdString(played.errorText), QString());
+        QVERIFY(ends.empty());
     }
 };
 

@@ -62,8 +62,10 @@ void Firstfrm::StartTimer1() {
 
 void Firstfrm::Timer1_Timer() {
     timer1_->stop();
+    // The name screen, once shown, takes the splash's place and closes it. After a damaged
+    // file the splash stays beneath the message until the program ends: the message goes with
+    // the screen it opened over.
     program_.StartUp();
-    close();
 }
 
 }  // namespace kagaku::ui

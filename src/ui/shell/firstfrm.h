@@ -1,7 +1,7 @@
 #pragma once
 // The splash: the program's name and today's date in the Japanese era calendar. It picks the
 // season colour, and 100 ms after the event loop has taken over the shown splash, it runs the
-// start-up and closes.
+// start-up; the name screen then takes its place.
 
 #include <QTimer>
 #include <QWidget>

@@ -49,8 +49,10 @@
 // teacher's forms take seisekitime1's place when its data panel asks for them and give it
 // back; the backups open over it and, after a restore, the menu is shown afresh.
 //
-// Message boxes, waits, sounds and event pumps inside a handler let ticks and clicks run; each
-// is counted (services.h), a screen does not end a run or act beneath one, and a closed
+// Message boxes and dialogs open window-modal and answer through a callback; sounds start and
+// report their end through one (sound/cue_player.h); a message that ends the program ends it
+// from its callback. The blocking forms still left (services.h) let ticks and clicks run inside
+// a handler; each is counted, a screen does not end a run or act beneath one, and a closed
 // screen is deleted only once none runs. Start-up lives in
 // program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
 // program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp, the teacher's
@@ -60,6 +62,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "board/board_data.h"
@@ -154,7 +157,8 @@ public:
     // The name screen's exit: starts the family's menu program and ends this program; when it
     // is missing or cannot start, says so and ends all the same.
     void LeaveForMenuProgram(QWidget* parent);
-    // Shows the message (OK button only) and ends the program with the status.
+    // Shows the message (OK button only) and returns at once; the program ends with the status
+    // when the message is answered.
     void EndWithMessage(QWidget* parent, const QString& text, int status);
     // ---- end of sign-in and level menu ----
 
@@ -195,10 +199,12 @@ public:
     // The cover shown between the drill and the result.
     void ShowBaseScreen();
     void CloseBaseScreen();
-    // The version dialog, modal, centred on parent.
-    void ShowVersionDialog(QWidget* parent);
+    // Opens the version dialog window-modal, centred on parent, and returns at once; closed
+    // runs once it has been closed (never when parent has gone first).
+    void ShowVersionDialog(QWidget* parent, std::function<void()> closed = {});
 
-    // Shows the message for a data file that failed and ends the program with status 1.
+    // Shows the message for a data file that failed and returns at once; the program ends
+    // with status 1 when the message is answered.
     void EndWithFileError(const DataFileError& error, QWidget* parent = nullptr);
 
     // The screen in front (for tests and for centring dialogs).
@@ -206,9 +212,18 @@ public:
     void SetCurrentScreen(QWidget* screen) { current_ = screen; }
 
     int exitStatus() const { return exitStatus_; }
+    // True from the moment a message that ends the program opens: the screens beneath keep
+    // their timers meanwhile, and a tick must not start anything (end a run, record it).
+    bool ending() const { return ending_ || ended_; }
 
 private:
+    // Shows the 音声エラー message; the program ends with status 3 when it is answered.
     void StopWithMessage(const std::string& title, const std::string& text) override;
+    // The one way a message ends the program: the first asked for wins, later ones show
+    // nothing.
+    void EndAfterMessage(QWidget* parent, const QString& title, const QString& text, int status);
+    void OpenEndingMessage(QWidget* parent, const QString& title, const QString& text,
+                           int status);
     void EndProgram(int status);
 
     std::filesystem::path programFolder_;
@@ -226,6 +241,7 @@ private:
     QPointer<QWidget> base_;
     int exitStatus_ = 0;
     bool ended_ = false;
+    bool ending_ = false;  // a message that ends the program is open
 };
 
 }  // namespace kagaku::ui

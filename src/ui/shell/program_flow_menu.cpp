@@ -45,8 +45,7 @@ void Program::LeaveForMenuProgram(QWidget* parent) {
 }
 
 void Program::EndWithMessage(QWidget* parent, const QString& text, int status) {
-    messages().Inform(parent, Q(setup_.ProgramName), text);
-    EndProgram(status);
+    EndAfterMessage(parent, Q(setup_.ProgramName), text, status);
 }
 
 }  // namespace kagaku::ui

@@ -149,6 +149,39 @@ ui::MessageBoxes::Answer BlockingMessageBoxes::Confirm(QWidget* parent, const QS
                : Answer::Cancel;
 }
 
+WaitingSoundDevice::WaitingSoundDevice() : sounds_(new QObject) {}
+
+WaitingSoundDevice::~WaitingSoundDevice() {
+    delete sounds_;
+}
+
+int WaitingSoundDevice::playing() const {
+    return static_cast<int>(active_.size());
+}
+
+void WaitingSoundDevice::Play(const std::filesystem::path& wavFile, Ended ended) {
+    played_.push_back(wavFile);
+    // The older sounds stop: their ends come back from the event loop at once.
+    for (QTimer* older : active_)
+        older->start(0);
+    auto* sound = new QTimer(sounds_);
+    sound->setSingleShot(true);
+    QObject::connect(sound, &QTimer::timeout, sounds_,
+                     [this, sound, ended = std::move(ended)] {
+                         // Out of the playing ones now; gone once this handler has returned.
+                         std::erase(active_, sound);
+                         sound->deleteLater();
+                         if (afterPlaying)
+                             afterPlaying();
+                         if (ended)
+                             ended(PlayResult{});
+                     });
+    active_.push_back(sound);
+    sound->start(playMilliseconds);
+    if (whilePlaying)
+        QTimer::singleShot(0, sounds_, whilePlaying);
+}
+
 PlayResult WaitingSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
     played_.push_back(wavFile);
     if (whilePlaying)
@@ -163,6 +196,12 @@ ui::MessageBoxes::Answer FakeMessageBoxes::Confirm(QWidget* parent, const QStrin
                                                    const QString& text) {
     const Answer a = Ask(parent, title, text);
     return a == Answer::Yes || a == Answer::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+void FakeSoundDevice::Play(const std::filesystem::path& wavFile, Ended ended) {
+    const PlayResult result = PlayToEnd(wavFile);
+    if (ended)
+        ended(result);
 }
 
 PlayResult FakeSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {

@@ -13,6 +13,8 @@
 #include "sound/cue_player.h"
 #include "ui/shell/services.h"
 
+class QObject;
+class QTimer;
 class QWidget;
 
 namespace kagaku::testing {
@@ -69,22 +71,34 @@ private:
     std::vector<FakeMessageBoxes::Shown> shown_;
 };
 
-// A sound that takes its time: while it "plays" events run, as with the real device.
-// whilePlaying runs inside that wait, once per sound.
+// A sound that takes its time: its end is reported from a timer after playMilliseconds, while
+// the event loop runs on (ticks and clicks arrive meanwhile). whilePlaying runs from the event
+// loop once the sound has started, once per sound; afterPlaying just before its end is
+// reported. A newer sound stops the older one: the older's end is reported from the event loop
+// at once. The blocking PlayToEnd (going) waits in a nested loop instead.
 class WaitingSoundDevice final : public SoundDevice {
 public:
+    WaitingSoundDevice();
+    ~WaitingSoundDevice() override;
+    void Play(const std::filesystem::path& wavFile, Ended ended) override;
     PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
     std::function<void()> whilePlaying;
-    std::function<void()> afterPlaying;  // at the end of the sound, before it returns
+    std::function<void()> afterPlaying;  // at the end of the sound, before it is reported
     int playMilliseconds = 300;
     const std::vector<std::filesystem::path>& played() const { return played_; }
+    // Sounds started and not yet reported.
+    int playing() const;
 
 private:
     std::vector<std::filesystem::path> played_;
+    QObject* sounds_;               // owns one single-shot timer per sound
+    std::vector<QTimer*> active_;   // the timers of the sounds not yet reported
 };
 
+// Reports each end at once, before Play returns.
 class FakeSoundDevice final : public SoundDevice {
 public:
+    void Play(const std::filesystem::path& wavFile, Ended ended) override;
     PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
     // Every play fails with this code from now on (0 = succeed).
     void FailWith(int code, std::string text = "デバイスがありません") {
