@@ -136,9 +136,12 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
 
     connect(show_, &QPushButton::clicked, this, [this] { Draw(0); });
     connect(print_, &QPushButton::clicked, this, [this] {
-        if (busy_ || !AskTeacherPassword(program_, this))
+        if (busy_)
             return;
-        Draw(1);
+        program_.TeacherPasswordGate()(this, [self = QPointer<DetailView>(this)](bool opened) {
+            if (opened && !self.isNull() && !self->busy_)
+                self->Draw(1);
+        });
     });
     connect(pdf_, &QPushButton::clicked, this, &DetailView::SaveAsPdf);
     connect(others_, &QPushButton::clicked, this, [this] {
@@ -325,7 +328,14 @@ void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& report
 void DetailView::SaveAsPdf() {
     if (busy_)
         return;
-    if (!AskTeacherPassword(program_, this))
+    program_.TeacherPasswordGate()(this, [self = QPointer<DetailView>(this)](bool opened) {
+        if (opened && !self.isNull())
+            self->SaveAsPdfGranted();
+    });
+}
+
+void DetailView::SaveAsPdfGranted() {
+    if (busy_)
         return;
     QPointer<DetailView> self(this);
     const QPointer<QWidget> screen(window());

@@ -72,6 +72,7 @@ public:
     int selectedPupil() const { return selectedPupil_; }
 
 private:
+    void SaveAsPdfGranted();  // SaveAsPdf once the teacher's password allows it
     std::vector<int> ChosenPupils() const;
     std::vector<int> ChosenLevels() const;
     // Reads the records once and builds every chosen pupil's report; empty after a file error.

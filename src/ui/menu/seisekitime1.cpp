@@ -26,6 +26,7 @@
 #include "board/level_menu.h"
 #include "common/errors.h"
 #include "records/aggregation.h"
+#include "records/score_record_file.h"
 #include "ui/teacher/data_panel.h"
 #include "ui/menu/detail_view.h"
 #include "ui/shell/look.h"
@@ -239,7 +240,8 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     counts->addWidget(minutes_, 0, Qt::AlignRight);
     header->addLayout(counts);
     // The teacher's data panel.
-    dataPanel_ = new DataPanel(program_, this);
+    dataPanel_ = new DataPanel(program_.TeacherPasswordGate(),
+                               ScoreRecordPath(program_.setup().ProgramDataFolder), this);
     header->addWidget(dataPanel_->button());
     connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
     header->addWidget(back_);
@@ -462,15 +464,10 @@ void seisekitime1::OpenMistakeRanking() {
                                       program_.clock().TodayDate()};
     if (mistakeRanking_ != nullptr)
         mistakeRanking_->deleteLater();
-    mistakeRanking_ = new MistakeRankingPanel(
-        std::move(inputs),
-        [this](QWidget* from, std::function<void()> granted) {
-            if (AskTeacherPassword(program_, from))
-                granted();
-        },
-        this);
+    mistakeRanking_ =
+        new MistakeRankingPanel(std::move(inputs), program_.TeacherPasswordGate(), this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
-        program_.messages().Inform(this, Q(program_.setup().ProgramName), text);
+        program_.messages().Inform(this, Q(program_.setup().ProgramName), text, {});
     });
     PlaceDetail();
     mistakeRanking_->setGeometry(detail_->geometry());

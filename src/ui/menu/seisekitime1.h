@@ -42,6 +42,8 @@ public:
     // A number key or a start button: starts the level when its button is enabled.
     void StartLevel(int level);
     bool keysReady() const { return keysReady_; }
+    // The teacher's data panel (the program opens the forms it asks for).
+    DataPanel& dataPanel() const { return *dataPanel_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -24,7 +24,9 @@ void Program::ShowNameScreen() {
 }
 
 void Program::ShowLevelMenu() {
-    ShowScreen(new seisekitime1(*this));
+    auto* menu = new seisekitime1(*this);
+    ConnectDataPanel(menu->dataPanel(), menu);
+    ShowScreen(menu);
 }
 
 void Program::LeaveForMenuProgram(QWidget* parent) {
