@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTableWidget>
 #include <QWheelEvent>
@@ -21,8 +22,13 @@
 #include "common/text_ops.h"
 #include "menu_support.h"
 #include "records/child_process.h"
-#include "ui/teacher/frmdata.h"
+#include "platform/shared_file.h"
+#include "records/backups.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/menu/seisekitime1.h"
+#include "ui/teacher/data_panel.h"
+#include "ui/teacher/frmdata.h"
+#include "ui/teacher/frmtimedata.h"
 
 using namespace kagaku;
 using testing::MenuHarness;
@@ -163,6 +169,64 @@ QString HeadingClipped(QTableWidget* table) {
                 .arg(lines.join(u'/')).arg(height).arg(header->height());
     }
     return {};
+}
+
+// What a form announced.
+struct Outcomes {
+    int closed = 0;
+    int settingsSaved = 0;
+    int backupsTaken = 0;
+    std::int32_t savedTarget2 = 0;  // 目標Time of level 2 in the saved settings
+};
+
+// A form built as the program builds it, on the harness's setup, shown and ready; its signals
+// counted into outcomes.
+QWidget* OpenSettingsEditor(MenuHarness& h, ui::MessageBoxes& boxes, Outcomes& outcomes) {
+    auto* form = new ui::FrmTimeData(h.program->setup(), boxes);
+    QObject::connect(form, &ui::FrmTimeData::closed, form, [&outcomes] { ++outcomes.closed; });
+    QObject::connect(form, &ui::FrmTimeData::settingsSaved, form,
+                     [&outcomes](const LevelSettings& settings) {
+                         ++outcomes.settingsSaved;
+                         outcomes.savedTarget2 = settings.TargetTime[2];
+                     });
+    form->resize(1000, 700);
+    form->show();
+    auto* table = form->findChild<QTableWidget*>("MSFlexGrid1");
+    if (!QTest::qWaitFor([&] { return table->rowCount() > 2; }, 5000))
+        qWarning("the editor's grid did not fill");
+    return form;
+}
+
+QWidget* OpenRecordManager(MenuHarness& h, ui::MessageBoxes& boxes, Outcomes& outcomes,
+                           bool backupTaken) {
+    auto* form = new ui::FrmData(h.program->setup(), backupTaken, h.clock, boxes);
+    QObject::connect(form, &ui::FrmData::closed, form, [&outcomes] { ++outcomes.closed; });
+    QObject::connect(form, &ui::FrmData::changeBackupTaken, form,
+                     [&outcomes] { ++outcomes.backupsTaken; });
+    form->resize(1000, 700);
+    form->show();
+    return form;
+}
+
+void TypeIntoCell(QWidget* form, int row, int column, const char* text) {
+    auto* table = form->findChild<QTableWidget*>("MSFlexGrid1");
+    auto* edit = form->findChild<QLineEdit*>("Gridinputtext");
+    ClickCell(table, row, column);
+    QTest::keyClick(edit, Qt::Key_Space);
+    QTest::keyClicks(edit, text);
+}
+
+std::vector<std::string> BeforeChangeCopies(const fs::path& recordFile) {
+    std::vector<std::string> copies;
+    const fs::path folder = BackupFolderOf(recordFile);
+    if (!fs::exists(folder))
+        return copies;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const auto parsed = ParseBackupFileName(PathText(e.path().filename()));
+        if (parsed && parsed->Kind == BackupKind::BeforeChange)
+            copies.push_back(PathText(e.path().filename()));
+    }
+    return copies;
 }
 
 }  // namespace
@@ -493,6 +557,221 @@ private Q_SLOTS:
         }
     }
 
+    // A box whose answer decides what follows is window-modal: no click reaches the form while
+    // it is open. A click that arrives all the same (a timer's work can deliver one) does
+    // nothing: no second box, no second save or deletion, no way back beneath the box. Each
+    // form once its box is answered goes on once, as the answer says.
+    void clicksWhileABoxIsOpenDoNothing() {
+        struct Case {
+            const char* name;
+            bool settingsEditor;                       // else the record manager
+            std::function<void(MenuHarness&, QWidget*)> prepare;  // before the press
+            const char* press;                         // opens the box
+            std::vector<const char*> meanwhile;        // clicked while the box is open
+            std::function<QString(MenuHarness&, const Outcomes&)> verdict;  // empty when right
+        };
+        const fs::path settingsName = fs::u8path("タイム回数データ.txt");
+        const Case cases[] = {
+            {"editor: 戻る asks 記録しますか？; 戻る and 更新記録 meanwhile", true,
+             [](MenuHarness&, QWidget* form) { TypeIntoCell(form, 1, 1, "77"); }, "Command4",
+             {"Command4", "Command3", "Command2"},
+             [](MenuHarness&, const Outcomes& o) {
+                 return o.settingsSaved == 1 && o.savedTarget2 == 77 && o.closed == 1
+                            ? QString()
+                            : QStringLiteral("saved %1 (%2), closed %3")
+                                  .arg(o.settingsSaved)
+                                  .arg(o.savedTarget2)
+                                  .arg(o.closed);
+             }},
+            {"editor: 更新記録 asks about another PC's change; 更新記録 and 戻る meanwhile", true,
+             [settingsName](MenuHarness& h, QWidget* form) {
+                 TypeIntoCell(form, 1, 1, "77");
+                 const fs::path file = h.DataFolder() / settingsName;
+                 WriteFileAtomically(file, testing::ReadBytes(file) + "\r\n");
+             },
+             "Command3", {"Command3", "Command4"},
+             [](MenuHarness&, const Outcomes& o) {
+                 return o.settingsSaved == 1 && o.closed == 0
+                            ? QString()
+                            : QStringLiteral("saved %1, closed %2").arg(o.settingsSaved).arg(o.closed);
+             }},
+            {"manager: 消去 asks 本当に消去しますか; 消去, 変更して記録 and 戻る meanwhile", false,
+             [](MenuHarness&, QWidget* form) {
+                 DoubleClickLine(form->findChild<QListView*>("List1"), 0);
+             },
+             "Command3", {"Command3", "Command2", "Command4"},
+             [](MenuHarness& h, const Outcomes& o) {
+                 return SecondsInFile(h) == std::vector<std::int32_t>{61, 72} && o.closed == 0 &&
+                                o.backupsTaken == 1
+                            ? QString()
+                            : QStringLiteral("%1 records left, closed %2, copies %3")
+                                  .arg(SecondsInFile(h).size())
+                                  .arg(o.closed)
+                                  .arg(o.backupsTaken);
+             }},
+        };
+        for (const Case& c : cases) {
+            MenuHarness h;
+            h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}});
+            h.Start();
+            QVERIFY2(h.ReadyNameList() != nullptr, c.name);
+            testing::BlockingMessageBoxes boxes;
+            Outcomes outcomes;
+            std::unique_ptr<QWidget> form(c.settingsEditor
+                                              ? OpenSettingsEditor(h, boxes, outcomes)
+                                              : OpenRecordManager(h, boxes, outcomes, false));
+            c.prepare(h, form.get());
+            bool ranMeanwhile = false;
+            boxes.whileOpen = [&] {
+                if (ranMeanwhile)
+                    return;
+                ranMeanwhile = true;
+                for (const char* name : c.meanwhile)
+                    form->findChild<QPushButton*>(name)->click();
+            };
+            Click(form->findChild<QPushButton*>(c.press));
+            QVERIFY2(QTest::qWaitFor([&] { return ranMeanwhile; }, 3000), c.name);
+            QTest::qWait(boxes.openMilliseconds + 200);
+            QVERIFY2(boxes.shown().size() == 1,
+                     qPrintable(QStringLiteral("%1: %2 boxes").arg(c.name).arg(boxes.shown().size())));
+            const QString wrong = c.verdict(h, outcomes);
+            QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(c.name, wrong)));
+        }
+    }
+
+    // The record manager keeps the copy before a change once per sign-in: the program says
+    // whether this sign-in has one, and the form announces the copy it takes.
+    void managerTakesTheCopyOnlyWhereTheSignInHasNone() {
+        const struct {
+            const char* name;
+            bool takenBefore;
+            std::size_t copies;
+            int announced;
+        } cases[] = {
+            {"first change of the sign-in: one copy, announced once for two changes", false, 1, 1},
+            {"copy kept earlier in the sign-in: no second one", true, 0, 0},
+        };
+        for (const auto& c : cases) {
+            MenuHarness h;
+            h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}});
+            h.Start();
+            QVERIFY2(h.ReadyNameList() != nullptr, c.name);
+            testing::FakeMessageBoxes boxes;
+            Outcomes outcomes;
+            std::unique_ptr<QWidget> form(OpenRecordManager(h, boxes, outcomes, c.takenBefore));
+            auto* list = form->findChild<QListView*>("List1");
+            for (const char* seconds : {"45", "46"}) {
+                DoubleClickLine(list, 0);
+                auto* entry = form->findChild<QLineEdit*>("Text1_1");
+                entry->selectAll();
+                QTest::keyClicks(entry, seconds);
+                Click(form->findChild<QPushButton*>("Command2"));
+            }
+            QCOMPARE(ReadScoreRecord(h.RecordFile(), 1).Seconds, 46);
+            QVERIFY2(BeforeChangeCopies(h.RecordFile()).size() == c.copies, c.name);
+            QVERIFY2(outcomes.backupsTaken == c.announced, c.name);
+            QVERIFY2(outcomes.closed == 0, c.name);
+            Click(form->findChild<QPushButton*>("Command4"));
+            QVERIFY2(outcomes.closed == 1, c.name);
+            QVERIFY2(boxes.shown().empty(), qPrintable(QString::fromUtf8(c.name)));
+        }
+    }
+
+    // The data panel opens no form itself: each button announces its own form, once; a second
+    // click while the form is being shown announces nothing more. The panel shows only once
+    // the password gate allows it.
+    void dataPanelAnnouncesTheFormAskedFor() {
+        using Signal = void (ui::DataPanel::*)();
+        const struct {
+            const char* button;
+            Signal signal;
+            bool again;  // a second click may announce again (the panel stays for it)
+        } cases[] = {
+            {"Command10_0", &ui::DataPanel::recordManagerAsked, false},
+            {"Command10_1", &ui::DataPanel::levelSettingsAsked, false},
+            {"Command10_2", &ui::DataPanel::backupRestoreAsked, true},
+            {"MistakeRankingOpen", &ui::DataPanel::mistakeRankingAsked, true},
+        };
+        const Signal all[] = {&ui::DataPanel::recordManagerAsked,
+                              &ui::DataPanel::levelSettingsAsked,
+                              &ui::DataPanel::backupRestoreAsked,
+                              &ui::DataPanel::mistakeRankingAsked};
+        testing::TempDir dir;
+        for (const auto& c : cases) {
+            QWidget menu;
+            menu.resize(800, 600);
+            bool allow = false;
+            int asked = 0;
+            auto* panel = new ui::DataPanel(
+                [&](QWidget*, std::function<void(bool)> done) {
+                    ++asked;
+                    done(allow);
+                },
+                dir.path() / "成績累積データ.dat", &menu);
+            menu.show();
+            panel->button()->show();
+            std::vector<std::unique_ptr<QSignalSpy>> spies;
+            for (const Signal s : all)
+                spies.push_back(std::make_unique<QSignalSpy>(panel, s));
+            Click(panel->button());
+            QVERIFY2(!panel->IsShown(), "the panel opened though the gate refused");
+            allow = true;
+            Click(panel->button());
+            QVERIFY(panel->IsShown());
+            QCOMPARE(asked, 2);
+            auto* button = menu.findChild<QPushButton*>(c.button);
+            Click(button);
+            if (button->isVisible())
+                Click(button);
+            for (std::size_t i = 0; i < spies.size(); ++i) {
+                const int expected = all[i] == c.signal ? 1 : 0;
+                const int count = static_cast<int>(spies[i]->count());
+                QVERIFY2(count == expected || (c.again && all[i] == c.signal && count == 2),
+                         qPrintable(QStringLiteral("%1: signal %2 came %3 times")
+                                        .arg(c.button)
+                                        .arg(i)
+                                        .arg(count)));
+            }
+        }
+    }
+
+    // While another PC holds the score file a deletion waits, tried again from a timer with the
+    // form drawn. Clicks meanwhile do nothing: no second deletion or box, no way back that
+    // would drop the deletion, no panel on another line. The deletion goes through once, when
+    // the file is free, and the list shows the line after it.
+    void managerWaitsForABusyFileWhileClicksDoNothing() {
+        MenuHarness h;
+        h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}});
+        h.Start();
+        QVERIFY(h.ReadyNameList() != nullptr);
+        testing::FakeMessageBoxes boxes;
+        Outcomes outcomes;
+        std::unique_ptr<QWidget> form(OpenRecordManager(h, boxes, outcomes, true));
+        auto* list = form->findChild<QListView*>("List1");
+        DoubleClickLine(list, 0);
+        auto holder =
+            std::make_unique<SharedFile>(h.RecordFile(), SharedFile::Mode::ReadWriteCreate);
+        QVERIFY(holder->TryLockRange(kRecordLockOffset, kRecordLockLength));
+        Click(form->findChild<QPushButton*>("Command3"));  // 本当に消去しますか: OK
+        QVERIFY(form->findChild<ui::RecordFileTask*>() != nullptr);
+        for (const char* name : {"Command3", "Command2", "Command4"})
+            form->findChild<QPushButton*>(name)->click();
+        DoubleClickLine(list, 2);
+        QTest::qWait(200);
+        QCOMPARE(SecondsInFile(h), (std::vector<std::int32_t>{50, 61, 72}));
+        QCOMPARE(boxes.shown().size(), std::size_t{1});
+        QCOMPARE(outcomes.closed, 0);
+        QVERIFY(!form->findChild<QWidget*>("Picture3")->isVisible());
+
+        holder.reset();  // the other PC is done
+        QTRY_COMPARE(SecondsInFile(h), (std::vector<std::int32_t>{61, 72}));
+        QTRY_VERIFY(form->findChild<ui::RecordFileTask*>() == nullptr);
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(boxes.shown().size(), std::size_t{1});
+        QCOMPARE(outcomes.closed, 0);
+    }
+
     // A school's year of records: the manager opens on 100000 records and scrolls to the end.
     void managerListsAHundredThousandRecords() {
         MenuHarness h;
@@ -505,7 +784,7 @@ private Q_SLOTS:
         QVERIFY(SignInTeacher(h) != nullptr);
         QElapsedTimer timer;
         timer.start();
-        ui::ShowRecordManager(*h.program);
+        h.program->ShowRecordManager();
         auto* list = Child<QListView>(h, "List1");
         QCOMPARE(list->model()->rowCount(), 100000);
         list->scrollToBottom();

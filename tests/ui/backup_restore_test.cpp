@@ -16,6 +16,7 @@
 #include "menu_support.h"
 #include "platform/shared_file.h"
 #include "records/backups.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/teacher/backup_restore_dialog.h"
 #include "ui/teacher/frmdata.h"
 
@@ -203,10 +204,11 @@ private Q_SLOTS:
         const fs::path file = dir.WriteBytes(kScoreRecordFileName, RecordBytes(5, 1));
         WriteBackups(file);
         testing::FakeClock clock{CivilDate{2026, 6, 10}, TimeOfDay{15, 30, 0}};
+        testing::FakeMessageBoxes boxes;
         auto holder = std::make_unique<SharedFile>(file, SharedFile::Mode::ReadWriteCreate);
         QVERIFY(holder->TryLockRange(kRecordLockOffset, kRecordLockLength));
 
-        ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, nullptr);
+        ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, boxes, nullptr);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QSignalSpy restored(&dialog, &ui::BackupRestoreDialog::restored);
@@ -215,7 +217,7 @@ private Q_SLOTS:
         Click(In<QPushButton>(&dialog, "RestoreButton"));
         auto* confirm = In<QPushButton>(&dialog, "ConfirmRestore");
         Click(confirm);
-        QVERIFY(In<QTimer>(&dialog, "RestoreRetry")->isActive());
+        QVERIFY(dialog.findChild<ui::RecordFileTask*>() != nullptr);  // waiting
         QVERIFY(In<QLabel>(&dialog, "RestoreQuestion")
                     ->text()
                     .contains(QStringLiteral("待っています")));
@@ -230,6 +232,10 @@ private Q_SLOTS:
         QCOMPARE(restored.count(), 1);
         QCOMPARE(testing::ReadBytes(file), RecordBytes(3, 2));
         QCOMPARE(SavedBeforeRestore(file).size(), std::size_t{1});
+        // What was shown of the records is out of date once the dialog closes.
+        QSignalSpy outOfDate(&dialog, &ui::BackupRestoreDialog::closedAfterRestore);
+        Click(In<QPushButton>(&dialog, "DoneButton"));
+        QCOMPARE(outOfDate.count(), 1);
     }
 
     // Closing the dialog while it waits gives the restore up: nothing changes later.
@@ -238,23 +244,58 @@ private Q_SLOTS:
         const fs::path file = dir.WriteBytes(kScoreRecordFileName, RecordBytes(5, 1));
         WriteBackups(file);
         testing::FakeClock clock{CivilDate{2026, 6, 10}, TimeOfDay{15, 30, 0}};
+        testing::FakeMessageBoxes boxes;
         auto holder = std::make_unique<SharedFile>(file, SharedFile::Mode::ReadWriteCreate);
         QVERIFY(holder->TryLockRange(kRecordLockOffset, kRecordLockLength));
         {
-            ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, nullptr);
+            ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, boxes, nullptr);
+            QSignalSpy outOfDate(&dialog, &ui::BackupRestoreDialog::closedAfterRestore);
             dialog.show();
             In<QListWidget>(&dialog, "BackupList")->setCurrentRow(1);
             Click(In<QPushButton>(&dialog, "RestoreButton"));
             Click(In<QPushButton>(&dialog, "ConfirmRestore"));
-            QVERIFY(In<QTimer>(&dialog, "RestoreRetry")->isActive());
+            QVERIFY(dialog.findChild<ui::RecordFileTask*>() != nullptr);  // waiting
             QTest::keyClick(&dialog, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
-            QVERIFY(!In<QTimer>(&dialog, "RestoreRetry")->isActive());
+            QVERIFY(dialog.findChild<ui::RecordFileTask*>() == nullptr);  // given up
             holder.reset();
             QTest::qWait(1300);
+            QCOMPARE(outOfDate.count(), 0);  // the menu stays as it is
         }
         QCOMPARE(testing::ReadBytes(file), RecordBytes(5, 1));
         QVERIFY(SavedBeforeRestore(file).empty());
+    }
+
+    // Another PC that holds the score file for more than a minute: the restore is given up
+    // with the file named, and nothing has changed.
+    void aFileHeldPastAMinuteIsGivenUp() {
+        testing::TempDir dir;
+        const fs::path file = dir.WriteBytes(kScoreRecordFileName, RecordBytes(5, 1));
+        WriteBackups(file);
+        testing::FakeClock clock{CivilDate{2026, 6, 10}, TimeOfDay{15, 30, 0}};
+        testing::FakeMessageBoxes boxes;
+        SharedFile holder(file, SharedFile::Mode::ReadWriteCreate);
+        QVERIFY(holder.TryLockRange(kRecordLockOffset, kRecordLockLength));
+        ui::BackupRestoreDialog dialog(ui::ReadBackupRestoreInputs(file), clock, boxes, nullptr);
+        dialog.show();
+        QSignalSpy failed(&dialog, &ui::BackupRestoreDialog::failed);
+        QSignalSpy restored(&dialog, &ui::BackupRestoreDialog::restored);
+        In<QListWidget>(&dialog, "BackupList")->setCurrentRow(1);
+        Click(In<QPushButton>(&dialog, "RestoreButton"));
+        Click(In<QPushButton>(&dialog, "ConfirmRestore"));
+        QTest::qWait(300);
+        QCOMPARE(failed.count(), 0);  // still waiting within the minute
+        clock.AdvanceSeconds(60);
+        QVERIFY(failed.wait(3000));
+        QVERIFY2(failed.at(0).at(0).toString().contains(QStringLiteral("60秒待ちました")),
+                 qPrintable(failed.at(0).at(0).toString()));
+        QVERIFY(failed.at(0).at(0).toString().contains(QString::fromStdString(PathText(file))));
+        QCOMPARE(In<QStackedWidget>(&dialog, "BackupPages")->currentIndex(), 2);
+        QTRY_VERIFY(dialog.findChild<ui::RecordFileTask*>() == nullptr);
+        QCOMPARE(restored.count(), 0);
+        QCOMPARE(testing::ReadBytes(file), RecordBytes(5, 1));
+        QVERIFY(SavedBeforeRestore(file).empty());
+        QVERIFY(boxes.shown().empty());
     }
 
     // The record manager keeps the file as it was before its first change of the sign-in, and
@@ -265,7 +306,7 @@ private Q_SLOTS:
         const std::string before = testing::ReadBytes(h.RecordFile());
         h.Start();
         QVERIFY(testing::SignIn(h, QStringLiteral("先生")) != nullptr);
-        ui::ShowRecordManager(*h.program);
+        h.program->ShowRecordManager();
         QVERIFY(QTest::qWaitFor([&] { return h.ScreenIs("FrmData"); }, 5000));
         QWidget* screen = h.program->currentScreen();
         auto* list = In<QListView>(screen, "List1");

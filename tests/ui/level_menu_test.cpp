@@ -178,9 +178,8 @@ private Q_SLOTS:
         h.Start();
         QVERIFY2(SignIn(h, QStringLiteral("先生")) != nullptr, qPrintable(h.Messages()));
         ui::seisekitime1 menu({h.program->setup(), h.program->signIn(), h.program->standing(),
-                              h.program->roster(), h.program->board(), h.clock,
-                              h.program->messages()},
-                             *h.program);
+                               h.program->roster(), h.program->board(), h.clock,
+                               h.program->messages(), h.program->TeacherPasswordGate()});
         menu.setGeometry(h.program->currentScreen()->geometry());
         menu.show();
         QTRY_VERIFY(menu.keysReady());

@@ -49,6 +49,17 @@ public:
         timer_.start();
     }
     void Queue(const QString& entry) { entries_.push_back(entry); }
+    // True once the count-th dialog has been answered and has gone (the dialog opens
+    // window-modal and returns at once; the answer comes from this timer).
+    bool Answered(int count) const {
+        return QTest::qWaitFor(
+            [&] {
+                auto* open = qobject_cast<ui::TeacherPasswordDialog*>(
+                    QApplication::activeModalWidget());
+                return opened >= count && (open == nullptr || !open->isVisible());
+            },
+            5000);
+    }
     int opened = 0;
 
 private:
@@ -310,9 +321,10 @@ private Q_SLOTS:
         h.program->signIn().TeacherPassword.Given = false;
         const int before = answer.opened;
         Click(panel, "MistakePrint");  // nothing queued: キャンセル
+        QVERIFY(answer.Answered(before + 1));
         answer.Queue("RIKA2024");
         Click(panel, "MistakePdf");
-        QCOMPARE(answer.opened, before + 2);
+        QVERIFY(answer.Answered(before + 2));
         QCOMPARE(jobs, 0);
         QCOMPARE(folders, 0);
         QCOMPARE(h.messages.shown().size(), std::size_t{1});
@@ -320,7 +332,8 @@ private Q_SLOTS:
 
         answer.Queue("rika2024");
         Click(panel, "MistakePrint");
-        QCOMPARE(jobs, 1);
+        QVERIFY(answer.Answered(before + 3));
+        QTRY_COMPARE(jobs, 1);
         QCOMPARE(PdfPages(job), 2);  // levels 2 and 4
         Click(panel, "MistakePdf");  // given in this sign-in: no dialog
         QCOMPARE(folders, 1);

@@ -246,8 +246,8 @@ void DetailView::AfterPassword(std::function<void()> then) {
         return;
     }
     const QPointer<DetailView> self(this);
-    gate_(this, [self, then = std::move(then)] {
-        if (self)
+    gate_(this, [self, then = std::move(then)](bool opened) {
+        if (opened && self && !self->busy_)
             then();
     });
 }

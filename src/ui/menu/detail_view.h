@@ -15,6 +15,7 @@
 #include "board/detail_report.h"
 #include "common/clock.h"
 #include "common/errors.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 class QLabel;
 class QListWidget;
@@ -61,9 +62,7 @@ public:
         const Clock& clock;
         MessageBoxes& messages;
     };
-    // Asks for the teacher's password when one is set, and runs granted once it is given (not
-    // at all when it is refused).
-    using PasswordGate = std::function<void(QWidget* from, std::function<void()> granted)>;
+    // gate asks for the teacher's password before printing and PDF files.
     DetailView(Inputs inputs, std::function<BoardChoice()> board, PasswordGate gate,
                QWidget* parent);
 

@@ -107,8 +107,8 @@ QFrame* Cover(QWidget* parent, const QString& name, const QString& text, QProgre
 
 }  // namespace
 
-seisekitime1::seisekitime1(Inputs inputs, Program& teacher, QWidget* parent)
-    : QWidget(parent), inputs_(inputs), teacher_(teacher) {
+seisekitime1::seisekitime1(Inputs inputs, QWidget* parent)
+    : QWidget(parent), inputs_(std::move(inputs)) {
     setObjectName("seisekitime1");
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
@@ -181,7 +181,8 @@ QHBoxLayout* seisekitime1::BuildHeader() {
     counts->addWidget(minutes_, 0, Qt::AlignRight);
     header->addLayout(counts);
     // The teacher's data panel.
-    dataPanel_ = new DataPanel(teacher_, this);
+    dataPanel_ = new DataPanel(inputs_.passwordGate,
+                               ScoreRecordPath(inputs_.setup.ProgramDataFolder), this);
     header->addWidget(dataPanel_->button());
     connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
     header->addWidget(backButton_);
@@ -284,11 +285,7 @@ QPushButton* seisekitime1::BuildDetailView() {
         [this] {
             return DetailView::BoardChoice{U(grades_->currentText()), pointsRankingKind_};
         },
-        [this](QWidget* from, std::function<void()> granted) {
-            if (AskTeacherPassword(teacher_, from))
-                granted();
-        },
-        this);
+        inputs_.passwordGate, this);
     connect(detailView_, &DetailView::fileFailed, this, &seisekitime1::EndWithFileError);
     connect(graphButton_, &QPushButton::clicked, this, [this] {
         PlaceDetail();
@@ -507,11 +504,7 @@ void seisekitime1::OpenMistakeRanking() {
         mistakeRanking_->deleteLater();
     mistakeRanking_ = new MistakeRankingPanel(
         std::move(inputs),
-        [this](QWidget* from, std::function<void()> granted) {
-            if (AskTeacherPassword(teacher_, from))
-                granted();
-        },
-        this);
+        inputs_.passwordGate, this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
         inputs_.messages.Inform(this, Q(inputs_.setup.ProgramName), text, {});
     });

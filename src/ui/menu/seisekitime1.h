@@ -20,6 +20,7 @@
 #include "state/board_choices.h"
 #include "state/program_setup.h"
 #include "state/signed_in.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 class QButtonGroup;
 class QHBoxLayout;
@@ -47,7 +48,6 @@ namespace kagaku::ui {
 class DataPanel;
 class MessageBoxes;
 class RecordFileTask;
-class Program;
 
 class seisekitime1 final : public QWidget {
     Q_OBJECT
@@ -64,15 +64,18 @@ public:
         BoardChoices& board;        // the program's: the menu changes it as the pupil chooses
         const Clock& clock;
         MessageBoxes& messages;
+        // The teacher's password in front of the data panel, printing and PDF files.
+        PasswordGate passwordGate;
     };
-    // teacher: what the teacher's data panel and password dialog are built on.
-    seisekitime1(Inputs inputs, Program& teacher, QWidget* parent = nullptr);
+    explicit seisekitime1(Inputs inputs, QWidget* parent = nullptr);
 
     // The refresh of every activation: records, counts, scroll position, locks, best times.
     void Refresh();
     // A number key or a start button: starts the level when its button is enabled.
     void StartLevel(int level);
     bool keysReady() const { return keysReady_; }
+    // The teacher's data panel (the program opens the forms it asks for).
+    DataPanel& dataPanel() const { return *dataPanel_; }
 
 Q_SIGNALS:
     // A start button, a number key or a click on a level's name; the menu stands covered and
@@ -149,7 +152,6 @@ private:
     }
 
     Inputs inputs_;
-    Program& teacher_;
     QLabel* title_ = nullptr;         // Label11
     QLabel* gradeName_ = nullptr;     // Label12
     QLabel* schoolNumber_ = nullptr;  // Label13

@@ -22,8 +22,8 @@
 //   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
-//   DataPanel     the teacher's data panel on the level menu, opening the two forms below
-//                 and よく間違える問題
+//   DataPanel     the teacher's data panel on the level menu: says which of the forms below,
+//                 the backups or よく間違える問題 the teacher asked for
 //   MistakeRankingPanel  よく間違える問題 over the level columns: the problems the class or a
 //                 pupil misses most, printed or saved as PDF one page a level
 //                 (mistakes/mistake_ranking.h, mistakes/mistake_views.h; drawn by
@@ -35,6 +35,8 @@
 //                 panel, printing or PDF files open (admin/teacher_password.h)
 //   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
 //   FrmData       score record manager (admin/record_manager.h)
+//   BackupRestoreDialog  バックアップから戻す over the level menu: the score file's backups
+//                 and the restore of one (records/backups.h)
 //   MainFrm       drill: questions, typed answers with the formula display, the clock and
 //                 give-up; announces runFinished, runGivenUp or practiceEnded, and the
 //                 program records a finished run (drill/timed_drill.h,
@@ -48,7 +50,8 @@
 // The road: Firstfrm -> namesel -> seisekitime1 -> MainFrm -> BASEFRM -> FrmSyuuryou ->
 // seisekitime1 (or MainFrm again); a practice of mistakes goes from FrmSyuuryou or seisekitime1
 // to MainFrm and back to where it started. The name screen's exit ends the program. The
-// teacher's forms open from seisekitime1 and return to it.
+// teacher's forms take seisekitime1's place when its data panel asks for them and give it
+// back; the backups open over it and, after a restore, the menu is shown afresh.
 //
 // Message boxes and dialogs open window-modal and answer through a callback; sounds start and
 // report their end through one (sound/cue_player.h); a message that ends the program ends it
@@ -56,7 +59,8 @@
 // a handler; each is counted, a screen does not end a run or act beneath one, and a closed
 // screen is deleted only once none runs. Start-up lives in
 // program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
-// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp.
+// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp, the teacher's
+// forms in program_flow_teacher.cpp.
 
 #include <QObject>
 #include <QPointer>
@@ -82,11 +86,13 @@
 #include "state/program_setup.h"
 #include "state/signed_in.h"
 #include "ui/shell/services.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
 class Firstfrm;
 class MainFrm;
+class DataPanel;
 
 class Program final : public QObject, private ProgramStopper {
     Q_OBJECT
@@ -179,6 +185,22 @@ public:
     // standing from the records and starts the level.
     void StartDrillFor(int pupilNumber, const std::string& pupilName, int level);
     // ---- end of drill and result ----
+
+    // ---- teacher's forms (program_flow_teacher.cpp) ----
+    // The teacher's password in front of the teacher's functions: asked once per sign-in where
+    // one is set, counted for the whole program run.
+    PasswordGate TeacherPasswordGate();
+    // Wires a level menu's data panel: each form it asks for opens from here.
+    void ConnectDataPanel(DataPanel& panel, QWidget* menu);
+    // The score record manager in place of the level menu; its 戻る shows the menu again.
+    void ShowRecordManager();
+    // The level settings editor in place of the level menu; a save puts the settings in force
+    // at once, and its 戻る shows the menu again.
+    void ShowLevelSettingsEditor();
+    // The score file's backups, window-modal over the menu; after a restore the menu is shown
+    // afresh on the restored records.
+    void OpenBackupRestore(QWidget* menu);
+    // ---- end of teacher's forms ----
 
     // ---- practice of mistakes (program_flow_mistakes.cpp) ----
     enum class PracticeReturn { ResultScreen, LevelMenu };

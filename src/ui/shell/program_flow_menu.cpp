@@ -59,8 +59,9 @@ void Program::SignIn(std::int16_t pupil) {
 }
 
 void Program::ShowLevelMenu() {
-    auto* menu = new seisekitime1(
-        {setup_, signIn_, aggregates_, roster_, board_, clock(), messages()}, *this);
+    auto* menu = new seisekitime1({setup_, signIn_, aggregates_, roster_, board_, clock(),
+                                   messages(), TeacherPasswordGate()});
+    ConnectDataPanel(menu->dataPanel(), menu);
     connect(menu, &seisekitime1::levelChosen, this, &Program::StartDrill);
     connect(menu, &seisekitime1::mistakePracticeAsked, this, [this](const MistakePractice& p) {
         StartMistakePractice(p, PracticeReturn::LevelMenu);

@@ -6,34 +6,24 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTimer>
 #include <QVBoxLayout>
+#include <cstdint>
+#include <memory>
+#include <string>
 
 #include "common/clock.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "records/record_file_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/look.h"
 
 namespace kagaku::ui {
 
 namespace {
 
-// A busy score file is tried again this often, and given up after this many tries.
-constexpr int kRetryMs = 1000;
-constexpr int kBusyTriesBeforeGivingUp = 60;
-
-// Tries once: while another PC holds the score file it does not wait but says so.
-class NoWaitWaiter final : public RecordFileWaiter {
-public:
-    bool Wait(std::chrono::milliseconds) override {
-        busy = true;
-        return false;
-    }
-    void ShowNotice(const std::string&) override {}
-    bool AskRetry(const std::string&) override { return false; }
-    bool busy = false;
-};
+// While another PC holds the score file the restore is tried again for this long, then given up.
+constexpr std::int64_t kGiveUpAfterMs = 60'000;
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
@@ -75,129 +65,140 @@ BackupRestoreInputs ReadBackupRestoreInputs(const std::filesystem::path& recordF
 }
 
 BackupRestoreDialog::BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock,
-                                         QWidget* parent)
-    : QDialog(parent), inputs_(std::move(inputs)), clock_(clock) {
+                                         MessageBoxes& messages, QWidget* parent)
+    : QDialog(parent), inputs_(std::move(inputs)), clock_(clock), messages_(messages) {
     setObjectName("BackupRestore");
     setWindowTitle(QStringLiteral("バックアップから戻す"));
     setWindowModality(Qt::WindowModal);
 
     pages_ = new QStackedWidget(this);
     pages_->setObjectName("BackupPages");
+    pages_->addWidget(BuildListPage());
+    pages_->addWidget(BuildQuestionPage());
+    pages_->addWidget(BuildOutcomePage());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Scaled(24), Scaled(20), Scaled(24), Scaled(20));
+    layout->addWidget(pages_);
 
-    // The list.
-    auto* listPage = new QWidget(pages_);
-    auto* title = TextLabel("BackupTitle", listPage, 22);
+    // Closing while a busy file is waited for gives the restore up (it has not begun).
+    connect(this, &QDialog::finished, this, [this] {
+        delete task_.data();
+        if (restored_)
+            Q_EMIT closedAfterRestore();
+    });
+}
+
+// Page 0: the record file as it is now, a failed daily backup, the backups and what to do.
+QWidget* BackupRestoreDialog::BuildListPage() {
+    auto* page = new QWidget(pages_);
+    auto* title = TextLabel("BackupTitle", page, 22);
     title->setText(QStringLiteral("成績ファイルのバックアップ"));
-    auto* now = TextLabel("BackupNow", listPage);
+    auto* now = TextLabel("BackupNow", page);
     now->setText(SummaryText(inputs_.Now));
-    auto* failure = TextLabel("BackupFailure", listPage);
+    auto* failure = TextLabel("BackupFailure", page);
     failure->setStyleSheet("color: #B00000;");
     if (inputs_.Failure) {
         failure->setText(QStringLiteral("バックアップに失敗しています: ") + Q(*inputs_.Failure));
     }
     failure->setVisible(inputs_.Failure.has_value());
-    list_ = new QListWidget(listPage);
+    list_ = new QListWidget(page);
     list_->setObjectName("BackupList");
     list_->setFont(FixedFont(16));
     list_->setMinimumSize(Scaled(760), Scaled(260));
     for (const BackupInfo& b : inputs_.Backups) {
         list_->addItem(Q(BackupListLine(b, false)));
     }
-    status_ = TextLabel("BackupStatus", listPage);
+    status_ = TextLabel("BackupStatus", page);
     status_->setMinimumHeight(status_->fontMetrics().lineSpacing() * 2 + Scaled(4));
     status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (!inputs_.Problem.empty()) {
-        status_->setText(QStringLiteral("バックアップを読めませんでした。\n") + Q(inputs_.Problem));
-    } else if (inputs_.Backups.empty()) {
-        status_->setText(QStringLiteral("バックアップはまだありません。"));
-    } else {
-        status_->setText(QStringLiteral("戻すバックアップを選んでください。"));
-    }
-    restore_ = Button(QStringLiteral("戻す…"), "RestoreButton", listPage);
+    status_->setText(ListStatusText());
+    restore_ = Button(QStringLiteral("戻す…"), "RestoreButton", page);
     restore_->setEnabled(false);
-    auto* close = Button(QStringLiteral("閉じる"), "CloseButton", listPage);
-    auto* listButtons = new QHBoxLayout;
-    listButtons->addStretch(1);
-    listButtons->addWidget(restore_);
-    listButtons->addWidget(close);
-    auto* listLayout = new QVBoxLayout(listPage);
-    listLayout->setContentsMargins(0, 0, 0, 0);
-    listLayout->setSpacing(Scaled(10));
-    listLayout->addWidget(title);
-    listLayout->addWidget(now);
-    listLayout->addWidget(failure);
-    listLayout->addWidget(list_, 1);
-    listLayout->addWidget(status_);
-    listLayout->addLayout(listButtons);
-    pages_->addWidget(listPage);
+    auto* close = Button(QStringLiteral("閉じる"), "CloseButton", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(restore_);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(10));
+    layout->addWidget(title);
+    layout->addWidget(now);
+    layout->addWidget(failure);
+    layout->addWidget(list_, 1);
+    layout->addWidget(status_);
+    layout->addLayout(buttons);
 
-    // The confirmation.
-    auto* askPage = new QWidget(pages_);
-    auto* askTitle = TextLabel("RestoreQuestionTitle", askPage, 22);
-    askTitle->setText(QStringLiteral("戻す前に確かめてください"));
-    question_ = TextLabel("RestoreQuestion", askPage, 20);
-    question_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    confirm_ = Button(QStringLiteral("戻す"), "ConfirmRestore", askPage);
-    cancel_ = Button(QStringLiteral("やめる"), "CancelRestore", askPage);
-    auto* askButtons = new QHBoxLayout;
-    askButtons->addStretch(1);
-    askButtons->addWidget(confirm_);
-    askButtons->addWidget(cancel_);
-    auto* askLayout = new QVBoxLayout(askPage);
-    askLayout->setContentsMargins(0, 0, 0, 0);
-    askLayout->setSpacing(Scaled(14));
-    askLayout->addWidget(askTitle);
-    askLayout->addWidget(question_);
-    askLayout->addStretch(1);
-    askLayout->addLayout(askButtons);
-    pages_->addWidget(askPage);
-
-    // The outcome.
-    auto* donePage = new QWidget(pages_);
-    outcomeTitle_ = TextLabel("RestoreOutcomeTitle", donePage, 22);
-    outcome_ = TextLabel("RestoreOutcome", donePage, 20);
-    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* doneClose = Button(QStringLiteral("閉じる"), "DoneButton", donePage);
-    auto* doneButtons = new QHBoxLayout;
-    doneButtons->addStretch(1);
-    doneButtons->addWidget(doneClose);
-    auto* doneLayout = new QVBoxLayout(donePage);
-    doneLayout->setContentsMargins(0, 0, 0, 0);
-    doneLayout->setSpacing(Scaled(14));
-    doneLayout->addWidget(outcomeTitle_);
-    doneLayout->addWidget(outcome_);
-    doneLayout->addStretch(1);
-    doneLayout->addLayout(doneButtons);
-    pages_->addWidget(donePage);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Scaled(24), Scaled(20), Scaled(24), Scaled(20));
-    layout->addWidget(pages_);
-
-    retry_ = new QTimer(this);
-    retry_->setObjectName("RestoreRetry");
-    retry_->setSingleShot(true);
-    retry_->setInterval(kRetryMs);
-
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        restore_->setEnabled(row >= 0);
-        const BackupInfo* b = Chosen();
-        if (b == nullptr) {
-            return;
-        }
-        status_->setText(b->Check == BackupCheck::Good
-                             ? QStringLiteral("「戻す…」で、戻すと何が変わるかを表示します。")
-                             : Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
-    });
+    connect(list_, &QListWidget::currentRowChanged, this, &BackupRestoreDialog::RowChosen);
     connect(list_, &QListWidget::itemActivated, this, [this] { AskToRestore(); });
     connect(restore_, &QPushButton::clicked, this, &BackupRestoreDialog::AskToRestore);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    return page;
+}
+
+QString BackupRestoreDialog::ListStatusText() const {
+    if (!inputs_.Problem.empty())
+        return QStringLiteral("バックアップを読めませんでした。\n") + Q(inputs_.Problem);
+    if (inputs_.Backups.empty())
+        return QStringLiteral("バックアップはまだありません。");
+    return QStringLiteral("戻すバックアップを選んでください。");
+}
+
+void BackupRestoreDialog::RowChosen(int row) {
+    restore_->setEnabled(row >= 0);
+    const BackupInfo* b = Chosen();
+    if (b == nullptr) {
+        return;
+    }
+    status_->setText(b->Check == BackupCheck::Good
+                         ? QStringLiteral("「戻す…」で、戻すと何が変わるかを表示します。")
+                         : Q(b->FileName) + QStringLiteral(" は戻せません: ") + Q(b->Problem));
+}
+
+// Page 1: what the restore will change, 戻す and やめる.
+QWidget* BackupRestoreDialog::BuildQuestionPage() {
+    auto* page = new QWidget(pages_);
+    auto* title = TextLabel("RestoreQuestionTitle", page, 22);
+    title->setText(QStringLiteral("戻す前に確かめてください"));
+    question_ = TextLabel("RestoreQuestion", page, 20);
+    question_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    confirm_ = Button(QStringLiteral("戻す"), "ConfirmRestore", page);
+    cancel_ = Button(QStringLiteral("やめる"), "CancelRestore", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(confirm_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(14));
+    layout->addWidget(title);
+    layout->addWidget(question_);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
     connect(cancel_, &QPushButton::clicked, this, &BackupRestoreDialog::BackToList);
     connect(confirm_, &QPushButton::clicked, this, &BackupRestoreDialog::Confirmed);
-    connect(doneClose, &QPushButton::clicked, this, &QDialog::accept);
-    connect(retry_, &QTimer::timeout, this, &BackupRestoreDialog::TryRestore);
-    // Closing while a busy file is waited for gives the restore up (it has not begun).
-    connect(this, &QDialog::finished, retry_, &QTimer::stop);
+    return page;
+}
+
+// Page 2: restored or not, and 閉じる.
+QWidget* BackupRestoreDialog::BuildOutcomePage() {
+    auto* page = new QWidget(pages_);
+    outcomeTitle_ = TextLabel("RestoreOutcomeTitle", page, 22);
+    outcome_ = TextLabel("RestoreOutcome", page, 20);
+    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* close = Button(QStringLiteral("閉じる"), "DoneButton", page);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Scaled(14));
+    layout->addWidget(outcomeTitle_);
+    layout->addWidget(outcome_);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    return page;
 }
 
 const BackupInfo* BackupRestoreDialog::Chosen() const {
@@ -240,46 +241,55 @@ void BackupRestoreDialog::Confirmed() {
         return;
     }
     restoring_ = true;
-    busyTries_ = 0;
-    confirmedName_ = b->FileName;
+    confirmed_ = *b;
     confirm_->setEnabled(false);
     cancel_->setEnabled(false);
-    TryRestore();
+    // While another PC holds the score file the task tries again from a timer, the dialog
+    // drawn and answering; closing it gives the restore up.
+    const std::int64_t started = clock_.MonotonicMs();
+    auto outcome = std::make_shared<RestoreOutcome>();
+    task_ = RecordFileTask::Start(
+        this, messages_,
+        [this, started, outcome](RecordFileWaiter& waiter) {
+            if (clock_.MonotonicMs() - started >= kGiveUpAfterMs) {
+                throw DataFileError(PathText(inputs_.RecordFile),
+                                    "ほかのパソコンが使用中のため、" +
+                                        std::to_string(kGiveUpAfterMs / 1000) +
+                                        "秒待ちましたが使えませんでした");
+            }
+            *outcome = RestoreBackup(inputs_.RecordFile, confirmed_.FileName, clock_.Now(), waiter);
+        },
+        [this, outcome] { Restored(*outcome); }, [this](const DataFileError& e) { NotRestored(e); });
+    if (task_ != nullptr) {
+        question_->setText(Q(RestoreQuestion(confirmed_, inputs_.Now)) +
+                           QStringLiteral("\n\nほかのパソコンが成績を記録しています。"
+                                          "終わるのを待っています…"));
+    }
 }
 
-void BackupRestoreDialog::TryRestore() {
-    NoWaitWaiter waiter;
-    RestoreOutcome outcome;
-    try {
-        outcome = RestoreBackup(inputs_.RecordFile, confirmedName_, clock_.Now(), waiter);
-    } catch (const DataFileError& e) {
-        if (waiter.busy && ++busyTries_ < kBusyTriesBeforeGivingUp) {
-            question_->setText(Q(RestoreQuestion(*Chosen(), inputs_.Now)) +
-                               QStringLiteral("\n\nほかのパソコンが成績を記録しています。"
-                                              "終わるのを待っています…"));
-            retry_->start();
-            return;
-        }
-        restoring_ = false;
-        finished_ = true;
-        const QString message = QStringLiteral(
-                                    "戻せませんでした。成績ファイルはそのままです。\n\n"
-                                    "ファイル: %1\n問題: %2")
-                                    .arg(Q(e.file()), Q(e.problem()));
-        Report(QStringLiteral("戻せませんでした"), message);
-        Q_EMIT failed(message);
-        return;
-    }
+void BackupRestoreDialog::NotRestored(const DataFileError& e) {
     restoring_ = false;
     finished_ = true;
+    const QString message = QStringLiteral(
+                                "戻せませんでした。成績ファイルはそのままです。\n\n"
+                                "ファイル: %1\n問題: %2")
+                                .arg(Q(e.file()), Q(e.problem()));
+    Report(QStringLiteral("戻せませんでした"), message);
+    Q_EMIT failed(message);
+}
+
+void BackupRestoreDialog::Restored(const RestoreOutcome& outcome) {
+    restoring_ = false;
+    finished_ = true;
+    restored_ = true;
     Report(QStringLiteral("戻しました"),
            QStringLiteral("%1 に戻しました（記録%2件→%3件）。\n\n戻す前のファイルは %4 "
                           "として残しました。それに戻せば、いまの操作を取り消せます。")
-               .arg(Q(confirmedName_))
+               .arg(Q(confirmed_.FileName))
                .arg(outcome.RecordsBefore)
                .arg(outcome.RecordsAfter)
                .arg(Q(outcome.SavedAs)));
-    Q_EMIT restored(Q(confirmedName_), Q(outcome.SavedAs));
+    Q_EMIT restored(Q(confirmed_.FileName), Q(outcome.SavedAs));
 }
 
 void BackupRestoreDialog::Report(const QString& title, const QString& text) {
@@ -290,18 +300,10 @@ void BackupRestoreDialog::Report(const QString& title, const QString& text) {
 
 BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
                                              const std::filesystem::path& recordFile,
-                                             const Clock& clock,
-                                             std::function<void()> afterRestore) {
-    auto* dialog = new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, parent);
+                                             const Clock& clock, MessageBoxes& messages) {
+    auto* dialog =
+        new BackupRestoreDialog(ReadBackupRestoreInputs(recordFile), clock, messages, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    auto done = std::make_shared<bool>(false);
-    QObject::connect(dialog, &BackupRestoreDialog::restored, dialog, [done] { *done = true; });
-    QObject::connect(dialog, &QDialog::finished, dialog,
-                     [done, afterRestore = std::move(afterRestore)] {
-                         if (*done && afterRestore) {
-                             afterRestore();
-                         }
-                     });
     dialog->open();
     return dialog;
 }

@@ -4,28 +4,33 @@
 // of the chosen one after a confirmation that says what will change. The dialog is window-modal
 // and opened with open(); it runs no event loop of its own: while another PC holds the score
 // file the restore is tried again from a timer, and meanwhile a second confirmation does
-// nothing. Each outcome is a signal; the dialog never shows another screen.
+// nothing; after a minute it is given up. Each outcome is a signal; the dialog never shows
+// another screen.
 
 #include <QDialog>
+#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/errors.h"
 #include "records/backups.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
-class QTimer;
 
 namespace kagaku {
 class Clock;
 }
 
 namespace kagaku::ui {
+
+class MessageBoxes;
+class RecordFileTask;
 
 // What the dialog shows, read before it opens.
 struct BackupRestoreInputs {
@@ -42,8 +47,10 @@ class BackupRestoreDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    // clock names the copy kept before the restore.
-    BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock, QWidget* parent);
+    // clock names the copy kept before the restore; messages ask whether to try again after a
+    // file error that waiting will not mend.
+    BackupRestoreDialog(BackupRestoreInputs inputs, const Clock& clock, MessageBoxes& messages,
+                        QWidget* parent);
 
 Q_SIGNALS:
     // The score file now holds the backup; savedAs keeps the file as it was.
@@ -52,12 +59,20 @@ Q_SIGNALS:
     void refused(const QString& message);
     // The restore failed (a file problem): nothing was changed.
     void failed(const QString& message);
+    // The dialog has closed after a restore: what was shown of the records is out of date.
+    void closedAfterRestore();
 
 private:
+    QWidget* BuildListPage();
+    QWidget* BuildQuestionPage();
+    QWidget* BuildOutcomePage();
+    QString ListStatusText() const;
+    void RowChosen(int row);  // the status line of the chosen backup
     void AskToRestore();  // 戻す: the confirmation, or the refusal of a damaged backup
     void BackToList();    // やめる on the confirmation
-    void Confirmed();     // 戻す on the confirmation
-    void TryRestore();    // one try; a busy score file is tried again from the timer
+    void Confirmed();     // 戻す on the confirmation: the restore, as a task
+    void Restored(const RestoreOutcome& outcome);
+    void NotRestored(const DataFileError& e);
     void Report(const QString& title, const QString& text);
     const BackupInfo* Chosen() const;
 
@@ -72,18 +87,17 @@ private:
     QPushButton* restore_;       // RestoreButton
     QPushButton* confirm_;       // ConfirmRestore
     QPushButton* cancel_;        // CancelRestore
-    QTimer* retry_;              // RestoreRetry
-    std::string confirmedName_;  // the backup being restored
+    MessageBoxes& messages_;
+    QPointer<RecordFileTask> task_;  // the restore while a busy file is waited for
+    BackupInfo confirmed_;           // the backup being restored
     bool restoring_ = false;
     bool finished_ = false;  // restored or failed: the dialog only closes now
-    int busyTries_ = 0;
+    bool restored_ = false;
 };
 
-// Reads the inputs and opens the dialog over parent (deleted when closed). afterRestore runs
-// once the dialog has closed after a restore (the menu shows the restored standing then).
+// Reads the inputs and opens the dialog window-modal over parent (deleted when closed).
 BackupRestoreDialog* OpenBackupRestoreDialog(QWidget* parent,
                                              const std::filesystem::path& recordFile,
-                                             const Clock& clock,
-                                             std::function<void()> afterRestore);
+                                             const Clock& clock, MessageBoxes& messages);
 
 }  // namespace kagaku::ui

@@ -2,22 +2,29 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "records/backups.h"
-#include "records/score_record_file.h"
-#include "ui/teacher/backup_restore_dialog.h"
-#include "ui/teacher/frmdata.h"
-#include "ui/teacher/frmtimedata.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
-DataPanel::DataPanel(Program& program, QWidget* menu)
-    : QObject(menu), program_(program), menu_(menu) {
+namespace {
+
+QPushButton* PanelButton(QWidget* panel, const QString& caption, const QString& name) {
+    auto* b = new QPushButton(caption, panel);
+    b->setObjectName(name);
+    b->setFont(UiFont(18));
+    b->setMinimumSize(Scaled(260), Scaled(44));
+    return b;
+}
+
+}  // namespace
+
+DataPanel::DataPanel(PasswordGate gate, std::filesystem::path recordFile, QWidget* menu)
+    : QObject(menu), gate_(std::move(gate)), recordFile_(std::move(recordFile)), menu_(menu) {
     button_ = new QPushButton(QStringLiteral("データ処理"), menu);
     button_->setObjectName("Command8");
     button_->setFont(UiFont(16));
@@ -25,8 +32,13 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     button_->setMinimumSize(Scaled(110), Scaled(40));
     button_->hide();
     connect(button_, &QPushButton::clicked, this, &DataPanel::AskThenShowPanel);
+    BuildPanel();
+}
 
-    panel_ = new QFrame(menu);
+// The failure notice above データ変更, 合格タイムデータ変更, よく間違える問題, バックアップから戻す
+// and 戻る; hidden until データ処理.
+void DataPanel::BuildPanel() {
+    panel_ = new QFrame(menu_);
     panel_->setObjectName("Picture7");
     panel_->setFrameShape(QFrame::Box);
     panel_->setAutoFillBackground(true);
@@ -38,39 +50,23 @@ DataPanel::DataPanel(Program& program, QWidget* menu)
     backupFailure_->setStyleSheet("color: #B00000;");
     backupFailure_->hide();
     layout->addWidget(backupFailure_);
-    const QString captions[] = {QStringLiteral("データ変更"),
-                                QStringLiteral("合格タイムデータ変更")};
-    for (int i = 0; i < 2; ++i) {
-        auto* open = new QPushButton(captions[i], panel_);
-        open->setObjectName(QStringLiteral("Command10_%1").arg(i));
-        open->setFont(UiFont(18));
-        open->setMinimumSize(Scaled(260), Scaled(44));
-        connect(open, &QPushButton::clicked, this, [this, i] { Open(i); });
-        layout->addWidget(open);
-    }
-    auto* mistakes = new QPushButton(QStringLiteral("よく間違える問題"), panel_);
-    mistakes->setObjectName("MistakeRankingOpen");
-    mistakes->setFont(UiFont(18));
-    mistakes->setMinimumSize(Scaled(260), Scaled(44));
+    auto* records = PanelButton(panel_, QStringLiteral("データ変更"), "Command10_0");
+    connect(records, &QPushButton::clicked, this, [this] { OpenForm(&DataPanel::recordManagerAsked); });
+    layout->addWidget(records);
+    auto* settings = PanelButton(panel_, QStringLiteral("合格タイムデータ変更"), "Command10_1");
+    connect(settings, &QPushButton::clicked, this,
+            [this] { OpenForm(&DataPanel::levelSettingsAsked); });
+    layout->addWidget(settings);
+    auto* mistakes = PanelButton(panel_, QStringLiteral("よく間違える問題"), "MistakeRankingOpen");
     connect(mistakes, &QPushButton::clicked, this, [this] {
         HidePanel();
         Q_EMIT mistakeRankingAsked();
     });
     layout->addWidget(mistakes);
-    auto* restore = new QPushButton(QStringLiteral("バックアップから戻す"), panel_);
-    restore->setObjectName("Command10_2");
-    restore->setFont(UiFont(18));
-    restore->setMinimumSize(Scaled(260), Scaled(44));
-    connect(restore, &QPushButton::clicked, this, [this] {
-        // After a restore the menu is shown afresh, on the restored records.
-        OpenBackupRestoreDialog(menu_, ScoreRecordPath(program_.setup().ProgramDataFolder),
-                                program_.clock(), [this] { program_.ShowLevelMenu(); });
-    });
+    auto* restore = PanelButton(panel_, QStringLiteral("バックアップから戻す"), "Command10_2");
+    connect(restore, &QPushButton::clicked, this, &DataPanel::backupRestoreAsked);
     layout->addWidget(restore);
-    auto* back = new QPushButton(QStringLiteral("戻る"), panel_);
-    back->setObjectName("Command12");
-    back->setFont(UiFont(18));
-    back->setMinimumSize(Scaled(260), Scaled(44));
+    auto* back = PanelButton(panel_, QStringLiteral("戻る"), "Command12");
     connect(back, &QPushButton::clicked, this, &DataPanel::HidePanel);
     layout->addWidget(back);
     panel_->adjustSize();
@@ -82,16 +78,23 @@ bool DataPanel::IsShown() const {
 }
 
 void DataPanel::AskThenShowPanel() {
-    // While a password is set the panel opens only once it has been given in this sign-in; the
-    // dialog is modal, so nothing else reaches the menu meanwhile.
-    if (!AskTeacherPassword(program_, menu_))
+    // While a password is set the panel opens only once it has been given in this sign-in.
+    // The dialog is window-modal, so no click reaches the menu meanwhile; a second press that
+    // arrives all the same opens no second dialog.
+    if (asking_)
         return;
-    ShowPanel();
+    asking_ = true;
+    gate_(menu_, [self = QPointer<DataPanel>(this)](bool opened) {
+        if (self.isNull())
+            return;
+        self->asking_ = false;
+        if (opened)
+            self->ShowPanel();
+    });
 }
 
 void DataPanel::ShowPanel() {
-    const auto failure =
-        UnresolvedBackupFailure(ScoreRecordPath(program_.setup().ProgramDataFolder));
+    const auto failure = UnresolvedBackupFailure(recordFile_);
     backupFailure_->setText(failure ? QStringLiteral("バックアップに失敗しています: ") + Q(*failure)
                                     : QString());
     backupFailure_->setMaximumWidth(Scaled(420));
@@ -106,18 +109,14 @@ void DataPanel::HidePanel() {
     panel_->hide();
 }
 
-void DataPanel::Open(int index) {
+void DataPanel::OpenForm(void (DataPanel::*asked)()) {
     // A second click while the new screen is being shown opens nothing more; the panel stays
-    // shown and the menu is closed by the new screen.
+    // shown and the menu goes when the form takes its place.
     if (opening_) {
         return;
     }
     opening_ = true;
-    if (index == 0) {
-        ShowRecordManager(program_);
-    } else {
-        ShowLevelSettingsEditor(program_);
-    }
+    Q_EMIT(this->*asked)();
 }
 
 }  // namespace kagaku::ui

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTableWidget>
@@ -21,7 +20,6 @@
 #include "platform/shared_file.h"
 #include "records/score_record_file.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
@@ -70,52 +68,58 @@ QString FileMessage(const DataFileError& e) {
     return QStringLiteral("ファイル: %1\n問題: %2").arg(Q(e.file()), Q(e.problem()));
 }
 
-}  // namespace
-
-void ShowLevelSettingsEditor(Program& program) {
-    program.ShowScreen(new FrmTimeData(program));
+QString NotSavedText(const DataFileError& e) {
+    return QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
+        .arg(FileMessage(e));
 }
 
-FrmTimeData::FrmTimeData(Program& program) : program_(program) {
+}  // namespace
+
+FrmTimeData::FrmTimeData(const ProgramSetup& setup, MessageBoxes& messages)
+    : setup_(setup), messages_(messages), settings_(setup.Settings) {
     setObjectName("FrmTimeData");
-    DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.setup().ProgramName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Q(setup_.ProgramName));
 
-    panel_ = new QFrame(this);
-    panel_->setObjectName("Picture1");
-    auto* layout = new QVBoxLayout(panel_);
+    page_ = new QFrame(this);
+    page_->setObjectName("Picture1");
+    auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(Scaled(12), Scaled(8), Scaled(12), Scaled(8));
+    layout->addLayout(BuildButtonRow());
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(BuildGridSide(), 5);
+    middle->addLayout(BuildDistributions(), 4);
+    layout->addLayout(middle, 1);
+    auto* empty = Caption(page_, "Label4", QString(), 12);
+    layout->addWidget(empty);
+    BuildCover();
+}
 
+// The title, 更新記録, 元に戻す and 戻る.
+QLayout* FrmTimeData::BuildButtonRow() {
     auto* top = new QHBoxLayout;
     top->addWidget(
-        Caption(panel_, "Label5", QStringLiteral("成績の基準となるデータを変更できます"), 22));
+        Caption(page_, "Label5", QStringLiteral("成績の基準となるデータを変更できます"), 22));
     top->addStretch(1);
-    auto* save = Button(panel_, "Command3", QStringLiteral("更新記録"));
-    auto* revert = Button(panel_, "Command2", QStringLiteral("元に戻す"));
-    auto* back = Button(panel_, "Command4", QStringLiteral("戻る"));
+    auto* save = Button(page_, "Command3", QStringLiteral("更新記録"));
+    auto* revert = Button(page_, "Command2", QStringLiteral("元に戻す"));
+    auto* back = Button(page_, "Command4", QStringLiteral("戻る"));
     top->addWidget(save);
     top->addWidget(revert);
     top->addWidget(back);
-    layout->addLayout(top);
     connect(save, &QPushButton::clicked, this, [this] {
         if (!busy_)
-            Save();
+            Save({});
     });
-    connect(revert, &QPushButton::clicked, this, [this] {
-        if (busy_)
-            return;
-        if (LoadGrid())
-            ReadRecords();
-        ShowGrid();
-        PlaceEditBox();
-        GridToText();
-        DrawDistributions();
-    });
+    connect(revert, &QPushButton::clicked, this, &FrmTimeData::Revert);
     connect(back, &QPushButton::clicked, this, &FrmTimeData::Back);
+    return top;
+}
 
-    auto* middle = new QHBoxLayout;
-    auto* left = new QVBoxLayout;
-    table_ = new QTableWidget(panel_);
+// The grid with its edit box, and below it the current column's explanation and the keys.
+QLayout* FrmTimeData::BuildGridSide() {
+    auto* side = new QVBoxLayout;
+    table_ = new QTableWidget(page_);
     table_->setObjectName("MSFlexGrid1");
     table_->setColumnCount(1 + kSettingsColumns);
     table_->verticalHeader()->hide();
@@ -134,38 +138,41 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     // scroll position, so the edit box and the headings' size follow each drawing.
     table_->viewport()->installEventFilter(this);
     connect(table_, &QTableWidget::cellClicked, this, &FrmTimeData::CellClicked);
-    left->addWidget(table_, 1);
+    side->addWidget(table_, 1);
 
-    edit_ = new QLineEdit(table_->viewport());
-    edit_->setObjectName("Gridinputtext");
-    edit_->setFont(UiFont(15));
-    edit_->setFrame(false);
-    edit_->setStyleSheet(QStringLiteral("background: #FFFFE0; border: 2px solid #2050C0;"));
-    edit_->installEventFilter(this);
-    connect(edit_, &QLineEdit::textEdited, this, [this] { TextToGrid(); });
+    cellEdit_ = new QLineEdit(table_->viewport());
+    cellEdit_->setObjectName("Gridinputtext");
+    cellEdit_->setFont(UiFont(15));
+    cellEdit_->setFrame(false);
+    cellEdit_->setStyleSheet(QStringLiteral("background: #FFFFE0; border: 2px solid #2050C0;"));
+    cellEdit_->installEventFilter(this);
+    connect(cellEdit_, &QLineEdit::textEdited, this, [this] { TextToGrid(); });
 
     auto* help = new QHBoxLayout;
     auto* helpLeft = new QVBoxLayout;
-    helpLeft->addWidget(Caption(panel_, "Label6", QStringLiteral("列の説明"), 16));
-    explanation_ = Caption(panel_, "Label3", QString(), 16);
+    helpLeft->addWidget(Caption(page_, "Label6", QStringLiteral("列の説明"), 16));
+    explanation_ = Caption(page_, "Label3", QString(), 16);
     explanation_->setMinimumHeight(Scaled(70));
     explanation_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     helpLeft->addWidget(explanation_);
     help->addLayout(helpLeft, 1);
-    help->addWidget(Caption(panel_, "Label1",
+    help->addWidget(Caption(page_, "Label1",
                             QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), 16),
                     0, Qt::AlignTop);
-    left->addLayout(help);
-    middle->addLayout(left, 5);
+    side->addLayout(help);
+    return side;
+}
 
-    auto* right = new QGridLayout;
-    right->addWidget(Caption(panel_, "Label7", QStringLiteral("現在までの成績度数分布"), 16), 0, 0,
-                     1, 2);
-    right->addWidget(Caption(panel_, "Label9", QStringLiteral("全成績"), 14), 1, 0);
-    right->addWidget(Caption(panel_, "Label10", QStringLiteral("最高タイム"), 14), 1, 1);
-    allRuns_ = new QListWidget(panel_);
+// The distributions of every run's time and of the pupils' best times of the current level.
+QLayout* FrmTimeData::BuildDistributions() {
+    auto* side = new QGridLayout;
+    side->addWidget(Caption(page_, "Label7", QStringLiteral("現在までの成績度数分布"), 16), 0, 0,
+                    1, 2);
+    side->addWidget(Caption(page_, "Label9", QStringLiteral("全成績"), 14), 1, 0);
+    side->addWidget(Caption(page_, "Label10", QStringLiteral("最高タイム"), 14), 1, 1);
+    allRuns_ = new QListWidget(page_);
     allRuns_->setObjectName("List3");
-    bestTimes_ = new QListWidget(panel_);
+    bestTimes_ = new QListWidget(page_);
     bestTimes_->setObjectName("List4");
     for (QListWidget* list : {allRuns_, bestTimes_}) {
         list->setFont(FixedFont(12));
@@ -173,14 +180,14 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
         list->setUniformItemSizes(true);
         list->setTextElideMode(Qt::ElideNone);  // the heading line is read in full
     }
-    right->addWidget(allRuns_, 2, 0);
-    right->addWidget(bestTimes_, 2, 1);
-    right->setRowStretch(2, 1);
-    middle->addLayout(right, 4);
-    layout->addLayout(middle, 1);
-    auto* empty = Caption(panel_, "Label4", QString(), 12);
-    layout->addWidget(empty);
+    side->addWidget(allRuns_, 2, 0);
+    side->addWidget(bestTimes_, 2, 1);
+    side->setRowStretch(2, 1);
+    return side;
+}
 
+// "Just a moment,please." over everything while a save or the way back is under way.
+void FrmTimeData::BuildCover() {
     cover_ = new QFrame(this);
     cover_->setObjectName("Picture6");
     cover_->setAutoFillBackground(true);
@@ -190,13 +197,25 @@ FrmTimeData::FrmTimeData(Program& program) : program_(program) {
     cover_->hide();
 }
 
+// Command2_Click: the grid from the file as it is now, and the records read again.
+void FrmTimeData::Revert() {
+    if (busy_)
+        return;
+    if (LoadGrid())
+        ReadRecords();
+    ShowGrid();
+    PlaceEditBox();
+    GridToText();
+    DrawDistributions();
+}
+
 std::filesystem::path FrmTimeData::SettingsFile() const {
-    return InFolder(program_.setup().ProgramDataFolder, kLevelSettingsFileName);
+    return InFolder(setup_.ProgramDataFolder, kLevelSettingsFileName);
 }
 
 void FrmTimeData::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    panel_->setGeometry(rect());
+    page_->setGeometry(rect());
     cover_->setGeometry(rect());
     if (activated_) {
         QTimer::singleShot(0, this, [this] { PlaceEditBox(); });
@@ -215,19 +234,17 @@ void FrmTimeData::showEvent(QShowEvent* event) {
 void FrmTimeData::Activate() {
     // Without a usable file the grid shows the settings in force, so a save writes the file
     // anew.
-    const auto rows = LevelSettingsRows(program_.setup().Settings, program_.setup().LevelCount);
+    const auto rows = LevelSettingsRows(settings_, setup_.LevelCount);
     if (const auto problem = grid_.Open(SettingsFile(), {rows.begin() + 1, rows.end()})) {
         const QString file = QStringLiteral("ファイル: %1\n問題: %2")
                                  .arg(Q(problem->file), Q(problem->problem));
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            problem->trouble == admin::SettingsFileTrouble::Damaged
-                ? QStringLiteral("設定のファイルがこわれていて、読めませんでした。\n"
-                                 "表には、いま使われている設定を表示しています。"
-                                 "「更新記録」を押すと、この表の内容で設定のファイルを"
-                                 "新しく作り直します。\n\n%1")
-                      .arg(file)
-                : QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(file));
+        Tell(problem->trouble == admin::SettingsFileTrouble::Damaged
+                 ? QStringLiteral("設定のファイルがこわれていて、読めませんでした。\n"
+                                  "表には、いま使われている設定を表示しています。"
+                                  "「更新記録」を押すと、この表の内容で設定のファイルを"
+                                  "新しく作り直します。\n\n%1")
+                       .arg(file)
+                 : QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(file));
     }
     ReadRecords();
     ShowGrid();
@@ -237,14 +254,17 @@ void FrmTimeData::Activate() {
     DrawDistributions();
 }
 
+// A message over the editor; then runs once it has been closed.
+void FrmTimeData::Tell(const QString& text, std::function<void()> then) {
+    messages_.Inform(this, QStringLiteral("注意"), text, std::move(then));
+}
+
 bool FrmTimeData::LoadGrid() {
     try {
         grid_.Load(SettingsFile());
         return true;
     } catch (const DataFileError& e) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(FileMessage(e)));
+        Tell(QStringLiteral("設定のファイルを読めませんでした。\n\n%1").arg(FileMessage(e)));
         return false;
     }
 }
@@ -252,13 +272,11 @@ bool FrmTimeData::LoadGrid() {
 void FrmTimeData::ReadRecords() {
     try {
         distributions_ = admin::BuildTimeDistributions(
-            ReadRecordWindow(ScoreRecordPath(program_.setup().ProgramDataFolder), 0));
+            ReadRecordWindow(ScoreRecordPath(setup_.ProgramDataFolder), 0));
     } catch (const FileOperationError& e) {
         distributions_ = {};
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("成績のファイルを読めませんでした（%1）。度数分布は空で表示します。")
-                .arg(Q(e.description())));
+        Tell(QStringLiteral("成績のファイルを読めませんでした（%1）。度数分布は空で表示します。")
+                 .arg(Q(e.description())));
     }
 }
 
@@ -293,7 +311,7 @@ void FrmTimeData::PlaceEditBox() {
     const int row = grid_.Row();
     const int column = grid_.Column();
     if (row < 1) {
-        edit_->hide();
+        cellEdit_->hide();
         explanation_->setText(Q(admin::ColumnExplanation(column)));
         return;
     }
@@ -304,10 +322,10 @@ void FrmTimeData::PlaceEditBox() {
         QTableWidgetSelectionRange(row - 1, column, grid_.SelectionBottom() - 1, column), true);
     table_->scrollToItem(table_->item(row - 1, column));
     FitEditBox();
-    edit_->show();
-    edit_->raise();
-    edit_->setFocus();
-    edit_->setCursorPosition(std::min<int>(10, static_cast<int>(edit_->text().size())));
+    cellEdit_->show();
+    cellEdit_->raise();
+    cellEdit_->setFocus();
+    cellEdit_->setCursorPosition(std::min<int>(10, static_cast<int>(cellEdit_->text().size())));
     explanation_->setText(Q(admin::ColumnExplanation(column)));
 }
 
@@ -315,7 +333,7 @@ void FrmTimeData::FitEditBox() {
     const int row = grid_.Row();
     QTableWidgetItem* item = row >= 1 ? table_->item(row - 1, grid_.Column()) : nullptr;
     if (item != nullptr)
-        edit_->setGeometry(table_->visualItemRect(item));
+        cellEdit_->setGeometry(table_->visualItemRect(item));
 }
 
 // The headings' letters at the largest size, up to the grid's own, at which every line of every
@@ -346,13 +364,13 @@ void FrmTimeData::FitHeadings() {
 }
 
 void FrmTimeData::TextToGrid() {
-    grid_.TypeText(U(edit_->text()));
+    grid_.TypeText(U(cellEdit_->text()));
     ShowCell(grid_.Row(), grid_.Column());
 }
 
 void FrmTimeData::GridToText() {
-    edit_->setText(Q(grid_.Cell(grid_.Row(), grid_.Column())));
-    edit_->setCursorPosition(std::min<int>(10, static_cast<int>(edit_->text().size())));
+    cellEdit_->setText(Q(grid_.Cell(grid_.Row(), grid_.Column())));
+    cellEdit_->setCursorPosition(std::min<int>(10, static_cast<int>(cellEdit_->text().size())));
 }
 
 void FrmTimeData::DrawDistributions() {
@@ -383,7 +401,7 @@ bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
         FitHeadings();
         FitEditBox();
     }
-    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+    if (watched == cellEdit_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (HandleKey(key->key(), key->modifiers()))
             return true;
@@ -394,7 +412,7 @@ bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
 bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_Space) {
         // A typed space empties the cell.
-        edit_->clear();
+        cellEdit_->clear();
         TextToGrid();
         return true;
     }
@@ -422,7 +440,7 @@ bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
         default:
             return false;  // typed characters reach the edit box
     }
-    grid_.Key(editorKey, U(edit_->text()));
+    grid_.Key(editorKey, U(cellEdit_->text()));
     if (editorKey == admin::EditorKey::ShiftDown) {
         for (int r = grid_.Row(); r <= grid_.SelectionBottom(); ++r)
             ShowCell(r, grid_.Column());
@@ -433,83 +451,110 @@ bool FrmTimeData::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
-bool FrmTimeData::Save() {
-    if (const auto problem =
-            admin::CheckSettingsRows(grid_.LevelRows(), admin::TimedLevels(program_.setup()))) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            Q(problem->message) +
-                QStringLiteral("\n\n直してから、もう一度「更新記録」を押してください。"));
-        grid_.SetCurrent(problem->level, problem->column);
+// While a box whose answer decides what comes next is open, or the file is being written, the
+// editor is busy: the boxes are window-modal, and a click that arrives all the same does
+// nothing.
+void FrmTimeData::Save(std::function<void(bool saved)> saved) {
+    busy_ = true;
+    const auto notSaved = [this, saved] {
+        busy_ = false;
         PlaceEditBox();
-        GridToText();
-        DrawDistributions();
-        return false;
+        if (saved)
+            saved(false);
+    };
+    if (const auto problem = admin::CheckSettingsRows(grid_.LevelRows(),
+                                                      admin::TimedLevels(setup_))) {
+        const int level = problem->level;
+        const int column = problem->column;
+        Tell(Q(problem->message) +
+                 QStringLiteral("\n\n直してから、もう一度「更新記録」を押してください。"),
+             [this, level, column, notSaved] {
+                 grid_.SetCurrent(level, column);
+                 notSaved();
+                 GridToText();
+                 DrawDistributions();
+             });
+        return;
     }
-    const std::filesystem::path file = SettingsFile();
     bool changedElsewhere = false;
     try {
-        changedElsewhere = grid_.FileChangedOnDisk(file);
+        changedElsewhere = grid_.FileChangedOnDisk(SettingsFile());
     } catch (const DataFileError& e) {
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
-                .arg(FileMessage(e)));
-        PlaceEditBox();
-        return false;
+        Tell(NotSavedText(e), notSaved);
+        return;
     }
-    busy_ = true;
-    if (changedElsewhere &&
-        program_.messages().Ask(
-            this, QStringLiteral("注意"),
-            QStringLiteral(
-                "設定のファイルは、この画面を開いた後にほかのパソコンで変更されています。\n"
-                "このまま記録すると、その変更は消えます。記録しますか？")) !=
-            MessageBoxes::Answer::Yes) {
-        busy_ = false;
-        return false;
+    if (!changedElsewhere) {
+        WriteSettings(std::move(saved));
+        return;
     }
+    messages_.Ask(
+        this, QStringLiteral("注意"),
+        QStringLiteral("設定のファイルは、この画面を開いた後にほかのパソコンで変更されています。\n"
+                       "このまま記録すると、その変更は消えます。記録しますか？"),
+        [this, saved, notSaved](MessageBoxes::Answer answer) {
+            if (answer == MessageBoxes::Answer::Yes)
+                WriteSettings(saved);
+            else
+                notSaved();
+        });
+}
+
+// Writes the grid behind "Just a moment,please.", drawn before the write begins.
+void FrmTimeData::WriteSettings(std::function<void(bool saved)> saved) {
     cover_->show();
     cover_->raise();
-    QPointer<FrmTimeData> self(this);
-    PumpEvents();
-    if (IsClosed(self))
-        return false;
-    bool saved = true;
+    cover_->repaint();
     try {
-        grid_.Save(file, program_.editedLevelSettings());
+        grid_.Save(SettingsFile(), settings_);
     } catch (const DataFileError& e) {
-        saved = false;
         cover_->hide();
-        program_.messages().Inform(
-            this, QStringLiteral("注意"),
-            QStringLiteral("設定を記録できませんでした。入力した内容はそのまま残っています。\n\n%1")
-                .arg(FileMessage(e)));
+        Tell(NotSavedText(e), [this, saved] {
+            busy_ = false;
+            PlaceEditBox();
+            if (saved)
+                saved(false);
+        });
+        return;
     }
     cover_->hide();
     busy_ = false;
-    if (saved) {
-        ReadRecords();
-        DrawDistributions();
-    }
+    Q_EMIT settingsSaved(settings_);
+    ReadRecords();
+    DrawDistributions();
     PlaceEditBox();
-    return saved;
+    if (saved)
+        saved(true);
 }
 
 void FrmTimeData::Back() {
     if (busy_)
         return;
-    if (grid_.SettingsChanged() &&
-        program_.messages().Ask(this, QStringLiteral("注意"),
-                                QStringLiteral("データが変更されています。記録しますか？")) ==
-            MessageBoxes::Answer::Yes &&
-        !Save()) {
-        return;  // not saved: the editor stays open with everything typed
+    if (!grid_.SettingsChanged()) {
+        Leave();
+        return;
     }
+    busy_ = true;
+    messages_.Ask(this, QStringLiteral("注意"),
+                            QStringLiteral("データが変更されています。記録しますか？"),
+                            [this](MessageBoxes::Answer answer) {
+                                busy_ = false;
+                                if (answer != MessageBoxes::Answer::Yes) {
+                                    Leave();
+                                    return;
+                                }
+                                // Not saved: the editor stays open with everything typed.
+                                Save([this](bool saved) {
+                                    if (saved)
+                                        Leave();
+                                });
+                            });
+}
+
+void FrmTimeData::Leave() {
     busy_ = true;
     cover_->show();
     cover_->raise();
-    program_.ShowLevelMenu();
+    Q_EMIT closed();
 }
 
 }  // namespace kagaku::ui

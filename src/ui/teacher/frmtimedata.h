@@ -4,14 +4,22 @@
 // distributions of the recorded times of the current row's level. Nothing reaches the file
 // until "更新記録"; the grid and its checks are admin::SettingsGrid, the distributions
 // admin::TimeDistributions (read once when the editor opens, after 元に戻す and after a save).
+//
+// Inputs: the program's setup (the data folder, the levels and the settings in force) and the
+// message boxes. Outcomes: settingsSaved() with the settings now in the file (the program puts
+// them in force), closed() on 戻る (the program shows the level menu).
 
 #include <QWidget>
+#include <functional>
 
 #include "admin/settings_editor.h"
 #include "admin/time_distribution.h"
+#include "records/level_settings.h"
+#include "state/program_setup.h"
 
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -19,17 +27,23 @@ class QTableWidget;
 
 namespace kagaku::ui {
 
-class Program;
+class MessageBoxes;
 
 class FrmTimeData final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmTimeData(Program& program);
+    FrmTimeData(const ProgramSetup& setup, MessageBoxes& messages);
 
     // TextToGrid転送 and GridToText転送.
     void TextToGrid();
     void GridToText();
+
+Q_SIGNALS:
+    // 更新記録 wrote the file: these are the settings it holds now.
+    void settingsSaved(const LevelSettings& settings);
+    // 戻る: the editor is done, the level menu comes back.
+    void closed();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,8 +51,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLayout* BuildButtonRow();
+    QLayout* BuildGridSide();
+    QLayout* BuildDistributions();
+    void BuildCover();
     void Activate();
-    bool LoadGrid();  // Command2_Click; false when the file could not be read
+    void Revert();    // Command2_Click
+    bool LoadGrid();  // false when the file could not be read
     void ReadRecords();
     void ShowGrid();
     void ShowCell(int row, int column);
@@ -46,18 +65,24 @@ private:
     void FitEditBox();  // the edit box over the current cell where the grid draws it now
     void FitHeadings();
     void DrawDistributions();  // Command7_Click
-    bool Save();               // Command3_Click; false when nothing was written
-    void Back();               // Command4_Click
+    // Command3_Click; saved (when given) hears whether the file was written.
+    void Save(std::function<void(bool saved)> saved);
+    void WriteSettings(std::function<void(bool saved)> saved);
+    void Back();  // Command4_Click
+    void Leave();
+    void Tell(const QString& text, std::function<void()> then = {});
     void CellClicked(int tableRow, int tableColumn);
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
     std::filesystem::path SettingsFile() const;
 
-    Program& program_;
+    const ProgramSetup& setup_;
+    MessageBoxes& messages_;
+    LevelSettings settings_;  // in force, as the last save left them
     admin::SettingsGrid grid_;
     admin::TimeDistributions distributions_;
-    QFrame* panel_ = nullptr;           // Picture1
+    QFrame* page_ = nullptr;            // Picture1
     QTableWidget* table_ = nullptr;     // MSFlexGrid1
-    QLineEdit* edit_ = nullptr;         // Gridinputtext
+    QLineEdit* cellEdit_ = nullptr;     // Gridinputtext
     QLabel* explanation_ = nullptr;     // Label3
     QListWidget* allRuns_ = nullptr;    // List3
     QListWidget* bestTimes_ = nullptr;  // List4
@@ -66,8 +91,5 @@ private:
     bool activated_ = false;
     bool busy_ = false;  // a save or the way back is under way: further clicks do nothing
 };
-
-// Opens the editor in place of the level menu.
-void ShowLevelSettingsEditor(Program& program);
 
 }  // namespace kagaku::ui

@@ -81,20 +81,54 @@ MistakeRankingPanel::MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidg
     scope_ = PlainLabel(QString(), this);
     scope_->setObjectName("MistakeScopeText");
     scope_->setFont(UiFont(17));
+    auto* top = new QHBoxLayout;
+    top->addWidget(title_);
+    top->addSpacing(Scaled(16));
+    top->addWidget(scope_, 1);
 
-    days_ = new QButtonGroup(this);
     auto* choices = new QHBoxLayout;
     choices->setSpacing(Scaled(8));
+    BuildDayChoices(choices);
+    choices->addSpacing(Scaled(12));
+    choices->addWidget(BuildLevelChoice());
+    choices->addWidget(BuildWhoseChoice());
+    choices->addStretch(1);
+    BuildButtons(choices);
+
+    problems_ = PlainLabel(QString(), this);
+    problems_->setObjectName("MistakeProblems");
+    problems_->setFont(UiFont(15));
+    problems_->setWordWrap(true);
+    problems_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    problems_->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Scaled(8), Scaled(6), Scaled(8), Scaled(6));
+    layout->setSpacing(Scaled(6));
+    layout->addLayout(top);
+    layout->addLayout(choices);
+    layout->addWidget(BuildTable(), 1);
+    layout->addWidget(problems_);
+}
+
+// 7日間, 30日間 (chosen at first) and 365日間.
+void MistakeRankingPanel::BuildDayChoices(QHBoxLayout* row) {
+    days_ = new QButtonGroup(this);
     for (const int d : kMistakeWindowDays) {
         auto* option = new QRadioButton(Q(MistakeWindowCaption(d)), this);
         option->setObjectName(QStringLiteral("MistakeDays_%1").arg(d));
         option->setFont(UiFont(17));
         option->setFocusPolicy(Qt::NoFocus);
         days_->addButton(option, d);
-        choices->addWidget(option);
+        row->addWidget(option);
         if (d == 30)
             option->setChecked(true);
     }
+    connect(days_, &QButtonGroup::idClicked, this, [this] { Rebuild(); });
+}
+
+// 全レベル, then each level by number and name.
+QComboBox* MistakeRankingPanel::BuildLevelChoice() {
     levels_ = new QComboBox(this);
     levels_->setObjectName("MistakeLevel");
     levels_->setFont(UiFont(17));
@@ -106,11 +140,16 @@ MistakeRankingPanel::MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidg
                          level);
     }
     levels_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(levels_, &QComboBox::activated, this, [this] { Rebuild(); });
+    return levels_;
+}
+
+// The class under the board's grade filter, then every listed pupil in the roster's order.
+QComboBox* MistakeRankingPanel::BuildWhoseChoice() {
     whose_ = new QComboBox(this);
     whose_->setObjectName("MistakeWhose");
     whose_->setFont(UiFont(17));
     whose_->setFocusPolicy(Qt::NoFocus);
-    // The class under the board's grade filter, then every listed pupil in the roster's order.
     whose_->addItem(Q(inputs_.gradeFilter), 0);
     for (int slot = 1; slot <= inputs_.roster.RosterCount; ++slot) {
         const int pupil = inputs_.roster.RosterNumberAt[static_cast<std::size_t>(slot)];
@@ -122,11 +161,12 @@ MistakeRankingPanel::MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidg
             pupil);
     }
     whose_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    choices->addSpacing(Scaled(12));
-    choices->addWidget(levels_);
-    choices->addWidget(whose_);
-    choices->addStretch(1);
+    connect(whose_, &QComboBox::activated, this, [this] { Rebuild(); });
+    return whose_;
+}
 
+// 印刷, PDF保存 and 戻る.
+void MistakeRankingPanel::BuildButtons(QHBoxLayout* row) {
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
@@ -138,10 +178,19 @@ MistakeRankingPanel::MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidg
     print_ = button("MistakePrint", QStringLiteral("印刷"));
     pdf_ = button("MistakePdf", QStringLiteral("PDF保存"));
     back_ = button("MistakeBack", QStringLiteral("戻る"));
-    choices->addWidget(print_);
-    choices->addWidget(pdf_);
-    choices->addWidget(back_);
+    row->addWidget(print_);
+    row->addWidget(pdf_);
+    row->addWidget(back_);
+    connect(print_, &QPushButton::clicked, this, &MistakeRankingPanel::Print);
+    connect(pdf_, &QPushButton::clicked, this, &MistakeRankingPanel::SaveAsPdf);
+    connect(back_, &QPushButton::clicked, this, [this] {
+        hide();
+        Q_EMIT closed();
+    });
+}
 
+// The ranked problems: the question stretches, the answers are typeset in their cells.
+QTableWidget* MistakeRankingPanel::BuildTable() {
     table_ = new QTableWidget(this);
     table_->setObjectName("MistakeTable");
     table_->setColumnCount(kColumns);
@@ -170,35 +219,7 @@ MistakeRankingPanel::MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidg
     table_->setColumnWidth(kTimes, Scaled(64));
     table_->setColumnWidth(kWrong, Scaled(210));
     table_->setColumnWidth(kWrongCount, Scaled(64));
-
-    problems_ = PlainLabel(QString(), this);
-    problems_->setObjectName("MistakeProblems");
-    problems_->setFont(UiFont(15));
-    problems_->setWordWrap(true);
-    problems_->setStyleSheet(QStringLiteral("color: #a00000;"));
-    problems_->hide();
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(title_);
-    top->addSpacing(Scaled(16));
-    top->addWidget(scope_, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Scaled(8), Scaled(6), Scaled(8), Scaled(6));
-    layout->setSpacing(Scaled(6));
-    layout->addLayout(top);
-    layout->addLayout(choices);
-    layout->addWidget(table_, 1);
-    layout->addWidget(problems_);
-
-    connect(days_, &QButtonGroup::idClicked, this, [this] { Rebuild(); });
-    connect(levels_, &QComboBox::activated, this, [this] { Rebuild(); });
-    connect(whose_, &QComboBox::activated, this, [this] { Rebuild(); });
-    connect(print_, &QPushButton::clicked, this, &MistakeRankingPanel::Print);
-    connect(pdf_, &QPushButton::clicked, this, &MistakeRankingPanel::SaveAsPdf);
-    connect(back_, &QPushButton::clicked, this, [this] {
-        hide();
-        Q_EMIT closed();
-    });
+    return table_;
 }
 
 MistakeRankingPanel::~MistakeRankingPanel() = default;
@@ -289,55 +310,70 @@ QString MistakeRankingPanel::PdfFileName() const {
 }
 
 void MistakeRankingPanel::Print() {
-    gate_(this, [self = QPointer<MistakeRankingPanel>(this)] {
-        if (self.isNull() || self->isHidden())
-            return;
-        const std::vector<MistakeRankingPage> pages = MistakeRankingPages(*self->view_);
-        if (pages.empty()) {
-            Q_EMIT self->messageDue(Q(kNoMistakesText));
-            return;
-        }
-        if (!self->makePrinter_ && QPrinterInfo::defaultPrinter().isNull()) {
-            Q_EMIT self->messageDue(QStringLiteral(
-                "プリンターが設定されていないため、印刷できません。\n"
-                "プリンターを設定してから、もう一度「印刷」を押してください。"));
-            return;
-        }
-        std::unique_ptr<QPrinter> printer =
-            self->makePrinter_ ? self->makePrinter_()
-                               : std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(),
-                                                            QPrinter::HighResolution);
-        SetUpPage(*printer, Q(self->inputs_.programName + " ") + Q(kMistakeRankingTitle));
-        if (!PrintMistakePages(*printer, pages)) {
-            Q_EMIT self->messageDue(
-                QStringLiteral("印刷できませんでした（プリンター: %1）。").arg(printer->printerName()));
-        }
-    });
+    AskThen(&MistakeRankingPanel::PrintPages);
 }
 
 void MistakeRankingPanel::SaveAsPdf() {
-    gate_(this, [self = QPointer<MistakeRankingPanel>(this)] {
-        if (self.isNull() || self->isHidden())
+    AskThen(&MistakeRankingPanel::ChooseFolderForPdf);
+}
+
+// The password dialog is window-modal, so no click reaches the panel meanwhile; a press that
+// arrives all the same asks no second time.
+void MistakeRankingPanel::AskThen(void (MistakeRankingPanel::*granted)()) {
+    if (asking_)
+        return;
+    asking_ = true;
+    gate_(this, [self = QPointer<MistakeRankingPanel>(this), granted](bool opened) {
+        if (self.isNull())
             return;
-        const auto done = [self](const QString& folder) {
-            if (!self.isNull() && !self->isHidden() && !folder.isEmpty())
-                self->WritePdf(folder);
-        };
-        if (self->view_->levels.empty()) {
-            Q_EMIT self->messageDue(Q(kNoMistakesText));
-            return;
-        }
-        if (self->chooseFolder_) {
-            self->chooseFolder_(self, done);
-            return;
-        }
-        auto* dialog = new QFileDialog(self, QStringLiteral("PDFを保存するフォルダ"), QDir::homePath());
-        dialog->setFileMode(QFileDialog::Directory);
-        dialog->setOption(QFileDialog::ShowDirsOnly, true);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(dialog, &QFileDialog::fileSelected, self, done);
-        dialog->open();
+        self->asking_ = false;
+        if (opened && !self->isHidden())
+            (self.data()->*granted)();
     });
+}
+
+void MistakeRankingPanel::PrintPages() {
+    const std::vector<MistakeRankingPage> pages = MistakeRankingPages(*view_);
+    if (pages.empty()) {
+        Q_EMIT messageDue(Q(kNoMistakesText));
+        return;
+    }
+    if (!makePrinter_ && QPrinterInfo::defaultPrinter().isNull()) {
+        Q_EMIT messageDue(
+            QStringLiteral("プリンターが設定されていないため、印刷できません。\n"
+                           "プリンターを設定してから、もう一度「印刷」を押してください。"));
+        return;
+    }
+    std::unique_ptr<QPrinter> printer =
+        makePrinter_ ? makePrinter_()
+                     : std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(),
+                                                  QPrinter::HighResolution);
+    SetUpPage(*printer, Q(inputs_.programName + " ") + Q(kMistakeRankingTitle));
+    if (!PrintMistakePages(*printer, pages)) {
+        Q_EMIT messageDue(
+            QStringLiteral("印刷できませんでした（プリンター: %1）。").arg(printer->printerName()));
+    }
+}
+
+void MistakeRankingPanel::ChooseFolderForPdf() {
+    if (view_->levels.empty()) {
+        Q_EMIT messageDue(Q(kNoMistakesText));
+        return;
+    }
+    const auto done = [self = QPointer<MistakeRankingPanel>(this)](const QString& folder) {
+        if (!self.isNull() && !self->isHidden() && !folder.isEmpty())
+            self->WritePdf(folder);
+    };
+    if (chooseFolder_) {
+        chooseFolder_(this, done);
+        return;
+    }
+    auto* dialog = new QFileDialog(this, QStringLiteral("PDFを保存するフォルダ"), QDir::homePath());
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, done);
+    dialog->open();
 }
 
 void MistakeRankingPanel::WritePdf(const QString& folder) {

@@ -23,9 +23,11 @@
 #include "common/ole_date.h"
 #include "records/aggregates.h"
 #include "roster/roster_tables.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 class QButtonGroup;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPrinter;
 class QPushButton;
@@ -52,9 +54,8 @@ public:
         std::string gradeFilter;  // the board's grade box: 全学年 or a grade
         CivilDate today;
     };
-    // Asks for the teacher's password where one is set, and calls granted when the function
-    // may open (never when it may not).
-    using PasswordGate = std::function<void(QWidget* from, std::function<void()> granted)>;
+    // Asks for the teacher's password where one is set before printing or a PDF file.
+    using PasswordGate = ui::PasswordGate;
 
     MistakeRankingPanel(Inputs inputs, PasswordGate gate, QWidget* parent);
     ~MistakeRankingPanel() override;
@@ -82,6 +83,14 @@ Q_SIGNALS:
     void messageDue(const QString& text);
 
 private:
+    void BuildDayChoices(QHBoxLayout* row);
+    QComboBox* BuildLevelChoice();
+    QComboBox* BuildWhoseChoice();
+    void BuildButtons(QHBoxLayout* row);
+    QTableWidget* BuildTable();
+    void AskThen(void (MistakeRankingPanel::*granted)());
+    void PrintPages();
+    void ChooseFolderForPdf();
     void ReadChoices();
     void FillTable();
     void WritePdf(const QString& folder);
@@ -93,16 +102,17 @@ private:
     FolderChooser chooseFolder_;
     PrinterFactory makePrinter_;
 
-    QLabel* title_ = nullptr;
-    QLabel* scope_ = nullptr;
-    QButtonGroup* days_ = nullptr;
-    QComboBox* levels_ = nullptr;
-    QComboBox* whose_ = nullptr;
-    QTableWidget* table_ = nullptr;
-    QLabel* problems_ = nullptr;
-    QPushButton* print_ = nullptr;
-    QPushButton* pdf_ = nullptr;
-    QPushButton* back_ = nullptr;
+    QLabel* title_ = nullptr;         // よく間違える問題
+    QLabel* scope_ = nullptr;         // MistakeScopeText
+    QButtonGroup* days_ = nullptr;    // MistakeDays_7, MistakeDays_30, MistakeDays_365
+    QComboBox* levels_ = nullptr;     // MistakeLevel
+    QComboBox* whose_ = nullptr;      // MistakeWhose
+    QTableWidget* table_ = nullptr;   // MistakeTable
+    QLabel* problems_ = nullptr;      // MistakeProblems
+    QPushButton* print_ = nullptr;    // MistakePrint
+    QPushButton* pdf_ = nullptr;      // MistakePdf
+    QPushButton* back_ = nullptr;     // MistakeBack
+    bool asking_ = false;             // the password is being asked for
 };
 
 }  // namespace kagaku::ui

@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
+#include <string>
+#include <variant>
 
 #include "admin/teacher_password.h"
+#include "common/clock.h"
 #include "common/errors.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
 #include "ui/shell/services.h"
 
 namespace kagaku::ui {
@@ -26,7 +28,7 @@ constexpr int kLongestEntry = 256;
 TeacherPasswordDialog::TeacherPasswordDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("TeacherPassword");
     setWindowTitle(QStringLiteral("先生のパスワード"));
-    setModal(true);
+    setWindowModality(Qt::WindowModal);
 
     auto* prompt = PlainLabel(QStringLiteral("先生のパスワードを入れてください。"), this);
     prompt->setFont(UiFont(20));
@@ -59,80 +61,116 @@ TeacherPasswordDialog::TeacherPasswordDialog(QWidget* parent) : QDialog(parent) 
     entry_->setFocus();
 }
 
-std::optional<QString> TeacherPasswordDialog::Ask(QWidget* parent) {
-    TeacherPasswordDialog dialog(parent);
-    dialog.adjustSize();
+void TeacherPasswordDialog::Open(QWidget* parent,
+                                 std::function<void(std::optional<QString>)> answered) {
+    auto* dialog = new TeacherPasswordDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->adjustSize();
     if (parent != nullptr) {
         const QRect area = parent->window()->geometry();
-        dialog.move(area.center() - dialog.rect().center());
+        dialog->move(area.center() - dialog->rect().center());
     }
-    int answer = QDialog::Rejected;
-    {
-        NestedLoopScope loop;
-        answer = dialog.exec();
-    }
-    if (answer != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.entry_->text();
+    connect(dialog, &QDialog::finished, dialog,
+            [dialog, answered = std::move(answered)](int result) {
+                if (result == QDialog::Accepted)
+                    answered(dialog->entry_->text());
+                else
+                    answered(std::nullopt);
+            });
+    dialog->open();
 }
 
-bool AskTeacherPassword(Program& program, QWidget* from) {
-    TeacherPasswordAttempts& attempts = program.signIn().TeacherPassword;
-    if (attempts.Given)
-        return true;
-    const QString title = Q(program.setup().ProgramName);
-    const auto refuse = [&](const QString& text) {
-        program.messages().Inform(from, title, text);
-        return false;
-    };
-    const auto cannotCheck = [&](const std::exception& e) {
-        return refuse(QStringLiteral("先生のパスワードを確かめられないため、"
-                                     "先生の機能は使えません。\n\n%1")
-                          .arg(Q(e.what())));
-    };
-    std::optional<std::string> hash;
+namespace {
+
+QString CannotCheckText(const std::exception& e) {
+    return QStringLiteral("先生のパスワードを確かめられないため、"
+                          "先生の機能は使えません。\n\n%1")
+        .arg(Q(e.what()));
+}
+
+// The stored hash, nothing when no password is set, or the text of the refusal when the file
+// cannot be read.
+std::variant<std::optional<std::string>, QString> StoredHash(const std::filesystem::path& file) {
     try {
-        hash = admin::ReadTeacherPasswordHash(admin::TeacherPasswordPath(program.setup().ProgramDataFolder));
+        return admin::ReadTeacherPasswordHash(file);
     } catch (const DataFileError& e) {
-        return refuse(QStringLiteral("先生のパスワードのファイルに問題があるため、"
-                                     "先生の機能は使えません。\n\nファイル: %1\n問題: %2")
-                          .arg(Q(e.file()), Q(e.problem())));
+        return QStringLiteral("先生のパスワードのファイルに問題があるため、"
+                              "先生の機能は使えません。\n\nファイル: %1\n問題: %2")
+            .arg(Q(e.file()), Q(e.problem()));
     } catch (const std::exception& e) {
-        return cannotCheck(e);
+        return CannotCheckText(e);
     }
-    if (!hash)
-        return true;  // no password set: everything opens as it always did
+}
 
-    const int lockSeconds =
-        admin::TeacherPasswordLockSeconds(attempts, program.clock().MonotonicMs());
-    if (lockSeconds > 0) {
-        return refuse(QStringLiteral("パスワードが%1回続けて違ったため、あと%2秒は入力できません。")
-                          .arg(admin::kTeacherPasswordTries)
-                          .arg(lockSeconds));
-    }
-
-    const QPointer<QWidget> screen(from->window());
-    const std::optional<QString> entry = TeacherPasswordDialog::Ask(from);
-    if (IsClosed(screen) || !entry)
-        return false;
+// Judges the entry given in the dialog: empty when it is right, else the refusal.
+QString JudgeEntry(const TeacherPasswordCheck& check, const std::string& hash,
+                   const QString& entry) {
     admin::TeacherPasswordVerdict verdict = admin::TeacherPasswordVerdict::Wrong;
     try {
-        verdict =
-            admin::JudgeTeacherPassword(attempts, *hash, U(*entry), program.clock().MonotonicMs());
+        verdict = admin::JudgeTeacherPassword(check.attempts, hash, U(entry),
+                                              check.clock.MonotonicMs());
     } catch (const std::exception& e) {
-        return cannotCheck(e);
+        return CannotCheckText(e);
     }
     switch (verdict) {
         case admin::TeacherPasswordVerdict::Right:
-            return true;
+            return {};
         case admin::TeacherPasswordVerdict::Wrong:
-            return refuse(QStringLiteral("パスワードが違います。"));
+            return QStringLiteral("パスワードが違います。");
         case admin::TeacherPasswordVerdict::WrongAndLocked:
             break;
     }
-    return refuse(QStringLiteral("パスワードが%1回続けて違いました。\n%2分間は入力できません。")
-                      .arg(admin::kTeacherPasswordTries)
-                      .arg(admin::kTeacherPasswordLockMs / 60'000));
+    return QStringLiteral("パスワードが%1回続けて違いました。\n%2分間は入力できません。")
+        .arg(admin::kTeacherPasswordTries)
+        .arg(admin::kTeacherPasswordLockMs / 60'000);
+}
+
+}  // namespace
+
+void AskTeacherPassword(const TeacherPasswordCheck& check, QWidget* from,
+                        std::function<void(bool opened)> done) {
+    if (check.attempts.Given) {
+        done(true);
+        return;
+    }
+    // A refusal is told first; done hears of it once the message has been closed.
+    const auto refuse = [&check, from, &done](const QString& text) {
+        check.messages.Inform(from, check.title, text, [done = std::move(done)] { done(false); });
+    };
+    auto stored = StoredHash(check.passwordFile);
+    if (const QString* problem = std::get_if<QString>(&stored)) {
+        refuse(*problem);
+        return;
+    }
+    const std::optional<std::string> hash = std::get<std::optional<std::string>>(stored);
+    if (!hash) {
+        done(true);  // no password set: everything opens as it always did
+        return;
+    }
+    const int lockSeconds =
+        admin::TeacherPasswordLockSeconds(check.attempts, check.clock.MonotonicMs());
+    if (lockSeconds > 0) {
+        refuse(QStringLiteral("パスワードが%1回続けて違ったため、あと%2秒は入力できません。")
+                   .arg(admin::kTeacherPasswordTries)
+                   .arg(lockSeconds));
+        return;
+    }
+    const QPointer<QWidget> screen(from->window());
+    TeacherPasswordDialog::Open(
+        from, [check, from, screen, hash = *hash,
+               done = std::move(done)](std::optional<QString> entry) mutable {
+            if (screen.isNull() || screen->isHidden() || !entry) {
+                done(false);
+                return;
+            }
+            const QString refusal = JudgeEntry(check, hash, *entry);
+            if (refusal.isEmpty()) {
+                done(true);
+                return;
+            }
+            check.messages.Inform(from, check.title, refusal,
+                                  [done = std::move(done)] { done(false); });
+        });
 }
 
 }  // namespace kagaku::ui
