@@ -83,41 +83,53 @@ std::optional<std::string> NameListRetry::OnFault(double marker, std::string_vie
     return std::nullopt;
 }
 
+std::optional<NameList> NameListRebuild::Try(const ProgramSetup& setup,
+                                             const ScoreAggregates& standing,
+                                             RosterTables& roster, const Clock& clock,
+                                             int listMode, std::string_view gradeFilter,
+                                             const std::function<void()>& aggregate) {
+    static const std::function<void()> kNoAggregation;
+    try {
+        return RebuildNameList(setup, standing, roster, clock, listMode, gradeFilter, progress_,
+                               aggregated_ ? kNoAggregation : aggregate);
+    } catch (const RosterFileError& e) {
+        description_ = e.file() + "：" + e.problem();
+        errorNumber_ = e.ErrorNumber();
+    } catch (const DataFileError& e) {
+        description_ = e.file() + "：" + e.problem();
+        errorNumber_ = 0;
+    } catch (const std::exception& e) {
+        description_ = e.what();
+        errorNumber_ = 0;
+    }
+    // The aggregation has run by the time the roster is read; it is not repeated.
+    if (progress_.Marker >= 2) {
+        aggregated_ = true;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> NameListRebuild::AfterPause() {
+    return retry_.OnFault(progress_.Marker, description_, errorNumber_);
+}
+
 NameList RebuildNameListWithRetry(const ProgramSetup& setup, const ScoreAggregates& standing,
                                   RosterTables& roster, const Clock& clock, int listMode,
                                   std::string_view gradeFilter,
                                   const std::function<void()>& aggregate,
                                   const std::function<void(int seconds)>& pause) {
-    NameListRetry retry;
-    NameListProgress progress;
-    std::function<void()> aggregateOnce = aggregate;
+    NameListRebuild rebuild;
     for (;;) {
-        std::string description;
-        int number = 0;
-        try {
-            NameList list =
-                RebuildNameList(setup, standing, roster, clock, listMode, gradeFilter, progress, aggregateOnce);
-            return list;
-        } catch (const RosterFileError& e) {
-            description = e.file() + "：" + e.problem();
-            number = e.ErrorNumber();
-        } catch (const DataFileError& e) {
-            description = e.file() + "：" + e.problem();
-            number = 0;
-        } catch (const std::exception& e) {
-            description = e.what();
-            number = 0;
-        }
-        // The aggregation has run by the time the roster is read; it is not repeated.
-        if (progress.Marker >= 2) {
-            aggregateOnce = {};
+        if (std::optional<NameList> list =
+                rebuild.Try(setup, standing, roster, clock, listMode, gradeFilter, aggregate)) {
+            return std::move(*list);
         }
         // Every fault is paused on first, the sixth too, so the file has six chances to come
         // back before the program gives up.
         if (pause) {
             pause(NameListRetry::kPauseSeconds);
         }
-        if (auto message = retry.OnFault(progress.Marker, description, number)) {
+        if (auto message = rebuild.AfterPause()) {
             throw NameListGaveUp(*message);
         }
     }

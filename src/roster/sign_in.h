@@ -79,6 +79,29 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// 名簿表示 with its fault handling, one try at a time, for a screen that pauses from a timer:
+// Try builds the list, or after a fault returns nothing; the caller then pauses kPauseSeconds
+// and asks AfterPause whether to try again. The aggregation runs in the first try only (and
+// again only when it was the step that failed).
+class NameListRebuild {
+public:
+    std::optional<NameList> Try(const ProgramSetup& setup, const ScoreAggregates& standing,
+                                RosterTables& roster, const Clock& clock, int listMode,
+                                std::string_view gradeFilter,
+                                const std::function<void()>& aggregate = {});
+    // After the pause that follows a fault: the message to show before the program ends once
+    // the sixth fault of this rebuild is reached; nothing when the failed step is tried again.
+    std::optional<std::string> AfterPause();
+    int Faults() const { return retry_.Faults(); }
+
+private:
+    NameListRetry retry_;
+    NameListProgress progress_;
+    bool aggregated_ = false;
+    std::string description_;  // the last fault, for the final message
+    int errorNumber_ = 0;
+};
+
 // 名簿表示 with its fault handling. pause(seconds) waits while letting pending events run (the
 // screen measures it on a monotonic tick, so midnight does not shorten or lengthen it). The
 // aggregation runs once; the roster pass and the rows are tried again after each fault.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <stdexcept>
 
 #include "support/state_parts.h"
 #include "support/test_support.h"
@@ -155,6 +157,69 @@ TEST(RebuildNameListWithRetry, RecoversWhenTheFileComesBack) {
     });
     EXPECT_EQ(pauses, 2);
     EXPECT_EQ(list.Visible.size(), 2u);
+}
+
+}  // namespace
+}  // namespace kagaku
+
+namespace kagaku {
+namespace {
+
+// One try at a time, as the name screen drives it from a timer: each row names the fault it
+// would catch.
+TEST(NameListRebuild, TriesPausesAndGivesUpOneStepAtATime) {
+    const struct {
+        const char* catches;
+        int rosterBackAfterFaults;  // -1: never
+        bool aggregationFailsOnce;
+        int triesExpected;
+        bool givesUp;
+        int aggregationsExpected;
+    } cases[] = {
+        {"a list built at once counting as a fault", 0, false, 1, false, 1},
+        {"a roster back after two pauses not read on the next try", 2, false, 3, false, 1},
+        {"the aggregation repeated after a roster fault", 3, false, 4, false, 1},
+        {"a failed aggregation not tried again", 1, true, 3, false, 2},
+        {"giving up before the sixth fault, or not at all", -1, false, 6, true, 1},
+        {"a roster back at the sixth try refused", 5, false, 6, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.catches);
+        TempDir dir;
+        auto state = std::make_unique<StateParts>();
+        state->setup.DataRoot = dir.path().string() + "/";
+        FakeClock clock({2011, 3, 15}, {10, 0, 0});
+        int aggregations = 0;
+        bool failAggregation = c.aggregationFailsOnce;
+        const auto aggregate = [&] {
+            ++aggregations;
+            if (failAggregation) {
+                failAggregation = false;
+                throw std::runtime_error("集計");
+            }
+        };
+        NameListRebuild rebuild;
+        int tries = 0;
+        bool gaveUp = false;
+        std::optional<NameList> list;
+        while (!list && !gaveUp) {
+            if (tries - (c.aggregationFailsOnce ? 1 : 0) == c.rosterBackAfterFaults)
+                dir.WriteCp932("新名簿.txt", "1,2003,0,0,一,0,,\n");
+            ++tries;
+            list = rebuild.Try(state->setup, state->standing, state->roster, clock, 1, "全学年",
+                               aggregate);
+            if (!list) {
+                if (const auto message = rebuild.AfterPause()) {
+                    gaveUp = true;
+                    EXPECT_EQ(message->rfind("名簿表示3", 0), 0u) << *message;
+                }
+            }
+        }
+        EXPECT_EQ(tries, c.triesExpected);
+        EXPECT_EQ(gaveUp, c.givesUp);
+        EXPECT_EQ(list.has_value(), !c.givesUp);
+        EXPECT_EQ(aggregations, c.aggregationsExpected);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QTimer>
 #include <random>
 
 #include "common/text_ops.h"
@@ -155,6 +157,72 @@ private Q_SLOTS:
         QCOMPARE(run.CurrentLevel, std::int16_t{2});
     }
 
+    // A start starts one drill: whatever comes second, while the menu stands covered waiting
+    // for the drill screen, starts nothing. The menu here is a second one over the signed-in
+    // teacher's state, with nothing wired to it, so every input reaches it.
+    void aStartStartsOneDrill_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("a second click on the button") << "button1" << "button1";
+        QTest::newRow("Enter after the click") << "button1" << "enter";
+        QTest::newRow("a number key after the click") << "button1" << "key2";
+        QTest::newRow("another level's button after the key") << "key1" << "button2";
+        QTest::newRow("the button after a click on the name") << "name1" << "button1";
+        QTest::newRow("the name after the button") << "button1" << "name2";
+        QTest::newRow("戻る(0) after the click") << "button3" << "key0";
+    }
+    void aStartStartsOneDrill() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        MenuHarness h;
+        h.Start();
+        QVERIFY2(SignIn(h, QStringLiteral("先生")) != nullptr, qPrintable(h.Messages()));
+        ui::seisekitime1 menu({h.program->setup(), h.program->signIn(), h.program->standing(),
+                               h.program->roster(), h.program->board(), h.clock,
+                               h.program->messages(), h.program->TeacherPasswordGate()});
+        menu.setGeometry(h.program->currentScreen()->geometry());
+        menu.show();
+        QTRY_VERIFY(menu.keysReady());
+        QSignalSpy chosen(&menu, &ui::seisekitime1::levelChosen);
+        QSignalSpy back(&menu, &ui::seisekitime1::signOutAsked);
+        const auto act = [&](const QString& how) {
+            const int level = how.right(1).toInt();
+            if (how.startsWith("button")) {
+                QTest::mouseClick(StartButton(&menu, level), Qt::LeftButton);
+            } else if (how.startsWith("key")) {
+                QTest::keyClick(&menu, static_cast<Qt::Key>(Qt::Key_0 + level));
+            } else if (how.startsWith("name")) {
+                QTest::mouseClick(menu.findChild<QLabel*>(QStringLiteral("Label3_%1").arg(level)),
+                                  Qt::LeftButton);
+            } else {
+                QTest::keyClick(&menu, Qt::Key_Return);
+            }
+        };
+        act(first);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.at(0).at(0).toInt(), first.right(1).toInt());
+        QVERIFY(!menu.keysReady());
+        // The button and the key cover the menu; the level's name starts without the cover.
+        QCOMPARE(menu.findChild<QWidget*>("Picture2")->isVisible(), !first.startsWith("name"));
+        act(second);
+        QTest::qWait(20);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(back.count(), 0);
+    }
+
+    // Through the program: the key starts the drill screen, which replaces the menu.
+    void aStartOpensTheDrillScreen() {
+        MenuHarness h;
+        h.Start();
+        ui::seisekitime1* found = SignIn(h, QStringLiteral("先生"));
+        QVERIFY2(found != nullptr, qPrintable(h.Messages()));
+        QPointer<ui::seisekitime1> menu(found);
+        QTest::keyClick(found, Qt::Key_3);
+        QVERIFY2(h.ScreenIs("MainFrm"), qPrintable(h.Messages()));
+        QCOMPARE(int{h.program->run().CurrentLevel}, 3);
+        QTRY_VERIFY(!menu);
+    }
+
     // The run lists read the record file when they are filled: a run another machine finished
     // after the menu was refreshed shows in today's list.
     void runListsShowRunsAppendedSinceTheRefresh() {
@@ -174,6 +242,49 @@ private Q_SLOTS:
         QVERIFY2(list->item(1)->text().contains(QStringLiteral("53")) &&
                      list->item(1)->text().contains(QStringLiteral("15:20")),
                  qPrintable(list->item(1)->text()));
+    }
+
+    // While a list waits for a score file whose folder is briefly away, the menu stays live: a
+    // number key starts nothing, and a display chosen meanwhile fills anew (today's ranking,
+    // from the standing, at once); the older fill goes and never shows its lines over the
+    // newer ones (today's runs carry their time of day; the ranking does not).
+    void fillWaitingForTheFileGivesWayToANewerOne() {
+        MenuHarness h;
+        h.WriteRuns({{5, 2, 41, 0, 10 * 60}});
+        h.Start();
+        ui::seisekitime1* menu = SignIn(h, QStringLiteral("江口"));
+        QVERIFY2(menu != nullptr, qPrintable(h.Messages()));
+        QSignalSpy chosen(menu, &ui::seisekitime1::levelChosen);
+        // A missing file in its folder is a school without runs; a missing folder is a network
+        // drive that may come back, and is waited for.
+        const fs::path away = h.DataFolder().string() + ".away";
+        fs::rename(h.DataFolder(), away);
+        auto* today = menu->findChild<QRadioButton*>("Option1_2");
+        QTest::mouseClick(today, Qt::LeftButton, {}, QPoint(8, today->height() / 2));
+        auto* cover = menu->findChild<QWidget*>("Picture6");
+        auto* heading = menu->findChild<QLabel*>("Label5");
+        QVERIFY(cover->isVisible());
+        QCOMPARE(heading->text(), QStringLiteral("本日の成績"));
+        QTest::keyClick(menu, Qt::Key_1);
+        QCOMPARE(chosen.count(), 0);
+        QTimer::singleShot(300, menu, [&] { fs::rename(away, h.DataFolder()); });
+        auto* points = menu->findChild<QRadioButton*>("Option2_1");
+        QTimer::singleShot(1500, points, [&] {
+            QTest::mouseClick(points, Qt::LeftButton, {}, QPoint(8, points->height() / 2));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(points->isChecked(), 5000);
+        QCOMPARE(heading->text(), QStringLiteral("獲得ポイント（今日の順位）"));
+        QTRY_VERIFY_WITH_TIMEOUT(cover->isHidden(), 15000);
+        // The older fill would have tried again five seconds after it began.
+        QTest::qWait(5000);
+        const auto* list = menu->findChild<QListWidget*>("List5_2");
+        QVERIFY(list->count() >= 1);
+        for (int r = 0; r < list->count(); ++r)
+            QVERIFY2(!list->item(r)->text().contains(QStringLiteral("10:00")),
+                     qPrintable(list->item(r)->text()));
+        QCOMPARE(heading->text(), QStringLiteral("獲得ポイント（今日の順位）"));
+        QVERIFY(StartButton(menu, 1)->isEnabled());
+        QVERIFY2(h.messages.shown().empty(), qPrintable(h.Messages()));
     }
 
     void backKeyReturnsToNameScreen() {

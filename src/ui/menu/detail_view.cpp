@@ -14,6 +14,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <memory>
 
 #include "common/errors.h"
 #include "common/text_ops.h"
@@ -22,11 +24,9 @@
 #include "roster/roster_file.h"
 #include "roster/school_grade.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
 #include "ui/menu/report_painter.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
 #include "ui/shell/services.h"
-#include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
 
@@ -69,8 +69,9 @@ void ReportCanvas::paintEvent(QPaintEvent*) {
     PaintReportPage(painter, page_, area, ScreenPaintScale(area));
 }
 
-DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWidget* parent)
-    : QFrame(parent), program_(program), board_(std::move(board)) {
+DetailView::DetailView(Inputs inputs, std::function<BoardChoice()> board, PasswordGate gate,
+                       QWidget* parent)
+    : QFrame(parent), inputs_(inputs), board_(std::move(board)), gate_(std::move(gate)) {
     setObjectName("Picture11");
     setFrameShape(QFrame::Box);
     setAutoFillBackground(true);
@@ -79,14 +80,27 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
     setPalette(p);
 
     canvas_ = new ReportCanvas(this);
-    auto* levelCaption = PlainLabel(QStringLiteral("ﾚﾍﾞﾙ"), this);
-    levelCaption->setObjectName("Label27");
-    levelCaption->setFont(UiFont(16));
-    levels_ = new QListWidget(this);
-    levels_->setObjectName("List3");
-    levels_->setFont(UiFont(16));
-    levels_->setSelectionMode(QAbstractItemView::MultiSelection);
-    levels_->setFocusPolicy(Qt::NoFocus);
+    BuildLevelList();
+    BuildButtons();
+    BuildPupilList();
+    LayOut();
+    Connect();
+    hide();
+}
+
+void DetailView::BuildLevelList() {
+    levelCaption_ = PlainLabel(QStringLiteral("ﾚﾍﾞﾙ"), this);
+    levelCaption_->setObjectName("Label27");
+    levelCaption_->setFont(UiFont(16));
+    levelList_ = new QListWidget(this);
+    levelList_->setObjectName("List3");
+    levelList_->setFont(UiFont(16));
+    levelList_->setSelectionMode(QAbstractItemView::MultiSelection);
+    levelList_->setFocusPolicy(Qt::NoFocus);
+    levelList_->setFixedWidth(Scaled(150));
+}
+
+void DetailView::BuildButtons() {
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
@@ -94,115 +108,118 @@ DetailView::DetailView(Program& program, std::function<BoardChoice()> board, QWi
         b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
-    show_ = button("Command24_0", QStringLiteral("表示"));
-    print_ = button("Command24_1", QStringLiteral("印刷"));
-    pdf_ = button("PdfSave", QStringLiteral("PDF保存"));
-    others_ = button("Command25", QStringLiteral("他の人のデータを見る"));
-    back_ = button("Command18", QStringLiteral("戻る"));
-    pupils_ = new QListWidget(this);
-    pupils_->setObjectName("List2");
-    pupils_->setFont(UiFont(15));
-    pupils_->setSelectionMode(QAbstractItemView::MultiSelection);
-    pupils_->setFocusPolicy(Qt::NoFocus);
+    showButton_ = button("Command24_0", QStringLiteral("表示"));
+    printButton_ = button("Command24_1", QStringLiteral("印刷"));
+    pdfButton_ = button("PdfSave", QStringLiteral("PDF保存"));
+    othersButton_ = button("Command25", QStringLiteral("他の人のデータを見る"));
+    backButton_ = button("Command18", QStringLiteral("戻る"));
+    // The teacher prints; everyone else only looks.
+    const bool teacher = text::Contains(inputs_.signIn.PupilName, "先生");
+    printButton_->setVisible(teacher);
+    pdfButton_->setVisible(teacher);
+}
+
+void DetailView::BuildPupilList() {
+    pupilList_ = new QListWidget(this);
+    pupilList_->setObjectName("List2");
+    pupilList_->setFont(UiFont(15));
+    pupilList_->setSelectionMode(QAbstractItemView::MultiSelection);
+    pupilList_->setFocusPolicy(Qt::NoFocus);
     // Lines are never cut short: the list is widened to its widest line (FillPupilList) and
     // scrolls sideways when even that does not fit.
-    pupils_->setTextElideMode(Qt::ElideNone);
-    pupils_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    pupils_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    pupils_->hide();
+    pupilList_->setTextElideMode(Qt::ElideNone);
+    pupilList_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    pupilList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    pupilList_->setFixedWidth(Scaled(150));
+    pupilList_->hide();
+}
 
-    // The teacher prints; everyone else only looks.
-    const bool teacher = text::Contains(program_.signIn().PupilName, "先生");
-    print_->setVisible(teacher);
-    pdf_->setVisible(teacher);
-
+// The drawing area on the left, the lists and buttons down the right.
+void DetailView::LayOut() {
     auto* side = new QVBoxLayout;
     side->setSpacing(Scaled(4));
-    side->addWidget(levelCaption);
-    side->addWidget(levels_, 2);
-    side->addWidget(show_);
-    side->addWidget(print_);
-    side->addWidget(pdf_);
-    side->addWidget(others_);
-    side->addWidget(pupils_, 3);
+    side->addWidget(levelCaption_);
+    side->addWidget(levelList_, 2);
+    side->addWidget(showButton_);
+    side->addWidget(printButton_);
+    side->addWidget(pdfButton_);
+    side->addWidget(othersButton_);
+    side->addWidget(pupilList_, 3);
     side->addStretch(0);
-    side->addWidget(back_);
+    side->addWidget(backButton_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(Scaled(4), Scaled(4), Scaled(4), Scaled(4));
     layout->addWidget(canvas_, 1);
     layout->addLayout(side);
-    levels_->setFixedWidth(Scaled(150));
-    pupils_->setFixedWidth(Scaled(150));
+}
 
-    connect(show_, &QPushButton::clicked, this, [this] { Draw(0); });
-    connect(print_, &QPushButton::clicked, this, [this] {
+void DetailView::Connect() {
+    connect(showButton_, &QPushButton::clicked, this, [this] { Draw(0); });
+    connect(printButton_, &QPushButton::clicked, this, [this] {
         if (busy_)
             return;
-        program_.TeacherPasswordGate()(this, [self = QPointer<DetailView>(this)](bool opened) {
-            if (opened && !self.isNull() && !self->busy_)
-                self->Draw(1);
-        });
+        AfterPassword([this] { Draw(1); });
     });
-    connect(pdf_, &QPushButton::clicked, this, &DetailView::SaveAsPdf);
-    connect(others_, &QPushButton::clicked, this, [this] {
-        pupils_->show();
-        others_->hide();
+    connect(pdfButton_, &QPushButton::clicked, this, &DetailView::SaveAsPdf);
+    connect(othersButton_, &QPushButton::clicked, this, [this] {
+        pupilList_->show();
+        othersButton_->hide();
     });
-    connect(back_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(pupils_, &QListWidget::itemClicked, this, [this] { Draw(0); });
-    connect(levels_, &QListWidget::itemClicked, this, [this] {
+    connect(backButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(pupilList_, &QListWidget::itemClicked, this, [this] { Draw(0); });
+    connect(levelList_, &QListWidget::itemClicked, this, [this] {
         if (isVisible())
             Draw(0);
     });
-    hide();
 }
 
 bool DetailView::FillPupilList() {
-    pupils_->clear();
+    const ProgramSetup& setup = inputs_.setup;
+    pupilList_->clear();
     std::vector<std::string> lines;
     try {
         const int schoolYear =
-            SchoolYearOf(OleDateOf(program_.clock().Now()), program_.setup().SchoolYearStartMonth);
-        lines = ReadDetailPupilList(RosterFilePath(program_.setup().DataRoot), schoolYear, program_.roster());
+            SchoolYearOf(OleDateOf(inputs_.clock.Now()), setup.SchoolYearStartMonth);
+        lines = ReadDetailPupilList(RosterFilePath(setup.DataRoot), schoolYear, inputs_.roster);
     } catch (const DataFileError& e) {
-        program_.EndWithFileError(e, window());
+        Q_EMIT fileFailed(e);
         return false;
     }
     int widest = 0;
-    const QFontMetrics metrics(pupils_->font());
+    const QFontMetrics metrics(pupilList_->font());
     for (const auto& line : lines) {
-        pupils_->addItem(Q(line));
+        pupilList_->addItem(Q(line));
         widest = std::max(widest, metrics.horizontalAdvance(Q(line)));
     }
     // Room for the widest line, the frame, the item's padding and a vertical scroll bar; at
     // most a quarter of the screen, beyond which the list scrolls sideways.
-    const int wanted = widest + 2 * pupils_->frameWidth() + Scaled(12) +
-                       pupils_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int wanted = widest + 2 * pupilList_->frameWidth() + Scaled(12) +
+                       pupilList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int screenWidth = window() != nullptr ? window()->width() : 0;
     const int most = screenWidth > 0 ? screenWidth / 4 : wanted;
-    pupils_->setFixedWidth(std::max(Scaled(150), std::min(wanted, most)));
-    levels_->clear();
-    for (int i = 1; i <= program_.setup().LevelCount; ++i)
-        levels_->addItem(QString::number(i));
-    selectedPupil_ = program_.signIn().PupilNumber;
+    pupilList_->setFixedWidth(std::max(Scaled(150), std::min(wanted, most)));
+    levelList_->clear();
+    for (int i = 1; i <= setup.LevelCount; ++i)
+        levelList_->addItem(QString::number(i));
+    selectedPupil_ = inputs_.signIn.PupilNumber;
     return true;
 }
 
 void DetailView::Open() {
-    selectedPupil_ = program_.signIn().PupilNumber;
-    pupils_->hide();
-    others_->show();
-    pupils_->clearSelection();
-    levels_->clearSelection();
-    for (int row = 0; row < std::min(kFirstLevelsShown, levels_->count()); ++row)
-        levels_->item(row)->setSelected(true);
+    selectedPupil_ = inputs_.signIn.PupilNumber;
+    pupilList_->hide();
+    othersButton_->show();
+    pupilList_->clearSelection();
+    levelList_->clearSelection();
+    for (int row = 0; row < std::min(kFirstLevelsShown, levelList_->count()); ++row)
+        levelList_->item(row)->setSelected(true);
     Draw(0);
 }
 
 std::vector<int> DetailView::ChosenPupils() const {
     std::vector<int> out;
-    for (int row = 0; row < pupils_->count(); ++row) {
-        const QListWidgetItem* item = pupils_->item(row);
+    for (int row = 0; row < pupilList_->count(); ++row) {
+        const QListWidgetItem* item = pupilList_->item(row);
         if (!item->isSelected())
             continue;
         if (const auto pupil = DetailPupilOf(U(item->text())))
@@ -215,40 +232,54 @@ std::vector<int> DetailView::ChosenPupils() const {
 
 std::vector<int> DetailView::ChosenLevels() const {
     std::vector<int> out;
-    for (int row = 0; row < levels_->count(); ++row) {
-        if (levels_->item(row)->isSelected())
+    for (int row = 0; row < levelList_->count(); ++row) {
+        if (levelList_->item(row)->isSelected())
             out.push_back(row + 1);
     }
     return out;
 }
 
-std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarget target,
-                                                                     bool& failed) {
-    failed = false;
-    // The screen the panel lies on: a wait for a busy file lets events run, and the screen may
-    // be closed meanwhile.
-    const QPointer<QWidget> screen(window());
-    RecordWindow recordWindow;
-    {
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        try {
-            ReadRecordWindowPatiently(ScoreRecordPath(program_.setup().ProgramDataFolder), kPeriodListScan,
-                                      recordWindow, waiter);
-        } catch (const DataFileError& e) {
-            failed = true;
-            if (!IsClosed(screen))
-                program_.EndWithFileError(e, screen);
-            return {};
-        }
+// The teacher's password first (when one is set), then then.
+void DetailView::AfterPassword(std::function<void()> then) {
+    if (!gate_) {
+        then();
+        return;
     }
-    if (IsClosed(screen)) {
-        failed = true;
-        return {};
-    }
-    const std::vector<RunRecord> records = RunRecordsOf(recordWindow);
+    const QPointer<DetailView> self(this);
+    gate_(this, [self, then = std::move(then)](bool opened) {
+        if (opened && self && !self->busy_)
+            then();
+    });
+}
+
+// Reads the records once, then builds every chosen pupil's report and hands them to use; after
+// a file error the program ends with its message and use never runs. No draw, print or save
+// starts while one is under way.
+void DetailView::WithReports(ReportTarget target, std::function<void(const Reports&)> use) {
+    if (busy_)
+        return;
+    busy_ = true;
+    auto window = std::make_shared<RecordWindow>();
+    const std::filesystem::path file = ScoreRecordPath(inputs_.setup.ProgramDataFolder);
+    RecordFileTask::Start(
+        this, inputs_.messages,
+        [file, window](RecordFileWaiter& waiter) {
+            ReadRecordWindowPatiently(file, kPeriodListScan, *window, waiter);
+        },
+        [this, target, window, use = std::move(use)] {
+            busy_ = false;
+            use(BuildReports(target, RunRecordsOf(*window)));
+        },
+        // busy_ stays: the program is ending.
+        [this](const DataFileError& e) { Q_EMIT fileFailed(e); });
+}
+
+DetailView::Reports DetailView::BuildReports(ReportTarget target,
+                                             const std::vector<RunRecord>& records) {
+    const BoardData shown{inputs_.setup, inputs_.signIn, inputs_.standing, inputs_.roster};
     const BoardChoice board = board_ ? board_() : BoardChoice{};
-    DetailRankings rankings(program_.boardData(), board.GradeFilter, board.PointsRankingKind);
-    const DetailReportInputs inputs{program_.boardData(), board.GradeFilter, target, program_.clock().Now()};
+    DetailRankings rankings(shown, board.GradeFilter, board.PointsRankingKind);
+    const DetailReportInputs inputs{shown, board.GradeFilter, target, inputs_.clock.Now()};
     // The labels are placed for the drawing area as it will be shown: before the panel's first
     // showing its layout has not sized the area yet.
     if (target == ReportTarget::Screen && !canvas_->isVisible() && layout() != nullptr)
@@ -258,7 +289,7 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
                                       ? ScreenReportMetrics(QRectF(canvas_->rect()))
                                       : PaperReportMetrics(ReportDocument{}, QSizeF(190, 277));
     const std::vector<int> levels = ChosenLevels();
-    std::vector<std::pair<int, ReportDocument>> out;
+    Reports out;
     for (int pupil : ChosenPupils()) {
         selectedPupil_ = pupil;
         out.emplace_back(pupil, BuildDetailReport(inputs, records, pupil, levels, rankings, metrics));
@@ -267,19 +298,11 @@ std::vector<std::pair<int, ReportDocument>> DetailView::BuildReports(ReportTarge
 }
 
 void DetailView::Draw(int index) {
-    if (busy_)
+    if (index != 0) {
+        WithReports(ReportTarget::Paper, [this](const Reports& reports) { Print(reports); });
         return;
-    busy_ = true;
-    QPointer<DetailView> self(this);
-    bool failed = false;
-    const auto reports =
-        BuildReports(index == 0 ? ReportTarget::Screen : ReportTarget::Paper, failed);
-    if (self.isNull())
-        return;
-    busy_ = false;
-    if (failed)
-        return;
-    if (index == 0) {
+    }
+    WithReports(ReportTarget::Screen, [this](const Reports& reports) {
         // Each pupil's report replaces the one before: the last pupil's last page stays.
         ReportPage page;
         if (!reports.empty() && !reports.back().second.Pages.empty())
@@ -287,23 +310,20 @@ void DetailView::Draw(int index) {
         canvas_->SetPage(std::move(page));
         show();
         raise();
-        return;
-    }
-    Print(reports);
+    });
 }
 
 void DetailView::Inform(const QString& text) {
-    program_.messages().Inform(this, Q(program_.setup().ProgramName), text);
+    inputs_.messages.Inform(this, Q(inputs_.setup.ProgramName), text, {});
 }
 
-void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& reports) {
+void DetailView::Print(const Reports& reports) {
     if (!makePrinter_ && QPrinterInfo::defaultPrinter().isNull()) {
         Inform(
             QStringLiteral("プリンターが設定されていないため、印刷できません。\n"
                            "プリンターを設定してから、もう一度「印刷」を押してください。"));
         return;
     }
-    const QPointer<QWidget> screen(window());
     for (const auto& [pupil, doc] : reports) {
         if (doc.Pages.empty())
             continue;
@@ -314,59 +334,54 @@ void DetailView::Print(const std::vector<std::pair<int, ReportDocument>>& report
             printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(),
                                                  QPrinter::HighResolution);
         }
-        SetUpPage(*printer, JobName(program_.setup().ProgramName, program_.roster(), pupil));
+        SetUpPage(*printer, JobName(inputs_.setup.ProgramName, inputs_.roster, pupil));
         if (!PrintReport(*printer, doc)) {
             Inform(QStringLiteral("印刷できませんでした（プリンター: %1）。")
                        .arg(printer->printerName()));
             return;
         }
-        if (IsClosed(screen))
-            return;
     }
 }
 
 void DetailView::SaveAsPdf() {
     if (busy_)
         return;
-    program_.TeacherPasswordGate()(this, [self = QPointer<DetailView>(this)](bool opened) {
-        if (opened && !self.isNull())
-            self->SaveAsPdfGranted();
-    });
+    AfterPassword([this] { ChooseFolderThenSave(); });
 }
 
-void DetailView::SaveAsPdfGranted() {
-    if (busy_)
-        return;
-    QPointer<DetailView> self(this);
-    const QPointer<QWidget> screen(window());
-    QString folder;
+// The folder dialog opens over the view and answers through its signal.
+void DetailView::ChooseFolderThenSave() {
     if (chooseFolder_) {
-        folder = chooseFolder_(this);
-    } else {
-        NestedLoopScope loop;
-        folder = QFileDialog::getExistingDirectory(this, QStringLiteral("PDFを保存するフォルダ"),
-                                                   QDir::homePath());
+        SaveInto(chooseFolder_(this));
+        return;
     }
-    if (self.isNull() || IsClosed(screen) || folder.isEmpty())
+    auto* dialog = new QFileDialog(this, QStringLiteral("PDFを保存するフォルダ"), QDir::homePath());
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, &DetailView::SaveInto);
+    dialog->open();
+}
+
+void DetailView::SaveInto(const QString& folder) {
+    if (folder.isEmpty())
         return;
-    busy_ = true;
-    bool failed = false;
-    const auto reports = BuildReports(ReportTarget::Paper, failed);
-    if (self.isNull())
-        return;
-    busy_ = false;
-    if (failed)
-        return;
-    const double now = program_.clock().Now();
+    WithReports(ReportTarget::Paper,
+                [this, folder](const Reports& reports) { WritePdfFiles(folder, reports); });
+}
+
+void DetailView::WritePdfFiles(const QString& folder, const Reports& reports) {
+    const double now = inputs_.clock.Now();
     for (const auto& [pupil, doc] : reports) {
         if (doc.Pages.empty())
             continue;
         const QString file = QDir(folder).filePath(Q(
-            ReportFileName(pupil, program_.roster().RosterName[static_cast<std::size_t>(pupil)], now)));
+            ReportFileName(pupil, inputs_.roster.RosterName[static_cast<std::size_t>(pupil)], now)));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        SetUpPage(printer, JobName(program_.setup().ProgramName, program_.roster(), pupil));
+        SetUpPage(printer, JobName(inputs_.setup.ProgramName, inputs_.roster, pupil));
         if (!PrintReport(printer, doc)) {
             Inform(QStringLiteral("PDFファイルを書けませんでした。\n\nファイル: %1").arg(file));
             return;

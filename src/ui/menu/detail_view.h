@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "board/detail_report.h"
+#include "common/clock.h"
+#include "common/errors.h"
+#include "ui/teacher/teacher_password_dialog.h"
 
 class QLabel;
 class QListWidget;
@@ -21,7 +24,7 @@ class QPushButton;
 
 namespace kagaku::ui {
 
-class Program;
+class MessageBoxes;
 
 // Picture12: shows one page of a report.
 class ReportCanvas final : public QWidget {
@@ -49,7 +52,19 @@ public:
         std::string GradeFilter;
         int PointsRankingKind = 0;
     };
-    DetailView(Program& program, std::function<BoardChoice()> board, QWidget* parent);
+    // What the view reads: the level catalogue, the sign-in and the roster (which the pupil
+    // list re-reads), the clock and the message boxes.
+    struct Inputs {
+        const ProgramSetup& setup;
+        const SignedIn& signIn;
+        const ScoreAggregates& standing;
+        RosterTables& roster;
+        const Clock& clock;
+        MessageBoxes& messages;
+    };
+    // gate asks for the teacher's password before printing and PDF files.
+    DetailView(Inputs inputs, std::function<BoardChoice()> board, PasswordGate gate,
+               QWidget* parent);
 
     // FillDetailPupilList with the rest of the own-runs list's set-up: re-reads the roster into
     // List2, puts levels 1..LevelCount into List3 and takes the signed-in pupil. False when the
@@ -71,27 +86,44 @@ public:
 
     int selectedPupil() const { return selectedPupil_; }
 
+Q_SIGNALS:
+    // The roster or the score file could not be read; the program ends with its message.
+    void fileFailed(const kagaku::DataFileError& error);
+
 private:
-    void SaveAsPdfGranted();  // SaveAsPdf once the teacher's password allows it
+    // Builders of the constructor.
+    void BuildLevelList();
+    void BuildButtons();
+    void BuildPupilList();
+    void LayOut();
+    void Connect();
+
+    using Reports = std::vector<std::pair<int, ReportDocument>>;
     std::vector<int> ChosenPupils() const;
     std::vector<int> ChosenLevels() const;
-    // Reads the records once and builds every chosen pupil's report; empty after a file error.
-    std::vector<std::pair<int, ReportDocument>> BuildReports(ReportTarget target, bool& failed);
-    void Print(const std::vector<std::pair<int, ReportDocument>>& reports);
+    void AfterPassword(std::function<void()> then);
+    void WithReports(ReportTarget target, std::function<void(const Reports&)> use);
+    Reports BuildReports(ReportTarget target, const std::vector<RunRecord>& records);
+    void Print(const Reports& reports);
+    void ChooseFolderThenSave();
+    void SaveInto(const QString& folder);
+    void WritePdfFiles(const QString& folder, const Reports& reports);
     void Inform(const QString& text);
 
-    Program& program_;
+    Inputs inputs_;
     std::function<BoardChoice()> board_;
-    ReportCanvas* canvas_ = nullptr;  // Picture12
-    QListWidget* pupils_ = nullptr;   // List2
-    QListWidget* levels_ = nullptr;   // List3
-    QPushButton* show_ = nullptr;     // Command24(0)
-    QPushButton* print_ = nullptr;    // Command24(1)
-    QPushButton* pdf_ = nullptr;      // "PDF保存"
-    QPushButton* others_ = nullptr;   // Command25
-    QPushButton* back_ = nullptr;     // Command18
-    int selectedPupil_ = 0;           // SelectedPupil
-    bool busy_ = false;               // a draw is letting events run
+    PasswordGate gate_;
+    ReportCanvas* canvas_ = nullptr;        // Picture12
+    QLabel* levelCaption_ = nullptr;        // Label27
+    QListWidget* levelList_ = nullptr;      // List3
+    QListWidget* pupilList_ = nullptr;      // List2
+    QPushButton* showButton_ = nullptr;     // Command24(0)
+    QPushButton* printButton_ = nullptr;    // Command24(1)
+    QPushButton* pdfButton_ = nullptr;      // "PDF保存"
+    QPushButton* othersButton_ = nullptr;   // Command25
+    QPushButton* backButton_ = nullptr;     // Command18
+    int selectedPupil_ = 0;                 // SelectedPupil
+    bool busy_ = false;  // the records are being read for a draw, print or save
     FolderChooser chooseFolder_;
     PrinterFactory makePrinter_;
 };

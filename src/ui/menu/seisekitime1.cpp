@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "board/grade_marks.h"
@@ -26,14 +27,13 @@
 #include "board/level_menu.h"
 #include "common/errors.h"
 #include "records/aggregation.h"
-#include "records/score_record_file.h"
 #include "ui/teacher/data_panel.h"
 #include "ui/menu/detail_view.h"
 #include "ui/shell/look.h"
 #include "ui/result/mistake_practice_offer.h"
 #include "ui/teacher/mistake_ranking_view.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/record_file_task.h"
+#include "ui/shell/services.h"
 #include "ui/teacher/teacher_password_dialog.h"
 
 namespace kagaku::ui {
@@ -107,19 +107,44 @@ QFrame* Cover(QWidget* parent, const QString& name, const QString& text, QProgre
 
 }  // namespace
 
-seisekitime1::seisekitime1(Program& program) : program_(program) {
+seisekitime1::seisekitime1(Inputs inputs, QWidget* parent)
+    : QWidget(parent), inputs_(std::move(inputs)) {
     setObjectName("seisekitime1");
-    DeleteOnCloseWhenIdle(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
-    setWindowTitle(Q(program_.setup().ProgramName));
-    const QColor season = ColourFromBgr(program_.setup().SeasonColour);
+    setWindowTitle(Q(inputs_.setup.ProgramName));
+    const QColor season = ColourFromBgr(inputs_.setup.SeasonColour);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, season);
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    title_ = PlainLabel(Q(program_.setup().ProgramName), this);
+    auto* layout = new QVBoxLayout(this);
+    const int margin = Scaled(10);
+    layout->setContentsMargins(margin, Scaled(6), margin, Scaled(6));
+    layout->setSpacing(Scaled(6));
+    layout->addLayout(BuildHeader());
+    layout->addLayout(BuildChoices());
+    heading_ = PlainLabel(QString(), this);
+    heading_->setObjectName("Label5");
+    heading_->setFont(UiFont(20, true));
+    layout->addWidget(heading_);
+    layout->addWidget(BuildColumnArea(), 1);
+    layout->addWidget(menuScroll_);
+
+    fullCover_ =
+        Cover(this, "Picture2", QStringLiteral("Just a moment, please."), &fullProgress_, season);
+    listCover_ = Cover(this, "Picture6", QStringLiteral("Just a momento, please."), &listProgress_,
+                       season.lighter(108));
+
+    BuildColumns();
+}
+
+// The program's name, who is signed in, the day's counts, the teacher's data panel and the way
+// back to the name screen.
+QHBoxLayout* seisekitime1::BuildHeader() {
+    title_ = PlainLabel(Q(inputs_.setup.ProgramName), this);
     title_->setObjectName("Label11");
     title_->setFont(UiFont(28, true));
     gradeName_ = PlainLabel(QString(), this);
@@ -134,96 +159,12 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     todayTotal_ = PlainLabel(QString(), this);
     todayTotal_->setObjectName("Label18");
     todayTotal_->setFont(UiFont(18, true));
-    back_ = new QPushButton(QStringLiteral("戻る(0)"), this);
-    back_->setObjectName("Command1");
-    back_->setFont(UiFont(20));
-    back_->setFocusPolicy(Qt::NoFocus);
-    back_->setMinimumSize(Scaled(110), Scaled(40));
-    connect(back_, &QPushButton::clicked, this, &seisekitime1::Back);
-
-    displays_ = new QFrame(this);
-    displays_->setObjectName("Picture5");
-    displays_->setFrameShape(QFrame::StyledPanel);
-    auto* displayLayout = new QHBoxLayout(displays_);
-    displayLayout->setContentsMargins(Scaled(6), Scaled(2), Scaled(6), Scaled(2));
-    displayGroup_ = new QButtonGroup(this);
-    for (int i = 0; i < 3; ++i) {
-        auto* o = new QRadioButton(Q(DisplayCaptions()[static_cast<std::size_t>(i)]), displays_);
-        o->setObjectName(QStringLiteral("Option2_%1").arg(i));
-        o->setFont(UiFont(17));
-        o->setFocusPolicy(Qt::NoFocus);
-        displayGroup_->addButton(o, i);
-        displayOptions_.push_back(o);
-        displayLayout->addWidget(o);
-    }
-    displayOptions_[0]->setChecked(true);
-    connect(displayGroup_, &QButtonGroup::idClicked, this, &seisekitime1::DisplaySwitch);
-
-    lists_ = new QFrame(this);
-    lists_->setObjectName("Picture1");
-    lists_->setFrameShape(QFrame::StyledPanel);
-    auto* listLayout = new QHBoxLayout(lists_);
-    listLayout->setContentsMargins(Scaled(6), Scaled(2), Scaled(6), Scaled(2));
-    listGroup_ = new QButtonGroup(this);
-    const auto captions = ListOptionCaptions(0, kInitialThirdListCaption);
-    for (int i = 1; i <= 3; ++i) {
-        auto* o = new QRadioButton(Q(captions[static_cast<std::size_t>(i - 1)]), lists_);
-        o->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        o->setFont(UiFont(17));
-        o->setFocusPolicy(Qt::NoFocus);
-        listGroup_->addButton(o, i);
-        listOptions_.push_back(o);
-        listLayout->addWidget(o);
-    }
-    listOptions_[0]->setChecked(true);
-    connect(listGroup_, &QButtonGroup::idClicked, this, &seisekitime1::ListSwitch);
-
-    grades_ = new QComboBox(this);
-    grades_->setObjectName("Combo1");
-    grades_->setFont(UiFont(17));
-    for (const auto& g : BoardGradeChoices())
-        grades_->addItem(Q(g));
-    grades_->setCurrentText(Q(program_.board().GradeFilterText.ToText()));
-    grades_->installEventFilter(this);
-    connect(grades_, &QComboBox::activated, this, [this](int) {
-        DisplaySwitch(displayOptions_[0]->isChecked() ? 0 : 1);
-        setFocus();
-    });
-
-    periods_ = new QComboBox(this);
-    periods_->setObjectName("Combo2");
-    periods_->setFont(UiFont(17));
-    for (const auto& p : PeriodChoices())
-        periods_->addItem(Q(p));
-    program_.board().ListPeriod = Variant(kInitialListPeriod);
-    periods_->setCurrentIndex(kInitialListPeriod - 1);
-    periods_->installEventFilter(this);
-    periods_->hide();
-    connect(periods_, &QComboBox::activated, this, [this](int index) {
-        if (!listOptions_[2]->isChecked())
-            return;
-        if (auto period = ListPeriodForChoice(index)) {
-            program_.board().ListPeriod = Variant(*period);
-            ListSwitch(3);
-        }
-        setFocus();
-    });
-
-    heading_ = PlainLabel(QString(), this);
-    heading_->setObjectName("Label5");
-    heading_->setFont(UiFont(20, true));
-
-    columnArea_ = new QWidget(this);
-    columnArea_->setObjectName("ColumnArea");
-    scroll_ = new QScrollBar(Qt::Horizontal, this);
-    scroll_->setObjectName("HScroll1");
-    scroll_->setMinimum(1);
-    scroll_->setFocusPolicy(Qt::NoFocus);
-    scroll_->setMinimumHeight(Scaled(22));
-    connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
-        ScrollPosAfterChange(program_.board(), program_.setup().LevelCount, value);
-        PlaceColumns();
-    });
+    backButton_ = new QPushButton(QStringLiteral("戻る(0)"), this);
+    backButton_->setObjectName("Command1");
+    backButton_->setFont(UiFont(20));
+    backButton_->setFocusPolicy(Qt::NoFocus);
+    backButton_->setMinimumSize(Scaled(110), Scaled(40));
+    connect(backButton_, &QPushButton::clicked, this, &seisekitime1::Back);
 
     auto* header = new QHBoxLayout;
     header->setSpacing(Scaled(18));
@@ -240,155 +181,251 @@ seisekitime1::seisekitime1(Program& program) : program_(program) {
     counts->addWidget(minutes_, 0, Qt::AlignRight);
     header->addLayout(counts);
     // The teacher's data panel.
-    dataPanel_ = new DataPanel(program_.TeacherPasswordGate(),
-                               ScoreRecordPath(program_.setup().ProgramDataFolder), this);
+    dataPanel_ = new DataPanel(inputs_.passwordGate,
+                               ScoreRecordPath(inputs_.setup.ProgramDataFolder), this);
     header->addWidget(dataPanel_->button());
     connect(dataPanel_, &DataPanel::mistakeRankingAsked, this, &seisekitime1::OpenMistakeRanking);
-    header->addWidget(back_);
+    header->addWidget(backButton_);
+    return header;
+}
+
+// A frame holding a row of radio buttons, one per caption, with ids (and numbered names) from
+// first upwards.
+QFrame* seisekitime1::OptionRow(const char* frameName, const QString& optionName, int first,
+                                const std::array<std::string, 3>& captions, QButtonGroup*& group,
+                                std::vector<QRadioButton*>& options) {
+    auto* frame = new QFrame(this);
+    frame->setObjectName(frameName);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(Scaled(6), Scaled(2), Scaled(6), Scaled(2));
+    group = new QButtonGroup(this);
+    for (std::size_t k = 0; k < captions.size(); ++k) {
+        const int id = first + static_cast<int>(k);
+        auto* o = new QRadioButton(Q(captions[k]), frame);
+        o->setObjectName(optionName.arg(id));
+        o->setFont(UiFont(17));
+        o->setFocusPolicy(Qt::NoFocus);
+        group->addButton(o, id);
+        options.push_back(o);
+        row->addWidget(o);
+    }
+    options.front()->setChecked(true);
+    return frame;
+}
+
+// The display and list choices, the grade and period boxes and the graph button.
+QHBoxLayout* seisekitime1::BuildChoices() {
+    displays_ = OptionRow("Picture5", QStringLiteral("Option2_%1"), 0, DisplayCaptions(),
+                          displayGroup_, displayOptions_);
+    connect(displayGroup_, &QButtonGroup::idClicked, this, &seisekitime1::DisplaySwitch);
+    lists_ = OptionRow("Picture1", QStringLiteral("Option1_%1"), 1,
+                       ListOptionCaptions(0, kInitialThirdListCaption), listGroup_, listOptions_);
+    connect(listGroup_, &QButtonGroup::idClicked, this, &seisekitime1::ListSwitch);
 
     auto* choices = new QHBoxLayout;
     choices->setSpacing(Scaled(10));
     choices->addWidget(displays_);
     choices->addWidget(lists_);
-    choices->addWidget(grades_);
-    choices->addWidget(periods_);
-    // ---- detail view: the graph button of the own-runs display, and the panel ----
-    graph_ = new QPushButton(QStringLiteral("グラフ"), this);
-    graph_->setObjectName("Command17");
-    graph_->setFont(UiFont(17));
-    graph_->setFocusPolicy(Qt::NoFocus);
-    graph_->hide();
-    choices->addWidget(graph_);
-    detail_ = new DetailView(
-        program_,
+    choices->addWidget(BuildGradeBox());
+    choices->addWidget(BuildPeriodBox());
+    choices->addWidget(BuildDetailView());
+    choices->addStretch(1);
+    return choices;
+}
+
+QComboBox* seisekitime1::BuildGradeBox() {
+    grades_ = new QComboBox(this);
+    grades_->setObjectName("Combo1");
+    grades_->setFont(UiFont(17));
+    for (const auto& g : BoardGradeChoices())
+        grades_->addItem(Q(g));
+    grades_->setCurrentText(Q(inputs_.board.GradeFilterText.ToText()));
+    grades_->installEventFilter(this);
+    connect(grades_, &QComboBox::activated, this, [this](int) {
+        DisplaySwitch(displayOptions_[0]->isChecked() ? 0 : 1);
+        setFocus();
+    });
+    return grades_;
+}
+
+// The period box shows with the period list only.
+QComboBox* seisekitime1::BuildPeriodBox() {
+    periods_ = new QComboBox(this);
+    periods_->setObjectName("Combo2");
+    periods_->setFont(UiFont(17));
+    for (const auto& p : PeriodChoices())
+        periods_->addItem(Q(p));
+    inputs_.board.ListPeriod = Variant(kInitialListPeriod);
+    periods_->setCurrentIndex(kInitialListPeriod - 1);
+    periods_->installEventFilter(this);
+    periods_->hide();
+    connect(periods_, &QComboBox::activated, this, [this](int index) {
+        if (!listOptions_[2]->isChecked())
+            return;
+        if (auto period = ListPeriodForChoice(index)) {
+            inputs_.board.ListPeriod = Variant(*period);
+            ListSwitch(3);
+        }
+        setFocus();
+    });
+    return periods_;
+}
+
+// The graph button of the own-runs display, and the detail view it opens over the columns.
+QPushButton* seisekitime1::BuildDetailView() {
+    graphButton_ = new QPushButton(QStringLiteral("グラフ"), this);
+    graphButton_->setObjectName("Command17");
+    graphButton_->setFont(UiFont(17));
+    graphButton_->setFocusPolicy(Qt::NoFocus);
+    graphButton_->hide();
+    detailView_ = new DetailView(
+        {inputs_.setup, inputs_.signIn, inputs_.standing, inputs_.roster, inputs_.clock,
+         inputs_.messages},
         [this] {
             return DetailView::BoardChoice{U(grades_->currentText()), pointsRankingKind_};
         },
-        this);
-    connect(graph_, &QPushButton::clicked, this, [this] {
+        inputs_.passwordGate, this);
+    connect(detailView_, &DetailView::fileFailed, this, &seisekitime1::EndWithFileError);
+    connect(graphButton_, &QPushButton::clicked, this, [this] {
         PlaceDetail();
-        detail_->Open();
+        detailView_->Open();
     });
-    // ---- end of detail view ----
-    choices->addStretch(1);
+    return graphButton_;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    const int margin = Scaled(10);
-    layout->setContentsMargins(margin, Scaled(6), margin, Scaled(6));
-    layout->setSpacing(Scaled(6));
-    layout->addLayout(header);
-    layout->addLayout(choices);
-    layout->addWidget(heading_);
-    layout->addWidget(columnArea_, 1);
-    layout->addWidget(scroll_);
-
-    fullCover_ =
-        Cover(this, "Picture2", QStringLiteral("Just a moment, please."), &fullProgress_, season);
-    listCover_ = Cover(this, "Picture6", QStringLiteral("Just a momento, please."), &listProgress_,
-                       season.lighter(108));
-
-    BuildColumns();
+// The area the level columns are placed in by hand, and the scroll bar beneath it.
+QWidget* seisekitime1::BuildColumnArea() {
+    columnArea_ = new QWidget(this);
+    columnArea_->setObjectName("ColumnArea");
+    menuScroll_ = new QScrollBar(Qt::Horizontal, this);
+    menuScroll_->setObjectName("HScroll1");
+    menuScroll_->setMinimum(1);
+    menuScroll_->setFocusPolicy(Qt::NoFocus);
+    menuScroll_->setMinimumHeight(Scaled(22));
+    connect(menuScroll_, &QScrollBar::valueChanged, this, [this](int value) {
+        ScrollPosAfterChange(inputs_.board, inputs_.setup.LevelCount, value);
+        PlaceColumns();
+    });
+    return columnArea_;
 }
 
 void seisekitime1::BuildColumns() {
-    const MenuLayout layout = MenuLayoutFor(program_.setup().LevelCount);
-    scroll_->setVisible(layout.ScrollBarVisible);
-    scroll_->setMaximum(layout.ScrollBarVisible ? layout.ScrollMaximum : 1);
-    scroll_->setPageStep(1);
-    columns_.assign(static_cast<std::size_t>(program_.setup().LevelCount) + 1, Column{});
-    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
-        const LevelColumnTexts texts = LevelColumn(program_.boardData(), i);
-        Column& c = At(i);
-        c.practice = texts.Practice;
-        c.box = new QWidget(columnArea_);
-        c.box->setObjectName(QStringLiteral("Column%1").arg(i));
-        c.number = CellLabel(Q(texts.Number), c.box, 22);
-        c.number->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        c.number->setFont(UiFont(22, true));
-        c.name = CellLabel(Q(texts.Name), c.box, 17);
-        c.name->setObjectName(QStringLiteral("Label3_%1").arg(i));
-        c.name->setToolTip(Q(texts.Name));
-        c.name->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-        c.name->setCursor(Qt::PointingHandCursor);
-        c.name->installEventFilter(this);
-        c.start = new QPushButton(Q(texts.StartButton), c.box);
-        c.start->setObjectName(QStringLiteral("Command4_%1").arg(i));
-        c.start->setFont(UiFont(20, true));
-        c.start->setMinimumHeight(Scaled(40));
-        c.start->setFocusPolicy(Qt::NoFocus);
-        c.start->setEnabled(false);  // the lock pass opens the levels the pupil may start
-        c.start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
-        connect(c.start, &QPushButton::clicked, this, [this, i] { StartLevel(i); });
-        c.ban = CellLabel(Q(kTooMuchPractice), c.start, 20);
-        c.ban->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        c.ban->setFont(UiFont(20, true));
-        c.ban->setAutoFillBackground(true);
-        QPalette banPalette = c.ban->palette();
-        banPalette.setColor(QPalette::Window, QColor(0xFF, 0xE0, 0xE0));
-        banPalette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
-        c.ban->setPalette(banPalette);
-        c.ban->hide();
-        c.todayHead = CellLabel(Q(kTodayHeading), c.box, 14);
-        c.allHead = CellLabel(Q(kAllTimeHeading), c.box, 14);
-        c.today = CellLabel(QString(), c.box, 15, true);
-        c.today->setObjectName(QStringLiteral("Label14_%1").arg(i));
-        c.all = CellLabel(QString(), c.box, 15, true);
-        c.all->setObjectName(QStringLiteral("Label15_%1").arg(i));
-        c.recent = CellLabel(Q(texts.RecentWindow), c.box, 14, true);
-        c.recent->setObjectName(QStringLiteral("Label8_%1").arg(i));
-        c.list = new QListWidget(c.box);
-        c.list->setObjectName(QStringLiteral("List5_%1").arg(i));
-        c.list->setFont(FixedFont(15));
-        c.list->setFocusPolicy(Qt::NoFocus);
-        c.list->setUniformItemSizes(true);
-        c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        c.list->setTextElideMode(Qt::ElideNone);
-        c.rule = CellLabel(Q(texts.PassRule), c.box, 13, true);
-        c.rule->setObjectName(QStringLiteral("Label7_%1").arg(i));
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuLayout layout = MenuLayoutFor(levelCount);
+    menuScroll_->setVisible(layout.ScrollBarVisible);
+    menuScroll_->setMaximum(layout.ScrollBarVisible ? layout.ScrollMaximum : 1);
+    menuScroll_->setPageStep(1);
+    columns_.assign(static_cast<std::size_t>(levelCount) + 1, Column{});
+    for (int i = 1; i <= levelCount; ++i)
+        BuildColumn(i, LevelColumn(boardData(), i));
+}
 
-        auto* grid = new QGridLayout(c.box);
-        grid->setContentsMargins(Scaled(3), 0, Scaled(3), 0);
-        grid->setHorizontalSpacing(Scaled(2));
-        grid->setVerticalSpacing(Scaled(2));
-        grid->addWidget(c.number, 0, 0);
-        grid->addWidget(c.name, 0, 1, 1, 3);
-        grid->addWidget(c.start, 1, 0, 1, 4);
-        grid->addWidget(c.todayHead, 2, 0, 1, 2);
-        grid->addWidget(c.allHead, 2, 2, 1, 2);
-        grid->addWidget(c.today, 3, 0, 1, 2);
-        grid->addWidget(c.all, 3, 2, 1, 2);
-        grid->addWidget(c.recent, 4, 0, 1, 4);
-        grid->addWidget(c.list, 5, 0, 1, 4);
-        grid->addWidget(c.rule, 6, 0, 1, 4);
-        grid->setColumnStretch(0, 1);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(2, 1);
-        grid->setColumnStretch(3, 2);
-        grid->setRowStretch(5, 1);
-        if (c.practice) {
-            for (QWidget* w : {static_cast<QWidget*>(c.list), static_cast<QWidget*>(c.rule),
-                               static_cast<QWidget*>(c.recent), static_cast<QWidget*>(c.today),
-                               static_cast<QWidget*>(c.all), static_cast<QWidget*>(c.todayHead),
-                               static_cast<QWidget*>(c.allHead)}) {
-                QSizePolicy policy = w->sizePolicy();
-                policy.setRetainSizeWhenHidden(true);
-                w->setSizePolicy(policy);
-                w->hide();
-            }
-        }
+// One level's column: number and name, the start button with its "やりすぎ禁止" bar, the
+// counts, the list and the pass rule.
+void seisekitime1::BuildColumn(int i, const LevelColumnTexts& texts) {
+    Column& c = At(i);
+    c.practice = texts.Practice;
+    c.box = new QWidget(columnArea_);
+    c.box->setObjectName(QStringLiteral("Column%1").arg(i));
+    c.number = CellLabel(Q(texts.Number), c.box, 22);
+    c.number->setObjectName(QStringLiteral("Label1_%1").arg(i));
+    c.number->setFont(UiFont(22, true));
+    c.name = CellLabel(Q(texts.Name), c.box, 17);
+    c.name->setObjectName(QStringLiteral("Label3_%1").arg(i));
+    c.name->setToolTip(Q(texts.Name));
+    c.name->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    c.name->setCursor(Qt::PointingHandCursor);
+    c.name->installEventFilter(this);
+    BuildStartButton(i, c, texts);
+    c.todayHead = CellLabel(Q(kTodayHeading), c.box, 14);
+    c.allHead = CellLabel(Q(kAllTimeHeading), c.box, 14);
+    c.today = CellLabel(QString(), c.box, 15, true);
+    c.today->setObjectName(QStringLiteral("Label14_%1").arg(i));
+    c.all = CellLabel(QString(), c.box, 15, true);
+    c.all->setObjectName(QStringLiteral("Label15_%1").arg(i));
+    c.recent = CellLabel(Q(texts.RecentWindow), c.box, 14, true);
+    c.recent->setObjectName(QStringLiteral("Label8_%1").arg(i));
+    c.list = new QListWidget(c.box);
+    c.list->setObjectName(QStringLiteral("List5_%1").arg(i));
+    c.list->setFont(FixedFont(15));
+    c.list->setFocusPolicy(Qt::NoFocus);
+    c.list->setUniformItemSizes(true);
+    c.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    c.list->setTextElideMode(Qt::ElideNone);
+    c.rule = CellLabel(Q(texts.PassRule), c.box, 13, true);
+    c.rule->setObjectName(QStringLiteral("Label7_%1").arg(i));
+    LayOutColumn(c);
+    if (c.practice)
+        HideRunCells(c);
+}
+
+void seisekitime1::BuildStartButton(int i, Column& c, const LevelColumnTexts& texts) {
+    c.start = new QPushButton(Q(texts.StartButton), c.box);
+    c.start->setObjectName(QStringLiteral("Command4_%1").arg(i));
+    c.start->setFont(UiFont(20, true));
+    c.start->setMinimumHeight(Scaled(40));
+    c.start->setFocusPolicy(Qt::NoFocus);
+    c.start->setEnabled(false);  // the lock pass opens the levels the pupil may start
+    c.start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
+    connect(c.start, &QPushButton::clicked, this, [this, i] { StartLevel(i); });
+    c.ban = CellLabel(Q(kTooMuchPractice), c.start, 20);
+    c.ban->setObjectName(QStringLiteral("Text1_%1").arg(i));
+    c.ban->setFont(UiFont(20, true));
+    c.ban->setAutoFillBackground(true);
+    QPalette banPalette = c.ban->palette();
+    banPalette.setColor(QPalette::Window, QColor(0xFF, 0xE0, 0xE0));
+    banPalette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    c.ban->setPalette(banPalette);
+    c.ban->hide();
+}
+
+void seisekitime1::LayOutColumn(Column& c) {
+    auto* grid = new QGridLayout(c.box);
+    grid->setContentsMargins(Scaled(3), 0, Scaled(3), 0);
+    grid->setHorizontalSpacing(Scaled(2));
+    grid->setVerticalSpacing(Scaled(2));
+    grid->addWidget(c.number, 0, 0);
+    grid->addWidget(c.name, 0, 1, 1, 3);
+    grid->addWidget(c.start, 1, 0, 1, 4);
+    grid->addWidget(c.todayHead, 2, 0, 1, 2);
+    grid->addWidget(c.allHead, 2, 2, 1, 2);
+    grid->addWidget(c.today, 3, 0, 1, 2);
+    grid->addWidget(c.all, 3, 2, 1, 2);
+    grid->addWidget(c.recent, 4, 0, 1, 4);
+    grid->addWidget(c.list, 5, 0, 1, 4);
+    grid->addWidget(c.rule, 6, 0, 1, 4);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 2);
+    grid->setRowStretch(5, 1);
+}
+
+// A practice column has no runs to count: its cells keep their room, empty.
+void seisekitime1::HideRunCells(Column& c) {
+    for (QWidget* w : {static_cast<QWidget*>(c.list), static_cast<QWidget*>(c.rule),
+                       static_cast<QWidget*>(c.recent), static_cast<QWidget*>(c.today),
+                       static_cast<QWidget*>(c.all), static_cast<QWidget*>(c.todayHead),
+                       static_cast<QWidget*>(c.allHead)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
     }
 }
 
 // Each column's left edge follows the first shown column; columns left of it are parked
 // beyond the right edge, and a column that would be cut off at the right edge is not shown.
 void seisekitime1::PlaceColumns() {
-    const MenuLayout layout = MenuLayoutFor(program_.setup().LevelCount);
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuLayout layout = MenuLayoutFor(levelCount);
     const double perTwip = width() / kScreenTwips;
     const int columnWidth = static_cast<int>(layout.ColumnWidthTwips * perTwip);
     const int marginTwips = static_cast<int>(0.02 * kScreenTwips);
-    const int pos = std::max(1, static_cast<int>(program_.board().MenuScrollPos.ToInteger()));
+    const int pos = std::max(1, static_cast<int>(inputs_.board.MenuScrollPos.ToInteger()));
     const int areaLeft = columnArea_->mapTo(this, QPoint(0, 0)).x();
-    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
+    for (int i = 1; i <= levelCount; ++i) {
         Column& c = At(i);
         const auto left = ColumnLeft(i, pos, marginTwips, layout.ColumnWidthTwips);
         if (!left) {
@@ -415,7 +452,7 @@ void seisekitime1::resizeEvent(QResizeEvent* event) {
     PlaceColumns();
     PlaceDetail();
     if (mistakeRanking_ != nullptr)
-        mistakeRanking_->setGeometry(detail_->geometry());
+        mistakeRanking_->setGeometry(detailView_->geometry());
 }
 
 // The detail view lies over the level columns, from the heading down.
@@ -423,13 +460,14 @@ void seisekitime1::PlaceDetail() {
     const int left = static_cast<int>(120 / kScreenTwips * width());
     const int top = heading_->mapTo(this, QPoint(0, 0)).y();
     const int bottom = columnArea_->mapTo(this, QPoint(0, columnArea_->height())).y();
-    detail_->setGeometry(left, top, width() - 2 * left, std::max(0, bottom - top));
+    detailView_->setGeometry(left, top, width() - 2 * left, std::max(0, bottom - top));
 }
 
 void seisekitime1::OfferOwnMistakes() {
+    const ProgramSetup& s = inputs_.setup;
     const auto offers =
-        OwnMistakeOffers(program_.setup().ProgramDataFolder, program_.setup().AppFolder, program_.signIn().PupilNumber, program_.setup().LevelNames,
-                         program_.setup().LevelTimed, program_.setup().LevelCount, program_.clock().TodayDate());
+        OwnMistakeOffers(s.ProgramDataFolder, s.AppFolder, inputs_.signIn.PupilNumber,
+                         s.LevelNames, s.LevelTimed, s.LevelCount, inputs_.clock.TodayDate());
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         if (c.mistakes != nullptr) {
@@ -444,12 +482,11 @@ void seisekitime1::OfferOwnMistakes() {
                                                               Qt::AlignTop);
         MistakePracticeOffer* button = c.mistakes;
         connect(button, &MistakePracticeOffer::asked, this, [this, button] {
-            if (starting_ || dataPanel_->IsShown() || MistakeRankingShown())
+            if (ended_ || leaving_ || dataPanel_->IsShown() || MistakeRankingShown())
                 return;
-            starting_ = true;
+            leaving_ = true;
             keysReady_ = false;
-            program_.StartMistakePractice(button->practice(),
-                                          Program::PracticeReturn::LevelMenu);
+            Q_EMIT mistakePracticeAsked(button->practice());
         });
     }
 }
@@ -459,18 +496,20 @@ bool seisekitime1::MistakeRankingShown() const {
 }
 
 void seisekitime1::OpenMistakeRanking() {
-    MistakeRankingPanel::Inputs inputs{program_.setup().ProgramName,    program_.setup().ProgramDataFolder, program_.roster(),
-                                      program_.setup().LevelNames,     program_.setup().LevelCount,        U(grades_->currentText()),
-                                      program_.clock().TodayDate()};
+    const ProgramSetup& s = inputs_.setup;
+    MistakeRankingPanel::Inputs inputs{s.ProgramName,    s.ProgramDataFolder, inputs_.roster,
+                                      s.LevelNames,     s.LevelCount,        U(grades_->currentText()),
+                                      inputs_.clock.TodayDate()};
     if (mistakeRanking_ != nullptr)
         mistakeRanking_->deleteLater();
-    mistakeRanking_ =
-        new MistakeRankingPanel(std::move(inputs), program_.TeacherPasswordGate(), this);
+    mistakeRanking_ = new MistakeRankingPanel(
+        std::move(inputs),
+        inputs_.passwordGate, this);
     connect(mistakeRanking_, &MistakeRankingPanel::messageDue, this, [this](const QString& text) {
-        program_.messages().Inform(this, Q(program_.setup().ProgramName), text, {});
+        inputs_.messages.Inform(this, Q(inputs_.setup.ProgramName), text, {});
     });
     PlaceDetail();
-    mistakeRanking_->setGeometry(detail_->geometry());
+    mistakeRanking_->setGeometry(detailView_->geometry());
     mistakeRanking_->Rebuild();
     mistakeRanking_->show();
     mistakeRanking_->raise();
@@ -481,13 +520,8 @@ void seisekitime1::showEvent(QShowEvent* event) {
     if (!refreshed_) {
         refreshed_ = true;
         ShowFullCover(true);
-        // The timer carries no receiver: the screen may be closed while the lambda runs.
-        QPointer<seisekitime1> screen(this);
-        QTimer::singleShot(0, [screen] {
-            const QPointer<seisekitime1> self = screen;
-            if (!IsClosed(self))
-                self->Refresh();
-        });
+        // The board is built once the screen stands on its cover.
+        QTimer::singleShot(0, this, &seisekitime1::Refresh);
     }
 }
 
@@ -504,7 +538,7 @@ void seisekitime1::ShowFullCover(bool shown) {
 void seisekitime1::ShowListCover(bool shown) {
     if (shown) {
         const QPoint top = heading_->mapTo(this, QPoint(0, 0));
-        const int bottom = scroll_->isVisible() ? scroll_->mapTo(this, QPoint(0, 0)).y() : height();
+        const int bottom = menuScroll_->isVisible() ? menuScroll_->mapTo(this, QPoint(0, 0)).y() : height();
         listCover_->setGeometry(0, top.y(), width(), bottom - top.y());
         listCover_->raise();
         listCover_->show();
@@ -514,44 +548,52 @@ void seisekitime1::ShowListCover(bool shown) {
 }
 
 void seisekitime1::Refresh() {
+    if (ended_)
+        return;
     keysReady_ = false;
     ShowFullCover(true);
-    PumpEvents();
     listOptions_[0]->setText(Q(kRefreshFirstListCaption));
     listOptions_[1]->setText(Q(kRefreshSecondListCaption));
-    ScreenRecordFileWaiter waiter(program_.messages(), this);
-    try {
-        program_.RebuildStanding(waiter);
-    } catch (const DataFileError& e) {
-        program_.EndWithFileError(e, this);
-        return;
-    }
-    const MenuHeader header = MenuHeaderTexts(program_.boardData(), program_.clock());
+    // Under the cover, while a busy score file is waited for, keys and clicks start nothing.
+    RecordFileTask::Start(
+        this, inputs_.messages,
+        [this](RecordFileWaiter& waiter) {
+            AggregateScoreRecords(ScoreRecordPath(inputs_.setup.ProgramDataFolder),
+                                  inputs_.setup.Settings, inputs_.clock, inputs_.standing, waiter);
+        },
+        [this] { ShowStanding(); }, [this](const DataFileError& e) { EndWithFileError(e); });
+}
+
+// The header, the counts of every column, the locks and the first list, from the standing the
+// refresh has just rebuilt.
+void seisekitime1::ShowStanding() {
+    const int levelCount = inputs_.setup.LevelCount;
+    const MenuHeader header = MenuHeaderTexts(boardData(), inputs_.clock);
     todayTotal_->setText(Q(header.TodayTotal));
     minutes_->setText(Q(header.MinutesSinceSignIn));
-    fullProgress_->setRange(0, std::max<int>(1, program_.setup().LevelCount));
+    fullProgress_->setRange(0, std::max<int>(1, levelCount));
     activationInProgress_ = true;
     listOptions_[0]->setChecked(true);
     displayOptions_[0]->setChecked(true);
     DisplaySwitch(0);
-    back_->setEnabled(true);
+    backButton_->setEnabled(true);
     activationInProgress_ = false;
-    program_.ApplyPracticeTargets();
+    Q_EMIT practiceTargetsDue();
     ShowListCover(false);
     dataPanel_->button()->setVisible(header.ShowDataButton);
     gradeName_->setText(Q(header.GradeAndName));
     schoolNumber_->setText(Q(header.SchoolAndNumber));
     title_->setText(Q(header.Title));
     title_->setFont(UiFont(header.TitlePointSize * 4 / 3, true));  // points to pixels
-    const int pos = ActivationScrollPos(program_.board(), program_.setup().LevelCount);
+    const int pos = ActivationScrollPos(inputs_.board, levelCount);
     {
-        const QSignalBlocker blocker(scroll_);
-        scroll_->setValue(pos);
+        const QSignalBlocker blocker(menuScroll_);
+        menuScroll_->setValue(pos);
     }
     PlaceColumns();
-    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
+    for (int i = 1; i <= levelCount; ++i) {
         fullProgress_->setValue(i);
-        const LevelColumnTexts texts = LevelColumn(program_.boardData(), i);
+        const LevelColumnTexts texts = LevelColumn(boardData(), i);
         Column& c = At(i);
         c.today->setText(Q(texts.Today));
         c.all->setText(Q(texts.AllTime));
@@ -559,7 +601,6 @@ void seisekitime1::Refresh() {
     ApplyLocks();
     OfferOwnMistakes();
     ShowFullCover(false);
-    PumpEvents();
     keysReady_ = true;
     DisplaySwitch(0);
     setFocus();
@@ -568,19 +609,19 @@ void seisekitime1::Refresh() {
 void seisekitime1::ClearBoard() {
     // No other list can be chosen while this one is built.
     lists_->setEnabled(false);
-    back_->setEnabled(false);
+    backButton_->setEnabled(false);
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         columns_[i].start->setEnabled(false);
         columns_[i].list->hide();
     }
     ShowListCover(true);
-    PumpEvents();
+    listCover_->repaint();
 }
 
 void seisekitime1::DisplaySwitch(int index) {
     dataPanel_->HidePanel();
-    graph_->hide();
-    detail_->hide();
+    graphButton_->hide();
+    detailView_->hide();
     if (mistakeRanking_ != nullptr)
         mistakeRanking_->hide();
     ClearBoard();
@@ -600,7 +641,6 @@ void seisekitime1::DisplaySwitch(int index) {
             listOptions_[k]->setText(Q(captions[k]));
         listOptions_[2]->setEnabled(true);
         boardMode_ = 2;
-        PumpEvents();
         if (listOptions_[0]->isChecked()) {
             ListSwitch(1);
         } else if (listOptions_[2]->isChecked()) {
@@ -609,7 +649,7 @@ void seisekitime1::DisplaySwitch(int index) {
             ListSwitch(2);
         }
     } else {
-        graph_->show();
+        graphButton_->show();
         periods_->hide();
         Fill(BoardList::OwnRuns);
     }
@@ -622,44 +662,48 @@ void seisekitime1::ListSwitch(int option) {
 }
 
 void seisekitime1::Fill(BoardList list) {
+    if (ended_)
+        return;
+    delete fill_.data();
     if (list == BoardList::CumulativeRanking)
         pointsRankingKind_ = 1;
     if (list == BoardList::TodayRanking)
         pointsRankingKind_ = 2;
-    if (list == BoardList::OwnRuns && !detail_->FillPupilList())
+    if (list == BoardList::OwnRuns && !detailView_->FillPupilList())
         return;
     ClearBoard();
     periods_->hide();
     lists_->setEnabled(false);
-    PumpEvents();
     heading_->setText(Q(ListHeading(list)));
     listProgress_->setValue(0);
-    std::vector<RunRecord> records;
-    if (const std::optional<std::size_t> scan = RecordScanFor(list)) {
-        QPointer<seisekitime1> self(this);
-        ScreenRecordFileWaiter waiter(program_.messages(), this);
-        RecordWindow window;
-        try {
-            ReadRecordWindowPatiently(ScoreRecordPath(program_.setup().ProgramDataFolder), *scan, window,
-                                      waiter);
-        } catch (const DataFileError& e) {
-            if (!IsClosed(self))
-                program_.EndWithFileError(e, this);
-            return;
-        }
-        if (IsClosed(self))
-            return;
-        records = RunRecordsOf(window);
+    const std::optional<std::size_t> scan = RecordScanFor(list);
+    if (!scan) {
+        ShowLists(list, {});
+        return;
     }
-    // The grade is taken once the records are in: a wait for a busy file lets the box change.
-    const BoardInputs inputs{program_.boardData(), U(grades_->currentText()),
+    // While a busy score file is waited for, the start buttons, the list choices and 戻る stay
+    // disabled; a display or grade chosen meanwhile fills anew, and this fill goes.
+    auto window = std::make_shared<RecordWindow>();
+    const std::filesystem::path file = ScoreRecordPath(inputs_.setup.ProgramDataFolder);
+    fill_ = RecordFileTask::Start(
+        this, inputs_.messages,
+        [file, scan = *scan, window](RecordFileWaiter& waiter) {
+            ReadRecordWindowPatiently(file, scan, *window, waiter);
+        },
+        [this, list, window] { ShowLists(list, RunRecordsOf(*window)); },
+        [this](const DataFileError& e) { EndWithFileError(e); });
+}
+
+// The lists of every column from the records just read.
+void seisekitime1::ShowLists(BoardList list, const std::vector<RunRecord>& records) {
+    const BoardInputs inputs{boardData(), U(grades_->currentText()),
                              [this](std::size_t done, std::size_t maximum) {
                                  listProgress_->setMaximum(static_cast<int>(maximum));
                                  listProgress_->setValue(static_cast<int>(done));
                              }};
-    const BoardFill fill = FillBoard(inputs, list, records, program_.clock().Now(),
-                                     program_.board().ListPeriod);
-    for (int i = 1; i <= program_.setup().LevelCount; ++i) {
+    const BoardFill fill =
+        FillBoard(inputs, list, records, inputs_.clock.Now(), inputs_.board.ListPeriod);
+    for (int i = 1; i <= inputs_.setup.LevelCount; ++i) {
         Column& c = At(i);
         c.todayHead->setText(Q(kTodayHeading));
         c.allHead->setText(Q(kAllTimeHeading));
@@ -680,7 +724,7 @@ void seisekitime1::Fill(BoardList list) {
     }
     lists_->setEnabled(true);
     periods_->setVisible(ShowsPeriodBox(list));
-    back_->setEnabled(true);
+    backButton_->setEnabled(true);
     ApplyLocks();
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         columns_[i].list->setVisible(!columns_[i].practice);
@@ -689,7 +733,7 @@ void seisekitime1::Fill(BoardList list) {
 }
 
 void seisekitime1::ApplyLocks() {
-    const LevelLocks locks = ApplyLevelLocks(program_.boardData(), program_.board());
+    const LevelLocks locks = ApplyLevelLocks(boardData(), inputs_.board);
     for (std::size_t i = 1; i < columns_.size(); ++i) {
         Column& c = columns_[i];
         c.start->setEnabled(locks.StartEnabled[i]);
@@ -701,35 +745,46 @@ void seisekitime1::ApplyLocks() {
     listCover_->raise();
 }
 
+bool seisekitime1::MayStart(int level) const {
+    return !ended_ && !leaving_ && level >= 1 && level < static_cast<int>(columns_.size()) &&
+           columns_[static_cast<std::size_t>(level)].start->isEnabled() &&
+           !dataPanel_->IsShown() && !MistakeRankingShown();
+}
+
 void seisekitime1::StartLevel(int level) {
-    if (level < 1 || level >= static_cast<int>(columns_.size()))
+    if (!MayStart(level))
         return;
-    if (!At(level).start->isEnabled() || starting_ || dataPanel_->IsShown() ||
-        MistakeRankingShown())
-        return;
-    // A second key or click while the cover is painted must not start the drill twice.
-    starting_ = true;
+    // A second key or click before the drill shows must not start it twice.
+    leaving_ = true;
     keysReady_ = false;
     ShowFullCover(true);
-    program_.run().CurrentLevel = static_cast<std::int16_t>(level);
-    QPointer<seisekitime1> self(this);
-    PumpEvents();
-    if (IsClosed(self))
-        return;
-    program_.StartDrill(level);
+    fullCover_->repaint();
+    Q_EMIT levelChosen(level);
 }
 
 void seisekitime1::Back() {
+    if (ended_ || leaving_)
+        return;
+    leaving_ = true;
+    keysReady_ = false;
     ShowFullCover(true);
-    PumpEvents();
-    program_.ShowNameScreen();
+    fullCover_->repaint();
+    Q_EMIT signOutAsked();
+}
+
+// The score file failed: the program ends with the file's message; the menu stays beneath it
+// under the cover it had and does nothing more.
+void seisekitime1::EndWithFileError(const DataFileError& error) {
+    ended_ = true;
+    keysReady_ = false;
+    Q_EMIT fileFailed(error);
 }
 
 void seisekitime1::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1) {
-        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), program_.setup().LevelCount,
-                                                keysReady_, back_->isEnabled());
+        const MenuKeyAction action = MenuKeyFor(text.at(0).unicode(), inputs_.setup.LevelCount,
+                                                keysReady_, backButton_->isEnabled());
         if (action.What == MenuKeyAction::Kind::StartLevel) {
             StartLevel(action.Level);
             return;
@@ -760,13 +815,11 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event) {
                 const int level = static_cast<int>(i);
                 if (mouse->button() != Qt::LeftButton ||
                     !columns_[i].name->rect().contains(mouse->position().toPoint()) ||
-                    !At(level).start->isEnabled() || starting_ || dataPanel_->IsShown() ||
-                    MistakeRankingShown())
+                    !MayStart(level))
                     return true;
-                starting_ = true;
-                program_.run().CurrentLevel = static_cast<std::int16_t>(level);
+                leaving_ = true;
                 keysReady_ = false;
-                program_.StartDrill(level);
+                Q_EMIT levelChosen(level);
                 return true;
             }
         }

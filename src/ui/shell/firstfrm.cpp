@@ -6,22 +6,17 @@
 #include "state/level_catalogue.h"
 #include "state/start_up.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/shell/services.h"
 
 namespace kagaku::ui {
 
-Firstfrm::Firstfrm(Program& program)
-    : program_(program), label5_(PlainLabel({}, this)), timer1_(new QTimer(this)) {
+Firstfrm::Firstfrm(CivilDate today, std::uint32_t seasonColour, QWidget* parent)
+    : QWidget(parent), eraDate_(PlainLabel({}, this)), timer1_(new QTimer(this)) {
     setObjectName("Firstfrm");
-    DeleteOnCloseWhenIdle(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Q(kProgramName));
 
-    const CivilDate today = program_.clock().TodayDate();
-    program_.SetSeasonColour(SeasonColourForMonth(today.month));
-
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(program_.setup().SeasonColour));
+    palette.setColor(QPalette::Window, ColourFromBgr(seasonColour));
     setPalette(palette);
     setAutoFillBackground(true);
 
@@ -30,10 +25,10 @@ Firstfrm::Firstfrm(Program& program)
     title->setFont(UiFont(120, true));
     title->setAlignment(Qt::AlignCenter);
 
-    label5_->setObjectName("Label5");
-    label5_->setFont(UiFont(36));
-    label5_->setAlignment(Qt::AlignCenter);
-    label5_->setText(Q(JapaneseEraDate(today)));
+    eraDate_->setObjectName("Label5");
+    eraDate_->setFont(UiFont(36));
+    eraDate_->setAlignment(Qt::AlignCenter);
+    eraDate_->setText(Q(JapaneseEraDate(today)));
 
     auto* wait = PlainLabel(QStringLiteral("しばらくお待ちください"), this);
     wait->setFont(UiFont(24));
@@ -43,7 +38,7 @@ Firstfrm::Firstfrm(Program& program)
     layout->addStretch(2);
     layout->addWidget(title);
     layout->addSpacing(Scaled(30));
-    layout->addWidget(label5_);
+    layout->addWidget(eraDate_);
     layout->addStretch(1);
     layout->addWidget(wait);
     layout->addStretch(1);
@@ -65,7 +60,7 @@ void Firstfrm::Timer1_Timer() {
     // The name screen, once shown, takes the splash's place and closes it. After a damaged
     // file the splash stays beneath the message until the program ends: the message goes with
     // the screen it opened over.
-    program_.StartUp();
+    Q_EMIT startUpDue();
 }
 
 }  // namespace kagaku::ui

@@ -56,8 +56,7 @@ Program::~Program() {
 }
 
 void Program::Start() {
-    auto* splash = new Firstfrm(*this);
-    current_ = splash;
+    auto* splash = MakeSplash();
     ShowFullScreen(splash);
     // The splash is drawn by the event loop before its timer, queued behind the show, runs
     // the start-up.

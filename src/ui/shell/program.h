@@ -11,12 +11,14 @@
 //   runMistakes()  the wrong answers of the run, for the result screen's practice
 //
 // The screens (one class each, named as the program names them) and the logic they bind to:
-//   Firstfrm      splash: today's era date and the season colour, then the start-up
-//                 (state/start_up.h; StartUp here loads state/configuration.h)
-//   namesel       name screen: the pupil finds his or her name and signs in, or leaves for the
-//                 family's menu program (roster/name_list.h, roster/sign_in.h)
+//   Firstfrm      splash: today's era date and the season colour; startUpDue, and StartUp
+//                 here loads state/configuration.h (state/start_up.h)
+//   namesel       name screen: the pupil finds his or her name; signedIn (SignIn here),
+//                 leaveAsked (the family's menu program), versionAsked (frmver)
+//                 (roster/name_list.h, roster/sign_in.h)
 //   seisekitime1  level menu and score board: level columns, locks, run lists and rankings;
-//                 starts a drill (board/level_menu.h, board/level_locks.h, board/score_board.h)
+//                 levelChosen (StartDrill), mistakePracticeAsked, signOutAsked (namesel)
+//                 (board/level_menu.h, board/level_locks.h, board/score_board.h)
 //   DetailView    the level menu's report panel: a pupil's run charts and figures, printed
 //                 or saved as PDF by the teacher (board/detail_report.h; drawn by
 //                 report_painter.h)
@@ -88,6 +90,7 @@
 
 namespace kagaku::ui {
 
+class Firstfrm;
 class MainFrm;
 class DataPanel;
 
@@ -154,8 +157,14 @@ public:
     // ---- sign-in and level menu (program_flow_menu.cpp) ----
     // Shows the new screen in front, then closes the one it replaces.
     void ShowScreen(QWidget* screen);
-    // The name screen, the first working screen after start-up.
+    // The splash on today's season colour (which every later screen takes), wired to StartUp;
+    // it is the screen in front until the name screen replaces it.
+    Firstfrm* MakeSplash();
+    // The name screen, the first working screen after start-up, and again after 戻る(0).
     void ShowNameScreen();
+    // O.K. on the name screen: signs the pupil in, builds the level catalogue and opens the
+    // level menu.
+    void SignIn(std::int16_t pupil);
     // The level menu, after sign-in and whenever a drill or result returns to it.
     void ShowLevelMenu();
     // The name screen's exit: starts the family's menu program and ends this program; when it

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -18,12 +17,13 @@
 
 #include "common/errors.h"
 #include "records/aggregation.h"
+#include "records/score_record_file.h"
 #include "roster/name_list.h"
 #include "roster/sign_in.h"
 #include "state/level_catalogue.h"
 #include "ui/shell/look.h"
-#include "ui/shell/program.h"
-#include "ui/shell/screen_record_waiter.h"
+#include "ui/shell/services.h"
+#include "ui/shell/record_file_task.h"
 
 namespace kagaku::ui {
 
@@ -37,12 +37,13 @@ QString CoverText() {
 
 }  // namespace
 
-namesel::namesel(Program& program) : program_(program) {
+namesel::namesel(Inputs inputs, QWidget* parent) : QWidget(parent), inputs_(inputs) {
     setObjectName("namesel");
-    DeleteOnCloseWhenIdle(this);
-    setWindowTitle(Q(program_.setup().ProgramName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const ProgramSetup& setup = inputs_.setup;
+    setWindowTitle(Q(setup.ProgramName));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourFromBgr(program_.setup().SeasonColour));
+    palette.setColor(QPalette::Window, ColourFromBgr(setup.SeasonColour));
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -55,22 +56,33 @@ namesel::namesel(Program& program) : program_(program) {
     panel_->setPalette(panelPalette);
     panel_->setAutoFillBackground(true);
 
-    title_ = PlainLabel(Q(program_.setup().ProgramName), panel_);
+    title_ = PlainLabel(Q(setup.ProgramName), panel_);
     title_->setObjectName("Label4");
     title_->setFont(UiFont(64, true));  // 48 points
     title_->setAlignment(Qt::AlignCenter);
     title_->setCursor(Qt::PointingHandCursor);
     title_->installEventFilter(this);
 
-    auto* modeFrame = new QFrame(panel_);
-    modeFrame->setObjectName("Frame1");
-    auto* modeLayout = new QVBoxLayout(modeFrame);
+    BuildModes();
+    BuildGradeBox();
+    BuildNameList();
+    BuildChosenName();
+    BuildButtons();
+    LayOut();
+    BuildCover(palette);
+}
+
+// Frame1: the four list modes.
+void namesel::BuildModes() {
+    modeFrame_ = new QFrame(panel_);
+    modeFrame_->setObjectName("Frame1");
+    auto* modeLayout = new QVBoxLayout(modeFrame_);
     modeLayout->setContentsMargins(0, 0, 0, 0);
     modeLayout->setSpacing(Scaled(6));
     modes_ = new QButtonGroup(this);
     for (int i = 0; i < kListModeCount; ++i) {
         auto* option =
-            new QRadioButton(Q(ListModeCaptions()[static_cast<std::size_t>(i)]), modeFrame);
+            new QRadioButton(Q(ListModeCaptions()[static_cast<std::size_t>(i)]), modeFrame_);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
         option->setFont(UiFont(18));
         option->setFocusPolicy(Qt::NoFocus);
@@ -80,67 +92,77 @@ namesel::namesel(Program& program) : program_(program) {
     }
     modeButtons_[0]->setChecked(true);
     connect(modes_, &QButtonGroup::idClicked, this, &namesel::OnModeChosen);
+}
 
-    grades_ = new QComboBox(panel_);
-    grades_->setObjectName("Combo1");
-    grades_->setFont(UiFont(20));
-    grades_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
+void namesel::BuildGradeBox() {
+    gradeBox_ = new QComboBox(panel_);
+    gradeBox_->setObjectName("Combo1");
+    gradeBox_->setFont(UiFont(20));
+    gradeBox_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
     for (const auto& g : NameScreenGradeChoices())
-        grades_->addItem(Q(g));
-    grades_->setCurrentText(Q(kAllGrades));
-    connect(grades_, &QComboBox::activated, this, [this](int) { OnGradeChosen(); });
-    grades_->installEventFilter(this);
+        gradeBox_->addItem(Q(g));
+    gradeBox_->setCurrentText(Q(kAllGrades));
+    connect(gradeBox_, &QComboBox::activated, this, [this](int) { OnGradeChosen(); });
+    gradeBox_->installEventFilter(this);
+}
 
-    list_ = new QListWidget(panel_);
-    list_->setObjectName("List1");
-    list_->setFont(FixedFont(22));
-    list_->setUniformItemSizes(true);
-    list_->installEventFilter(this);
-    connect(list_, &QListWidget::currentRowChanged, this, &namesel::OnListClick);
+void namesel::BuildNameList() {
+    nameList_ = new QListWidget(panel_);
+    nameList_->setObjectName("List1");
+    nameList_->setFont(FixedFont(22));
+    nameList_->setUniformItemSizes(true);
+    nameList_->installEventFilter(this);
+    connect(nameList_, &QListWidget::currentRowChanged, this, &namesel::OnListClick);
     // A click on the row already chosen fills the caption again too (after the version dialog
     // has put the prompt back).
-    connect(list_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { OnListClick(list_->row(item)); });
-    connect(list_, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { OnListDoubleClick(list_->row(item)); });
+    connect(nameList_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OnListClick(nameList_->row(item)); });
+    connect(nameList_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { OnListDoubleClick(nameList_->row(item)); });
+}
 
-    chosen_ = PlainLabel(Q(kChooseNamePrompt), panel_);
-    chosen_->setObjectName("Label1");
-    chosen_->setFont(UiFont(30, true));
-    chosen_->setAlignment(Qt::AlignCenter);
-    chosen_->setFrameShape(QFrame::Panel);
-    chosen_->setFrameShadow(QFrame::Sunken);
-    chosen_->setMinimumHeight(Scaled(52));
+void namesel::BuildChosenName() {
+    chosenName_ = PlainLabel(Q(kChooseNamePrompt), panel_);
+    chosenName_->setObjectName("Label1");
+    chosenName_->setFont(UiFont(30, true));
+    chosenName_->setAlignment(Qt::AlignCenter);
+    chosenName_->setFrameShape(QFrame::Panel);
+    chosenName_->setFrameShadow(QFrame::Sunken);
+    chosenName_->setMinimumHeight(Scaled(52));
+}
 
-    ok_ = new QPushButton(QStringLiteral("O.K."), panel_);
-    ok_->setObjectName("Command14");
-    ok_->setFont(UiFont(30, true));
-    ok_->setMinimumSize(Scaled(200), Scaled(64));
-    ok_->setFocusPolicy(Qt::NoFocus);
-    connect(ok_, &QPushButton::clicked, this, &namesel::OnOk);
+void namesel::BuildButtons() {
+    okButton_ = new QPushButton(QStringLiteral("O.K."), panel_);
+    okButton_->setObjectName("Command14");
+    okButton_->setFont(UiFont(30, true));
+    okButton_->setMinimumSize(Scaled(200), Scaled(64));
+    okButton_->setFocusPolicy(Qt::NoFocus);
+    connect(okButton_, &QPushButton::clicked, this, &namesel::OnOk);
 
-    exit_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), panel_);
-    exit_->setObjectName("Command7");
-    exit_->setFont(UiFont(18));
-    exit_->setMinimumHeight(Scaled(44));
-    exit_->setFocusPolicy(Qt::NoFocus);
-    connect(exit_, &QPushButton::clicked, this, &namesel::OnExit);
+    exitButton_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), panel_);
+    exitButton_->setObjectName("Command7");
+    exitButton_->setFont(UiFont(18));
+    exitButton_->setMinimumHeight(Scaled(44));
+    exitButton_->setFocusPolicy(Qt::NoFocus);
+    connect(exitButton_, &QPushButton::clicked, this, &namesel::OnExit);
+}
 
-    // Left: the list; right: the choices, the chosen name and the buttons.
+// Left: the list; right: the choices, the chosen name and the buttons.
+void namesel::LayOut() {
     auto* side = new QVBoxLayout;
     side->setSpacing(Scaled(12));
-    side->addWidget(modeFrame);
+    side->addWidget(modeFrame_);
     side->addSpacing(Scaled(8));
-    side->addWidget(grades_);
+    side->addWidget(gradeBox_);
     side->addStretch(1);
-    side->addWidget(chosen_);
-    side->addWidget(ok_);
+    side->addWidget(chosenName_);
+    side->addWidget(okButton_);
     side->addSpacing(Scaled(16));
-    side->addWidget(exit_);
+    side->addWidget(exitButton_);
 
     auto* body = new QHBoxLayout;
     body->setSpacing(Scaled(24));
-    body->addWidget(list_, 3);
+    body->addWidget(nameList_, 3);
     body->addLayout(side, 2);
 
     auto* panelLayout = new QVBoxLayout(panel_);
@@ -152,8 +174,10 @@ namesel::namesel(Program& program) : program_(program) {
     auto* outer = new QGridLayout(this);
     outer->setContentsMargins(Scaled(24), Scaled(24), Scaled(24), Scaled(24));
     outer->addWidget(panel_, 0, 0);
+}
 
-    // The cover over the whole screen while the list loads and after O.K.
+// The cover over the whole screen while the list loads and after O.K.
+void namesel::BuildCover(const QPalette& palette) {
     cover_ = new QFrame(this);
     cover_->setObjectName("Picture5");
     cover_->setPalette(palette);
@@ -181,15 +205,10 @@ void namesel::showEvent(QShowEvent* event) {
     if (!loaded_) {
         loaded_ = true;
         ShowCover(true);
-        // The timer carries no receiver: the screen may be closed while the lambda runs.
-        QPointer<namesel> screen(this);
-        QTimer::singleShot(0, [screen] {
-            const QPointer<namesel> self = screen;
-            if (IsClosed(self))
-                return;
-            self->FormLoad();
-            if (!IsClosed(self))
-                self->FormActivate();
+        // The list is read once the screen stands on its cover.
+        QTimer::singleShot(0, this, [this] {
+            FormLoad();
+            Activate();
         });
     }
 }
@@ -200,111 +219,119 @@ void namesel::FormLoad() {
     listMode_ = 1;
     modeButtons_[1]->setChecked(true);
     ShowRoster();
-    // After a final fault the program is ending and this screen is being closed.
-    if (ended_)
-        return;
-    if (list_->count() > 0)
-        list_->setCurrentRow(0);
-    QPointer<namesel> self(this);
-    PumpEvents();
-    if (IsClosed(self) || ended_)
-        return;
-    ShowCover(false);
 }
 
 // Every time the screen comes to the front: the points mode and a fresh list.
-void namesel::FormActivate() {
+void namesel::Activate() {
     if (ended_)
-        return;
-    QPointer<namesel> self(this);
-    PumpEvents();
-    if (IsClosed(self) || ended_)
         return;
     const bool changed = listMode_ != 1 || !modeButtons_[1]->isChecked();
     modeButtons_[1]->setChecked(true);
     if (changed)
         OnModeChosen(1);
-    if (IsClosed(self) || ended_)
+    if (ended_)
         return;
     // The box holds each of its twelve entries once; the text it shows stays.
-    if (grades_->count() != static_cast<int>(NameScreenGradeChoices().size())) {
-        const QString shown = grades_->currentText();
-        grades_->clear();
+    if (gradeBox_->count() != static_cast<int>(NameScreenGradeChoices().size())) {
+        const QString shown = gradeBox_->currentText();
+        gradeBox_->clear();
         for (const auto& g : NameScreenGradeChoices())
-            grades_->addItem(Q(g));
-        grades_->setCurrentText(shown);
+            gradeBox_->addItem(Q(g));
+        gradeBox_->setCurrentText(shown);
     }
-    program_.board().GradeFilterText = Variant(kAllGrades);
-    PumpEvents();
-    if (IsClosed(self) || ended_)
-        return;
+    Q_EMIT gradeFilterChosen(kAllGrades);
     ShowPrompt();
-    ShowCover(false);
-    list_->setFocus();
+    if (!rebuilding_)
+        ShowCover(false);
+    nameList_->setFocus();
 }
 
+// 名簿表示. The lists are emptied first: while the records and the roster are read (and during
+// the pauses after a fault) no name stands chosen, so a key or click meanwhile cannot sign in.
+// A mode or grade chosen meanwhile starts a newer rebuild; the older one's pause then ends in
+// nothing.
 void namesel::ShowRoster() {
-    // The lists are emptied first: while the records and the roster are read (and during the
-    // pauses after a fault) no name stands chosen, so a key or click meanwhile cannot sign in.
     const int generation = ++rebuildGeneration_;
     {
-        const QSignalBlocker blocker(list_);
-        list_->clear();
+        const QSignalBlocker blocker(nameList_);
+        nameList_->clear();
     }
     rows_ = NameList{};
     ShowPrompt();
-    ++rebuildsRunning_;
-    QPointer<namesel> self(this);
-    std::optional<DataFileError> aggregateFault;
-    ScreenRecordFileWaiter waiter(program_.messages(), this);
-    auto aggregate = [&] {
-        try {
-            program_.RebuildStanding(waiter);
-        } catch (const DataFileError& e) {
-            aggregateFault = e;
-        }
-        PumpEvents();
-    };
-    auto pause = [](int seconds) { WaitKeepingScreenAlive(seconds * pauseMillisecondsPerSecond); };
-    NameList built;
-    try {
-        built = RebuildNameListWithRetry(program_.setup(), program_.standing(), program_.roster(),
-                                         program_.clock(), listMode_,
-                                         U(grades_->currentText()), aggregate, pause);
-    } catch (const NameListGaveUp& e) {
-        if (IsClosed(self))
-            return;
-        --rebuildsRunning_;
-        ended_ = true;
-        program_.EndWithMessage(this, Q(e.what()), 1);
+    rebuilding_ = true;
+    rebuild_ = NameListRebuild{};
+    aggregateFault_.reset();
+    // The records are aggregated once per rebuild, before the roster is read; a busy score
+    // file is waited for from a timer. An aggregation an older rebuild left waiting goes.
+    delete aggregation_.data();
+    aggregation_ = RecordFileTask::Start(
+        this, inputs_.messages,
+        [this](RecordFileWaiter& waiter) {
+            AggregateScoreRecords(ScoreRecordPath(inputs_.setup.ProgramDataFolder),
+                                  inputs_.setup.Settings, inputs_.clock, inputs_.standing, waiter);
+        },
+        [this, generation] { TryRoster(generation); },
+        [this, generation](const DataFileError& e) {
+            aggregateFault_ = e;
+            TryRoster(generation);
+        });
+}
+
+void namesel::TryRoster(int generation) {
+    if (ended_ || generation != rebuildGeneration_)
+        return;
+    std::optional<NameList> built =
+        rebuild_.Try(inputs_.setup, inputs_.standing, inputs_.roster, inputs_.clock, listMode_,
+                     U(gradeBox_->currentText()));
+    if (!built) {
+        QTimer::singleShot(NameListRetry::kPauseSeconds * pauseMillisecondsPerSecond, this,
+                           [this, generation] { AfterPause(generation); });
         return;
     }
-    if (IsClosed(self))
-        return;  // the screen went while the list was read
-    --rebuildsRunning_;
-    if (ended_)
-        return;
-    // A mode or grade chosen while this list was read started a newer rebuild, whose list
-    // stands; this older one is dropped.
-    if (generation != rebuildGeneration_)
-        return;
-    if (aggregateFault) {
-        ended_ = true;
-        program_.EndWithFileError(*aggregateFault, this);
+    rebuilding_ = false;
+    if (aggregateFault_) {
+        End();
+        Q_EMIT fileFailed(*aggregateFault_);
         return;
     }
-    const QSignalBlocker blocker(list_);
-    list_->clear();
-    for (const auto& row : built.Visible)
-        list_->addItem(Q(row));
+    ShowList(std::move(*built));
+}
+
+void namesel::AfterPause(int generation) {
+    if (ended_ || generation != rebuildGeneration_)
+        return;
+    if (std::optional<std::string> message = rebuild_.AfterPause()) {
+        rebuilding_ = false;
+        End();
+        Q_EMIT listGaveUp(Q(*message));
+        return;
+    }
+    TryRoster(generation);
+}
+
+void namesel::ShowList(NameList built) {
+    {
+        const QSignalBlocker blocker(nameList_);
+        nameList_->clear();
+        for (const auto& row : built.Visible)
+            nameList_->addItem(Q(row));
+    }
     rows_ = std::move(built);
-    list_->setCurrentRow(0);
+    nameList_->setCurrentRow(0);
     OnListClick(0);
+    if (!ended_)
+        ShowCover(false);
+}
+
+// After a final fault the program is ending: the screen stays as it stands beneath the message
+// and does nothing more.
+void namesel::End() {
+    ended_ = true;
 }
 
 // The prompt stands for no name chosen: O.K. then only sounds the cue.
 void namesel::ShowPrompt() {
-    chosen_->setText(Q(kChooseNamePrompt));
+    chosenName_->setText(Q(kChooseNamePrompt));
     chosenPupil_.reset();
 }
 
@@ -314,7 +341,7 @@ void namesel::OnListClick(int row) {
         ShowPrompt();
         return;
     }
-    chosen_->setText(Q(ClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
+    chosenName_->setText(Q(ClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
     chosenPupil_ = pupil;
 }
 
@@ -324,27 +351,30 @@ void namesel::OnListDoubleClick(int row) {
         ShowPrompt();
         return;
     }
-    chosen_->setText(Q(DoubleClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
+    chosenName_->setText(Q(DoubleClickCaption(rows_.Visible[static_cast<std::size_t>(row)])));
     chosenPupil_ = pupil;
     OnOk();
 }
 
+// O.K. hides once a sign-in has begun, so a second click, key or double click starts nothing.
 void namesel::OnOk() {
-    if (ConfirmSignIn(program_.signIn(), program_.roster(), chosenPupil_, program_.clock()) == SignInResult::NoNameChosen) {
-        program_.cues().PlayNoNameSound();
+    if (ended_ || okButton_->isHidden())
+        return;
+    if (!chosenPupil_) {
+        // The screen goes on while the cue plays; a second O.K. meanwhile plays it anew.
+        inputs_.cues.PlayNoNameSound(CuePlayer::Ended{});
         return;
     }
-    ok_->hide();
+    okButton_->hide();
     ShowCover(true);
-    PumpEvents();
-    program_.BuildLevelCatalogue();
-    program_.ShowLevelMenu();
+    cover_->repaint();
+    Q_EMIT signedIn(*chosenPupil_);
 }
 
 void namesel::OnExit() {
-    if (rebuildsRunning_ > 0)
+    if (rebuilding_ || ended_)
         return;  // the list is being read; the program leaves once it stands
-    program_.LeaveForMenuProgram(this);
+    Q_EMIT leaveAsked();
 }
 
 void namesel::OnModeChosen(int index) {
@@ -353,9 +383,9 @@ void namesel::OnModeChosen(int index) {
 }
 
 void namesel::OnGradeChosen() {
-    program_.board().GradeFilterText = Variant(U(grades_->currentText()));
+    Q_EMIT gradeFilterChosen(U(gradeBox_->currentText()));
     ShowRoster();
-    list_->setFocus();
+    nameList_->setFocus();
 }
 
 bool namesel::HandleKey(QKeyEvent* event) {
@@ -370,7 +400,8 @@ bool namesel::HandleKey(QKeyEvent* event) {
     }
     if (key == 0)
         return false;
-    switch (NameScreenKeyAction(key, ok_->isVisible(), exit_->isVisible(), list_->hasFocus())) {
+    switch (NameScreenKeyAction(key, okButton_->isVisible(), exitButton_->isVisible(),
+                                nameList_->hasFocus())) {
         case NameScreenKey::Confirm:
             OnOk();
             return true;
@@ -383,15 +414,16 @@ bool namesel::HandleKey(QKeyEvent* event) {
     return false;
 }
 
-// The form sees key presses before its controls; a click on the title opens the version dialog.
+// The form sees key presses before its controls; a click on the title asks for the version
+// dialog (the program brings the screen back to the front with Activate once it is closed).
 bool namesel::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == list_ || watched == grades_) && event->type() == QEvent::KeyPress) {
+    if ((watched == nameList_ || watched == gradeBox_) && event->type() == QEvent::KeyPress) {
         if (HandleKey(static_cast<QKeyEvent*>(event)))
             return true;
     }
     if (watched == title_ && event->type() == QEvent::MouseButtonRelease) {
-        program_.ShowVersionDialog(this);
-        FormActivate();
+        if (!ended_)
+            Q_EMIT versionAsked();
         return true;
     }
     return QWidget::eventFilter(watched, event);
