@@ -91,27 +91,4 @@ void CuePlayer::Finish(std::uint64_t cue, bool answerCue, const PlayResult& resu
         ended();
 }
 
-PlayResult CuePlayer::Send(const std::string& fileWithExtension) {
-    PlayResult result;
-    if (const std::optional<PlayResult> failed = BeginSend(fileWithExtension)) {
-        result = *failed;
-    } else {
-        result = device_.PlayToEnd(PathFromText(soundFolder_ + fileWithExtension));
-    }
-    EndSend(result);
-    return result;
-}
-
-PlayResult CuePlayer::PlayCue(CueKey key) {
-    return Send(PickedFile(key));
-}
-
-PlayResult CuePlayer::PlayFixedSound(const std::string& fileName) {
-    return Send(fileName);
-}
-
-void CuePlayer::PlayAnswerCue(CueKey key) {
-    CountAnswerResult(PlayCue(key));
-}
-
 }  // namespace kagaku

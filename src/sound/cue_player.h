@@ -48,10 +48,6 @@ public:
     // device can; the older one's end is still reported. A device deleted while a sound plays
     // reports nothing more.
     virtual void Play(const std::filesystem::path& wavFile, Ended ended) = 0;
-
-    // Plays to the end before returning, letting events run meanwhile (a nested event loop).
-    // Goes once every screen uses Play.
-    virtual PlayResult PlayToEnd(const std::filesystem::path& wavFile) = 0;
 };
 
 // Ends the program after the 音声エラー message.
@@ -103,15 +99,6 @@ public:
     // True from a cue's start until its `ended` has run (or it was replaced).
     bool playing() const { return playing_.has_value(); }
 
-    // The blocking forms: they return when the sound has ended, letting events run meanwhile.
-    // They go once every screen uses the forms above.
-    void PlayCorrectSound() { PlayAnswerCue(CueKey::Correct); }
-    void PlayWrongSound() { PlayAnswerCue(CueKey::Wrong); }
-    void PlayNoNameSound() { PlayAnswerCue(CueKey::NoName); }
-    void PlayPersonalBestSound() { PlayCue(CueKey::PersonalBest); }
-    void PlaySlowSound() { PlayCue(CueKey::Slow); }
-    void PlayAllTimeBestSound() { PlayFixedSound(kAllTimeBestFile); }
-    void PlayGoalSound() { PlayFixedSound(kGoalFile); }
 
     // The file name (without ".wav") a cue of key k picks for a random number r in [0, 1).
     static std::string PickFile(const SoundTable& table, int key, double r);
@@ -139,10 +126,6 @@ private:
     std::optional<PlayResult> BeginSend(const std::string& fileWithExtension);
     void EndSend(const PlayResult& result);
 
-    PlayResult PlayCue(CueKey key);
-    void PlayAnswerCue(CueKey key);
-    PlayResult PlayFixedSound(const std::string& fileName);
-    PlayResult Send(const std::string& fileWithExtension);
 
     const SoundTable& sounds_;
     const std::string& soundFolder_;

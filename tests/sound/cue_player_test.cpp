@@ -15,12 +15,9 @@ namespace {
 // reports it, as the real device does from the event loop.
 class RecordingDevice final : public SoundDevice {
 public:
-    PlayResult PlayToEnd(const std::filesystem::path& wav) override {
-        played.push_back(wav.filename().string());
-        return {failCode, failCode ? "no device" : ""};
-    }
     void Play(const std::filesystem::path& wav, Ended ended) override {
-        const PlayResult result = PlayToEnd(wav);
+        played.push_back(wav.filename().string());
+        const PlayResult result{failCode, failCode ? "no device" : ""};
         if (hold)
             held.push_back(std::move(ended));
         else
@@ -93,12 +90,12 @@ TEST(CuePlayerTest, UnsetCountPlaysFirstFileAndEmptyKeyPlaysNothing) {
 TEST(CuePlayerTest, CommandNamesTheFileAndResultIsKept) {
     Fixture f;
     f.random.Push(0.5);
-    f.player.PlayCorrectSound();
+    f.player.PlayCorrectSound({});
     EXPECT_EQ(f.player.SoundCommand(), "play /sounds/b.wav wait");
     EXPECT_EQ(f.player.SoundResult(), "0");
-    f.player.PlayAllTimeBestSound();
+    f.player.PlayAllTimeBestSound({});
     EXPECT_EQ(f.player.SoundCommand(), "play /sounds/最高1.wav wait");
-    f.player.PlayGoalSound();
+    f.player.PlayGoalSound({});
     EXPECT_EQ(f.device.played.back(), "合格.wav");
 }
 
@@ -106,19 +103,19 @@ TEST(CuePlayerTest, CommandNamesTheFileAndResultIsKept) {
 TEST(CuePlayerTest, FourthConsecutiveAnswerFailureStopsAndSuccessResets) {
     Fixture f;
     f.device.failCode = 263;
-    f.player.PlayWrongSound();
-    f.player.PlayCorrectSound();
-    f.player.PlayNoNameSound();
+    f.player.PlayWrongSound({});
+    f.player.PlayCorrectSound({});
+    f.player.PlayNoNameSound({});
     EXPECT_TRUE(f.stopper.stops.empty());
     EXPECT_EQ(f.player.SoundErrorCount(), 3);
     f.device.failCode = 0;
-    f.player.PlayWrongSound();
+    f.player.PlayWrongSound({});
     EXPECT_EQ(f.player.SoundErrorCount(), 0);
     f.device.failCode = 263;
     for (int i = 0; i < 3; ++i)
-        f.player.PlayWrongSound();
+        f.player.PlayWrongSound({});
     EXPECT_TRUE(f.stopper.stops.empty());
-    f.player.PlayWrongSound();
+    f.player.PlayWrongSound({});
     ASSERT_EQ(f.stopper.stops.size(), 1u);
     EXPECT_EQ(f.stopper.stops[0], "音声エラー|音声がでません。先生を呼びなさい。\r\nno device");
 }
@@ -128,10 +125,10 @@ TEST(CuePlayerTest, OtherCuesAreSilentOnFailure) {
     Fixture f;
     f.device.failCode = 263;
     for (int i = 0; i < 10; ++i) {
-        f.player.PlayPersonalBestSound();
-        f.player.PlaySlowSound();
-        f.player.PlayAllTimeBestSound();
-        f.player.PlayGoalSound();
+        f.player.PlayPersonalBestSound({});
+        f.player.PlaySlowSound({});
+        f.player.PlayAllTimeBestSound({});
+        f.player.PlayGoalSound({});
     }
     EXPECT_TRUE(f.stopper.stops.empty());
     EXPECT_EQ(f.player.SoundErrorCount(), 0);
@@ -142,7 +139,7 @@ TEST(CuePlayerTest, AnswerKeyWithoutFilesCountsAsFailure) {
     Fixture f;
     f.sounds.Files[4].clear();
     f.sounds.Counts[4] = 0;
-    f.player.PlayNoNameSound();
+    f.player.PlayNoNameSound({});
     EXPECT_EQ(f.player.SoundErrorCount(), 1);
     EXPECT_NE(f.player.SoundResult(), "0");
     EXPECT_TRUE(f.device.played.empty());

@@ -615,7 +615,7 @@ private Q_SLOTS:
             h.WriteRuns({{2, 2, 50, 1}, {3, 2, 61, 1}, {4, 2, 72, 0}});
             h.Start();
             QVERIFY2(h.ReadyNameList() != nullptr, c.name);
-            testing::BlockingMessageBoxes boxes;
+            testing::SelfAnsweringMessageBoxes boxes;
             Outcomes outcomes;
             std::unique_ptr<QWidget> form(c.settingsEditor
                                               ? OpenSettingsEditor(h, boxes, outcomes)

@@ -148,7 +148,7 @@ private Q_SLOTS:
     void giveUpBoxOpenWhenTimeRunsOut() {
         QFETCH(int, giveUpsBefore);
         QFETCH(bool, givenUp);
-        Harness<testing::BlockingMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
+        Harness<testing::SelfAnsweringMessageBoxes, testing::FakeSoundDevice> h{TimeOfDay{10, 0, 0}};
         QPointer<ui::MainFrm> drill = StartShortDrill(h);
         QVERIFY(drill != nullptr);
         for (int i = 0; i < giveUpsBefore; ++i)

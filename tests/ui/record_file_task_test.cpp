@@ -229,7 +229,7 @@ private Q_SLOTS:
             holder = std::make_unique<LockHolder>(file);
             QVERIFY(holder->Locked());
         }
-        testing::BlockingMessageBoxes boxes;  // a real box, answering Yes after a while
+        testing::SelfAnsweringMessageBoxes boxes;  // a real box, answering Yes after a while
         boxes.openMilliseconds = 400;
         auto* screen = new CountingScreen;
         screen->show();

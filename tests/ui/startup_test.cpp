@@ -242,7 +242,7 @@ private Q_SLOTS:
     void endingMessageWaitsForItsAnswerAndTheFirstEndWins() {
         testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{9, 30, 0}};
         testing::FakeRandom random;
-        testing::BlockingMessageBoxes messages;
+        testing::SelfAnsweringMessageBoxes messages;
         testing::FakeSoundDevice sound;
         ui::Program program(DemoProgramFolder(), {&clock, &random, &messages, &sound, nullptr});
         program.Start();
@@ -270,7 +270,7 @@ private Q_SLOTS:
     void endingMessageOutlivesTheScreenBeneath() {
         testing::FakeClock clock{CivilDate{2010, 4, 28}, TimeOfDay{9, 30, 0}};
         testing::FakeRandom random;
-        testing::BlockingMessageBoxes messages;
+        testing::SelfAnsweringMessageBoxes messages;
         testing::FakeSoundDevice sound;
         ui::Program program(DemoProgramFolder(), {&clock, &random, &messages, &sound, nullptr});
         auto* screen = new QWidget;

@@ -21,7 +21,7 @@
 namespace kagaku::ui {
 
 Program::Program(std::filesystem::path programFolder, Services services)
-    : programFolder_(std::move(programFolder)), services_(services), messages_(*services.messages) {
+    : programFolder_(std::move(programFolder)), services_(services) {
     cues_ = std::make_unique<CuePlayer>(setup_.Sounds, setup_.SoundFolder, *services_.sound,
                                         *services_.random, static_cast<ProgramStopper&>(*this));
 }
@@ -48,7 +48,6 @@ void Program::RecordFinishedRun(int level, RecordFileWaiter& waiter) {
 }
 
 Program::~Program() {
-    DeleteClosedScreensNow();
     if (base_)
         delete base_.data();
     if (current_)

@@ -139,8 +139,8 @@ public:
     }
     const Clock& clock() const { return *services_.clock; }
     RandomSource& random() { return *services_.random; }
-    // Message boxes, each counted as a nested event loop while it is open.
-    MessageBoxes& messages() { return messages_; }
+    // Message boxes: each opens over its parent and answers through a callback.
+    MessageBoxes& messages() { return *services_.messages; }
     CuePlayer& cues() { return *cues_; }
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
@@ -250,7 +250,6 @@ private:
 
     std::filesystem::path programFolder_;
     Services services_;
-    CountingMessageBoxes messages_;
     ProgramSetup setup_;
     SignedIn signIn_;
     CurrentRun run_;

@@ -126,27 +126,4 @@ void SoundOutput::LookIn() {
     }
 }
 
-PlayResult SoundOutput::PlayToEnd(const std::filesystem::path& wavFile) {
-    // The sound plays to its end while events run: ticks and clicks may arrive meanwhile.
-    NestedLoopScope loop;
-    auto playback = std::make_shared<Playback>();
-    std::thread worker([playback, wavFile] {
-        playback->outcome = PlayWav(wavFile, nullptr);
-        playback->finished.store(true, std::memory_order_release);
-    });
-    const qint64 limitMs = LimitMs(wavFile);
-    QElapsedTimer timer;
-    timer.start();
-    while (!playback->finished.load(std::memory_order_acquire) && timer.elapsed() < limitMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    if (!playback->finished.load(std::memory_order_acquire)) {
-        worker.detach();
-        return PlayResult{kTimedOutCode, "サウンドの再生が終わりません。"};
-    }
-    worker.join();
-    return PlayResult{playback->outcome.code, playback->outcome.errorText};
-}
-
 }  // namespace kagaku::ui

@@ -22,8 +22,6 @@ public:
     // A newer sound stops the older one (its end is reported as it comes back, or at its
     // deadline) and waits for it to let go of the device before it starts.
     void Play(const std::filesystem::path& wavFile, Ended ended) override;
-    // Goes once every screen uses Play.
-    PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
 
     struct Playback;
 

@@ -13,39 +13,31 @@
 
 namespace kagaku::testing {
 
-void FakeMessageBoxes::Inform(QWidget*, const QString& title, const QString& text) {
-    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
-}
-
-ui::MessageBoxes::Answer FakeMessageBoxes::Ask(QWidget*, const QString& title,
-                                               const QString& text) {
-    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
-    if (answers_.empty())
-        return Answer::Yes;
-    Answer a = answers_.front();
-    answers_.pop_front();
-    return a;
-}
-
-void FakeMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text,
+void FakeMessageBoxes::Inform(QWidget*, const QString& title, const QString& text,
                               Closed closed) {
-    Inform(parent, title, text);
+    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
     if (closed)
         closed();
 }
 
-void FakeMessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
+void FakeMessageBoxes::Ask(QWidget*, const QString& title, const QString& text,
                            Answered answered) {
-    const Answer a = Ask(parent, title, text);
+    shown_.push_back({title, text, QThread::currentThread()->loopLevel()});
+    Answer a = Answer::Yes;
+    if (!answers_.empty()) {
+        a = answers_.front();
+        answers_.pop_front();
+    }
     if (answered)
         answered(a);
 }
 
 void FakeMessageBoxes::Confirm(QWidget* parent, const QString& title, const QString& text,
                                Answered answered) {
-    const Answer a = Confirm(parent, title, text);
-    if (answered)
-        answered(a);
+    Ask(parent, title, text, [answered = std::move(answered)](Answer a) {
+        if (answered)
+            answered(a == Answer::Yes || a == Answer::Ok ? Answer::Ok : Answer::Cancel);
+    });
 }
 
 namespace {
@@ -72,7 +64,7 @@ void OpenAnswering(QMessageBox::Icon icon, QWidget* parent, const QString& title
 
 }  // namespace
 
-void BlockingMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text,
+void SelfAnsweringMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text,
                                   Closed closed) {
     shown_.push_back({title, text});
     OpenAnswering(QMessageBox::Information, parent, title, text, QMessageBox::Ok,
@@ -83,7 +75,7 @@ void BlockingMessageBoxes::Inform(QWidget* parent, const QString& title, const Q
                   });
 }
 
-void BlockingMessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
+void SelfAnsweringMessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
                                Answered answered) {
     shown_.push_back({title, text});
     OpenAnswering(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No,
@@ -94,7 +86,7 @@ void BlockingMessageBoxes::Ask(QWidget* parent, const QString& title, const QStr
                   });
 }
 
-void BlockingMessageBoxes::Confirm(QWidget* parent, const QString& title, const QString& text,
+void SelfAnsweringMessageBoxes::Confirm(QWidget* parent, const QString& title, const QString& text,
                                    Answered answered) {
     shown_.push_back({title, text});
     OpenAnswering(QMessageBox::Warning, parent, title, text,
@@ -103,50 +95,6 @@ void BlockingMessageBoxes::Confirm(QWidget* parent, const QString& title, const 
                       if (answered)
                           answered(b == QMessageBox::Ok ? Answer::Ok : Answer::Cancel);
                   });
-}
-
-namespace {
-
-QMessageBox::StandardButton ShowBlocking(QMessageBox::Icon icon, QWidget* parent,
-                                         const QString& title, const QString& text,
-                                         QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton answer,
-                                         const std::function<void()>& whileOpen,
-                                         int openMilliseconds) {
-    QMessageBox box(icon, title, text, buttons, parent);
-    box.setTextFormat(Qt::PlainText);
-    if (whileOpen)
-        QTimer::singleShot(0, &box, whileOpen);
-    QTimer::singleShot(openMilliseconds, &box, [&box, answer] { box.button(answer)->click(); });
-    return static_cast<QMessageBox::StandardButton>(box.exec());
-}
-
-}  // namespace
-
-void BlockingMessageBoxes::Inform(QWidget* parent, const QString& title, const QString& text) {
-    shown_.push_back({title, text});
-    ShowBlocking(QMessageBox::Information, parent, title, text, QMessageBox::Ok, QMessageBox::Ok,
-                 whileOpen, openMilliseconds);
-}
-
-ui::MessageBoxes::Answer BlockingMessageBoxes::Ask(QWidget* parent, const QString& title,
-                                                   const QString& text) {
-    shown_.push_back({title, text});
-    return ShowBlocking(QMessageBox::Question, parent, title, text,
-                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, whileOpen,
-                        openMilliseconds) == QMessageBox::Yes
-               ? Answer::Yes
-               : Answer::No;
-}
-
-ui::MessageBoxes::Answer BlockingMessageBoxes::Confirm(QWidget* parent, const QString& title,
-                                                       const QString& text) {
-    shown_.push_back({title, text});
-    return ShowBlocking(QMessageBox::Warning, parent, title, text,
-                        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, whileOpen,
-                        openMilliseconds) == QMessageBox::Ok
-               ? Answer::Ok
-               : Answer::Cancel;
 }
 
 WaitingSoundDevice::WaitingSoundDevice() : sounds_(new QObject) {}
@@ -182,31 +130,11 @@ void WaitingSoundDevice::Play(const std::filesystem::path& wavFile, Ended ended)
         QTimer::singleShot(0, sounds_, whilePlaying);
 }
 
-PlayResult WaitingSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
-    played_.push_back(wavFile);
-    if (whilePlaying)
-        QTimer::singleShot(0, qApp, whilePlaying);
-    ui::WaitKeepingScreenAlive(playMilliseconds);
-    if (afterPlaying)
-        afterPlaying();
-    return PlayResult{};
-}
-
-ui::MessageBoxes::Answer FakeMessageBoxes::Confirm(QWidget* parent, const QString& title,
-                                                   const QString& text) {
-    const Answer a = Ask(parent, title, text);
-    return a == Answer::Yes || a == Answer::Ok ? Answer::Ok : Answer::Cancel;
-}
-
 void FakeSoundDevice::Play(const std::filesystem::path& wavFile, Ended ended) {
-    const PlayResult result = PlayToEnd(wavFile);
+    played_.push_back(wavFile);
+    const PlayResult result{failCode_, failCode_ == 0 ? std::string() : failText_};
     if (ended)
         ended(result);
-}
-
-PlayResult FakeSoundDevice::PlayToEnd(const std::filesystem::path& wavFile) {
-    played_.push_back(wavFile);
-    return PlayResult{failCode_, failCode_ == 0 ? std::string() : failText_};
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name) {

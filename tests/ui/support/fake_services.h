@@ -28,15 +28,12 @@ public:
     };
     // Each box is answered at once, before the call returns: the callback runs inside it.
     void Inform(QWidget* parent, const QString& title, const QString& text,
-                Closed closed) override;
+                Closed closed = {}) override;
     void Ask(QWidget* parent, const QString& title, const QString& text,
              Answered answered) override;
+    // OK/Cancel takes the queued answer too: Yes or Ok is OK, No or Cancel is Cancel.
     void Confirm(QWidget* parent, const QString& title, const QString& text,
                  Answered answered) override;
-    void Inform(QWidget* parent, const QString& title, const QString& text) override;
-    Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
-    // OK/Cancel takes the queued answer too: Yes or Ok is OK, No or Cancel is Cancel.
-    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
     // The answer to the next question (Yes when none is queued).
     void QueueAnswer(Answer a) { answers_.push_back(a); }
     const std::vector<Shown>& shown() const { return shown_; }
@@ -46,23 +43,18 @@ private:
     std::deque<Answer> answers_;
 };
 
-// Real modal message boxes that block in their own event loop, as the program's do, and answer
-// themselves after a while. whileOpen runs inside the box's loop once it is open, so a test can
-// move the clock on and let timers fire beneath the box.
-class BlockingMessageBoxes final : public ui::MessageBoxes {
+// Real boxes, window-modal as the program's are, that answer themselves after a while: each
+// opens (open()), runs whileOpen from the event loop once it is open, and is answered after
+// openMilliseconds, with no event loop of its own; the test lets the event loop run (QTRY_*,
+// qWait) meanwhile, moving the clock on and letting timers fire beneath the box.
+class SelfAnsweringMessageBoxes final : public ui::MessageBoxes {
 public:
-    // The callback forms open a real box window-modal (open()), run whileOpen once it is open
-    // and answer it after openMilliseconds, with no nested event loop: the test lets the event
-    // loop run (QTRY_*, qWait) meanwhile.
     void Inform(QWidget* parent, const QString& title, const QString& text,
-                Closed closed) override;
+                Closed closed = {}) override;
     void Ask(QWidget* parent, const QString& title, const QString& text,
              Answered answered) override;
     void Confirm(QWidget* parent, const QString& title, const QString& text,
                  Answered answered) override;
-    void Inform(QWidget* parent, const QString& title, const QString& text) override;
-    Answer Ask(QWidget* parent, const QString& title, const QString& text) override;
-    Answer Confirm(QWidget* parent, const QString& title, const QString& text) override;
     std::function<void()> whileOpen;
     int openMilliseconds = 300;
     const std::vector<FakeMessageBoxes::Shown>& shown() const { return shown_; }
@@ -75,13 +67,12 @@ private:
 // the event loop runs on (ticks and clicks arrive meanwhile). whilePlaying runs from the event
 // loop once the sound has started, once per sound; afterPlaying just before its end is
 // reported. A newer sound stops the older one: the older's end is reported from the event loop
-// at once. The blocking PlayToEnd (going) waits in a nested loop instead.
+// at once.
 class WaitingSoundDevice final : public SoundDevice {
 public:
     WaitingSoundDevice();
     ~WaitingSoundDevice() override;
     void Play(const std::filesystem::path& wavFile, Ended ended) override;
-    PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
     std::function<void()> whilePlaying;
     std::function<void()> afterPlaying;  // at the end of the sound, before it is reported
     int playMilliseconds = 300;
@@ -99,7 +90,6 @@ private:
 class FakeSoundDevice final : public SoundDevice {
 public:
     void Play(const std::filesystem::path& wavFile, Ended ended) override;
-    PlayResult PlayToEnd(const std::filesystem::path& wavFile) override;
     // Every play fails with this code from now on (0 = succeed).
     void FailWith(int code, std::string text = "デバイスがありません") {
         failCode_ = code;
