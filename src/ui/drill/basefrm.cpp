@@ -43,7 +43,7 @@ QPixmap MakePicture(const QString& programName) {
 
 }  // namespace
 
-BASEFRM::BASEFRM(const QString& programName) : picture1_(new QLabel(this)) {
+BASEFRM::BASEFRM(const QString& programName) : coverPicture_(new QLabel(this)) {
     setObjectName("BASEFRM");
     // Closing only hides the cover; the program keeps it for the next run and deletes it at
     // its end.
@@ -51,9 +51,9 @@ BASEFRM::BASEFRM(const QString& programName) : picture1_(new QLabel(this)) {
     palette.setColor(QPalette::Window, QColor(10, 20, 50));
     setPalette(palette);
     setAutoFillBackground(true);
-    picture1_->setObjectName("Picture1");
-    picture1_->setPixmap(MakePicture(programName));
-    picture1_->adjustSize();
+    coverPicture_->setObjectName("Picture1");
+    coverPicture_->setPixmap(MakePicture(programName));
+    coverPicture_->adjustSize();
 }
 
 void BASEFRM::showEvent(QShowEvent* event) {
@@ -67,7 +67,7 @@ void BASEFRM::resizeEvent(QResizeEvent* event) {
 }
 
 void BASEFRM::CentrePicture() {
-    picture1_->move((width() - picture1_->width()) / 2, (height() - picture1_->height()) / 2);
+    coverPicture_->move((width() - coverPicture_->width()) / 2, (height() - coverPicture_->height()) / 2);
 }
 
 }  // namespace kagaku::ui

@@ -20,7 +20,7 @@ protected:
 
 private:
     void CentrePicture();
-    QLabel* picture1_;
+    QLabel* coverPicture_;  // Picture1: the program name on the cover
 };
 
 }  // namespace kagaku::ui
