@@ -10,7 +10,8 @@
 //   roster()       the roster the name screen read
 //   runMistakes()  the wrong answers of the run, for the result screen's practice
 //
-// The screens (one class each, named as the program names them) and the logic they bind to:
+// The screens (one class each, named as the program names them, in ui/ by stage: shell,
+// signin, menu, drill, result, teacher), what each announces, and the logic they bind to:
 //   Firstfrm      splash: today's era date and the season colour; startUpDue, and StartUp
 //                 here loads state/configuration.h (state/start_up.h)
 //   namesel       name screen: the pupil finds his or her name; signedIn (SignIn here),
@@ -33,8 +34,10 @@
 //                 (mistakes/mistake_practice.h)
 //   TeacherPasswordDialog  asks for the teacher's password, when one is set, before the data
 //                 panel, printing or PDF files open (admin/teacher_password.h)
-//   FrmTimeData   level settings editor (admin/settings_editor.h, admin/time_distribution.h)
-//   FrmData       score record manager (admin/record_manager.h)
+//   FrmTimeData   level settings editor; settingsSaved (put in force here), closed
+//                 (admin/settings_editor.h, admin/time_distribution.h)
+//   FrmData       score record manager; changeBackupTaken (kept in the sign-in), closed
+//                 (admin/record_manager.h)
 //   BackupRestoreDialog  バックアップから戻す over the level menu: the score file's backups
 //                 and the restore of one (records/backups.h)
 //   MainFrm       drill: questions, typed answers with the formula display, the clock and
@@ -53,14 +56,14 @@
 // teacher's forms take seisekitime1's place when its data panel asks for them and give it
 // back; the backups open over it and, after a restore, the menu is shown afresh.
 //
-// Message boxes and dialogs open window-modal and answer through a callback; sounds start and
-// report their end through one (sound/cue_player.h); a message that ends the program ends it
-// from its callback. The blocking forms still left (services.h) let ticks and clicks run inside
-// a handler; each is counted, a screen does not end a run or act beneath one, and a closed
-// screen is deleted only once none runs. Start-up lives in
-// program.cpp, sign-in and the menu in program_flow_menu.cpp, drill and result in
-// program_flow_drill.cpp, the practice of mistakes in program_flow_mistakes.cpp, the teacher's
-// forms in program_flow_teacher.cpp.
+// No handler runs an event loop of its own. Message boxes and dialogs open window-modal and
+// answer through a callback; sounds start and report their end through one
+// (sound/cue_player.h); a wait for a busy score file retries from a timer with the screen
+// drawn and covered (record_file_task.h); a message that ends the program ends it from its
+// callback. Each screen decides what a tick or a click that arrives meanwhile may do, and a
+// screen that goes is deleted on close. Start-up lives in program.cpp, sign-in and the menu
+// in program_flow_menu.cpp, drill and result in program_flow_drill.cpp, the practice of
+// mistakes in program_flow_mistakes.cpp, the teacher's forms in program_flow_teacher.cpp.
 
 #include <QObject>
 #include <QPointer>
