@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 
 #include "platform/alsa_sound_player.h"
 #include "support/fake_services.h"
@@ -201,7 +202,9 @@ private Q_SLOTS:
     }
 
     void baseScreenCentresItsPicture() {
-        auto* base = new ui::BASEFRM(QStringLiteral("化学式"));
+        // The program keeps its cover for the whole run (it only hides between uses).
+        const auto owned = std::make_unique<ui::BASEFRM>(QStringLiteral("化学式"));
+        ui::BASEFRM* base = owned.get();
         base->showFullScreen();
         QVERIFY(QTest::qWaitForWindowExposed(base));
         auto* picture = base->findChild<QLabel*>("Picture1");
