@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -288,8 +289,10 @@ TEST(ResumableWaits, ReadsWaitForAMissingFileAsOftenAsBlockingReads) {
         again, [&](RecordFileWaiter& w) { ReadRecordWindowPatiently(later, 0, window, w); },
         [&](int stops) {
             if (stops == 2) {
-                dir.WriteBytes(std::string("later/") + kScoreRecordFileName,
-                               testing::RecordFileBytes(FiveRuns()));
+                // Written through the same path the reader is given (a narrow name would be
+                // read in the system's code page on Windows, naming another file).
+                fs::create_directories(later.parent_path());
+                std::ofstream(later, std::ios::binary) << testing::RecordFileBytes(FiveRuns());
             }
         });
     EXPECT_FALSE(u.error) << *u.error;
