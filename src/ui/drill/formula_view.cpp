@@ -18,8 +18,8 @@ constexpr int kBasePixels = 72;
 // The layout's units are twips: fifteen to a pixel at the design size.
 constexpr double kUnitsPerDesignPixel = 15.0;
 
-// A fixed-pitch Latin face: every glyph advances exactly the width the layout counts with, so a
-// wide "O" never runs into the subscript after it.
+}  // namespace
+
 QFont FormulaFont(double pixelSize) {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
@@ -37,8 +37,6 @@ QFont FormulaFont(double pixelSize) {
     font.setPixelSize(std::max(1, static_cast<int>(pixelSize + 0.5)));
     return font;
 }
-
-}  // namespace
 
 FormulaView::FormulaView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);

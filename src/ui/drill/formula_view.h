@@ -11,6 +11,11 @@
 
 namespace kagaku::ui {
 
+// The formulas' face at a pixel size: a bold fixed-pitch Latin face, so every glyph advances
+// exactly the width the layout counts with and a wide "O" never runs into the subscript after
+// it. The drill and the printed ranking of mistakes draw with it.
+QFont FormulaFont(double pixelSize);
+
 class FormulaView final : public QWidget {
     Q_OBJECT
 

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "drill/formula_layout.h"
+#include "ui/drill/formula_view.h"
 #include "ui/shell/look.h"
 #include "ui/menu/report_painter.h"
 
@@ -20,25 +21,6 @@ namespace {
 constexpr double kBlockHeights = 1.25;
 constexpr double kCellFill = 0.85;
 
-// The drill's formula face: fixed pitch, so every glyph advances the width the layout counts.
-QFont CellFont(double pixelSize) {
-    static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
-        for (const char* f : {"DejaVu Sans Mono", "Noto Sans Mono", "IPAGothic"}) {
-            if (installed.contains(QString::fromLatin1(f), Qt::CaseInsensitive))
-                return QString::fromLatin1(f);
-        }
-        return QStringLiteral("monospace");
-    }();
-    QFont font(family);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setKerning(false);
-    font.setBold(true);
-    font.setPixelSize(std::max(1, static_cast<int>(pixelSize + 0.5)));
-    return font;
-}
-
 }  // namespace
 
 void PaintFormulaInCell(QPainter& painter, const std::string& notation, const QRectF& cell) {
@@ -50,7 +32,7 @@ void PaintFormulaInCell(QPainter& painter, const std::string& notation, const QR
     double left = 0;
     QFont font;
     for (int attempt = 0; attempt < 10; ++attempt) {
-        font = CellFont(basePixels);
+        font = FormulaFont(basePixels);
         const QFontMetricsF fm(font, painter.device());
         pixelsPerUnit = basePixels / (72.0 * 15.0);
         FormulaMetrics metrics;
